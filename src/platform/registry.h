@@ -1,0 +1,56 @@
+// TRegistry: one registry object on one hive, with a current key, as the logic uses it.
+#pragma once
+
+#include "platform/registry_backend.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quillon::platform {
+
+class TRegistry {
+public:
+    explicit TRegistry(RegistryBackend& backend, Hive hive = Hive::CurrentUser);
+    TRegistry(const TRegistry&) = delete;
+    TRegistry& operator=(const TRegistry&) = delete;
+
+    Hive RootKey() const { return hive_; }
+    bool HasCurrentKey() const { return open_; }
+    const ustring& CurrentPath() const { return path_; }
+
+    // A path starting with "\" is absolute; otherwise it is relative to the current key
+    // (or to the root when none is open). False leaves the previous key current.
+    bool OpenKey(ustring_view key, bool canCreate);
+    bool KeyExists(ustring_view key);
+    bool ValueExists(ustring_view name);
+    void CloseKey();
+
+    ustring ReadString(ustring_view name);
+    std::int32_t ReadInteger(ustring_view name);
+    // Returns the number of bytes copied; 0 when the value is missing.
+    int ReadBinaryData(ustring_view name, void* buffer, int size);
+    int GetDataSize(ustring_view name);
+    std::uint32_t GetDataType(ustring_view name);
+    void GetKeyNames(StringList& list);
+    void GetValueNames(StringList& list);
+    // Appends the non-empty strings of a REG_MULTI_SZ value; false when missing or empty.
+    bool ReadMultiString(ustring_view name, StringList& list);
+
+    void WriteString(ustring_view name, ustring_view text);
+    void WriteInteger(ustring_view name, std::int32_t value);
+    void WriteBinaryData(ustring_view name, const void* data, int size);
+    bool DeleteKey(ustring_view key);
+    bool DeleteValue(ustring_view name);
+
+private:
+    ustring resolve(ustring_view key) const;
+    std::optional<RegValue> query(ustring_view name);
+    void write(ustring_view name, const RegValue& value);
+
+    RegistryBackend& backend_;
+    Hive hive_;
+    bool open_ = false;
+    ustring path_;
+};
+
+} // namespace quillon::platform

@@ -1,0 +1,198 @@
+// The platform services other than the registry. The Win32 build implements them over the
+// real APIs; the substitute implements them in memory for unit tests.
+#pragma once
+
+#include "core/guid.h"
+#include "core/text.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace quillon::platform {
+
+// ---- Text Services Framework -------------------------------------------------------------
+
+constexpr std::uint32_t kTfProfileTypeInputProcessor = 1;
+constexpr std::uint32_t kTfIppFlagActive = 1;
+constexpr std::uint32_t kTfIppFlagEnabled = 2;
+constexpr std::uint32_t kTfIppmfEnableProfile = 1;
+constexpr std::uint32_t kTfIppmfDisableProfile = 2;
+constexpr std::uint32_t kTfIppmfForProcess = 0x10000000;
+constexpr std::uint32_t kTfIppmfForSession = 0x20000000;
+
+// TF_INPUTPROCESSORPROFILE.
+struct TfProfile {
+    std::uint32_t profileType = 0;
+    std::uint16_t langid = 0;
+    Guid clsid;
+    Guid guidProfile;
+    Guid catid;
+    std::uint64_t hklSubstitute = 0;
+    std::uint32_t caps = 0;
+    std::uint64_t hkl = 0;
+    std::uint32_t flags = 0;
+};
+
+class TfProfileEnum {
+public:
+    virtual ~TfProfileEnum() = default;
+    // IEnumTfInputProcessorProfiles::Next with a count of 1; false when none was fetched.
+    virtual bool Next(TfProfile& profile) = 0;
+};
+
+// The object TF_CreateInputProcessorProfiles makes: ITfInputProcessorProfiles and, when the
+// object offers it, ITfInputProcessorProfileMgr. Released when destroyed.
+class TfProfiles {
+public:
+    virtual ~TfProfiles() = default;
+    virtual bool HasProfileMgr() const = 0;
+    // Null when no enumerator is returned.
+    virtual std::unique_ptr<TfProfileEnum> EnumProfiles(std::uint16_t langid) = 0;
+    // Nullopt when the call fails.
+    virtual std::optional<ustring> GetLanguageProfileDescription(const Guid& clsid,
+                                                                 std::uint16_t langid,
+                                                                 const Guid& profile) = 0;
+    virtual std::int32_t ActivateProfile(std::uint32_t profileType, std::uint16_t langid,
+                                         const Guid& clsid, const Guid& profile,
+                                         std::uint64_t hkl, std::uint32_t flags) = 0;
+    virtual std::int32_t DeactivateProfile(std::uint32_t profileType, std::uint16_t langid,
+                                           const Guid& clsid, const Guid& profile,
+                                           std::uint64_t hkl, std::uint32_t flags) = 0;
+    virtual std::int32_t Unregister(const Guid& clsid) = 0;
+};
+
+class Tsf {
+public:
+    virtual ~Tsf() = default;
+    // TF_CreateInputProcessorProfiles: 0 on success, with `out` filled.
+    virtual std::int32_t CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) = 0;
+};
+
+// ---- Keyboard layouts ----------------------------------------------------------------------
+
+constexpr std::uint32_t kKlfReplaceLang = 0x10;
+constexpr std::uint32_t kKlfReset = 0x40000000;
+constexpr std::uint32_t kKlfShiftLock = 0x10000;
+
+// Handles are carried as 64-bit values, as wide as HKL on 64-bit Windows.
+class KeyboardLayouts {
+public:
+    virtual ~KeyboardLayouts() = default;
+    virtual std::uint64_t LoadKeyboardLayout(ustring_view klid, std::uint32_t flags) = 0;
+    virtual bool UnloadKeyboardLayout(std::uint64_t hkl) = 0;
+    virtual std::uint64_t ActivateKeyboardLayout(std::uint64_t hkl, std::uint32_t flags) = 0;
+};
+
+// ---- Processes -----------------------------------------------------------------------------
+
+constexpr int kSwHide = 0;
+constexpr int kSwShowNormal = 1;
+
+struct CapturedOutput {
+    bool started = false;  // false when the pipe or the process could not be made
+    std::string bytes;     // everything written to stdout and stderr, in the OEM code page
+};
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // ShellExecuteW with no owner window and no working directory; an empty verb is none.
+    virtual void ShellExecute(ustring_view verb, ustring_view file, ustring_view parameters,
+                              int show) = 0;
+    // Runs a whole command line hidden, stdout and stderr into one pipe, and waits for it in
+    // waits of 100 ms, calling `serviceUi` after each wait.
+    virtual CapturedOutput RunCaptured(ustring_view commandLine,
+                                       const std::function<void()>& serviceUi) = 0;
+    // GetSystemDirectoryW, without a trailing "\".
+    virtual ustring SystemDirectory() = 0;
+};
+
+// ---- System --------------------------------------------------------------------------------
+
+constexpr std::uint32_t kSpiSetLangToggle = 0x5B;
+constexpr std::uint32_t kSpifSendWinIniChange = 2;
+
+struct IndirectString {
+    std::int32_t result = 0;    // HRESULT of SHLoadIndirectString
+    ustring text;               // the buffer up to its first zero
+    ustring errorMessage;       // the system's text for the last error when result != 0
+};
+
+class System {
+public:
+    virtual ~System() = default;
+    virtual std::uint32_t VersionMajor() = 0;  // GetVersionExW
+    virtual std::uint32_t SystemDefaultLcid() = 0;
+    virtual ustring CommandLine() = 0;
+    virtual std::uint32_t TickCount() = 0;
+    virtual bool SystemParametersInfo(std::uint32_t action, std::uint32_t param,
+                                      std::uint32_t winIni) = 0;
+    virtual Guid UuidCreate() = 0;
+    virtual IndirectString SHLoadIndirectString(ustring_view source) = 0;
+    // Console (OEM) bytes through OemToCharA, then read in the ANSI code page.
+    virtual ustring OemToText(std::string_view bytes) = 0;
+    virtual std::string TextToAnsi(ustring_view text) = 0;
+    virtual ustring AnsiToText(std::string_view bytes) = 0;
+};
+
+// ---- Modal interaction and the message loop ------------------------------------------------
+
+constexpr std::uint32_t kMbIconInformation = 0x40;
+constexpr std::uint32_t kMbIconQuestion = 0x20;
+constexpr std::uint32_t kMbIconWarning = 0x30;
+constexpr std::uint32_t kMbIconError = 0x10;
+constexpr std::uint32_t kMbYesNo = 0x04;
+constexpr std::uint32_t kMbDefButton2 = 0x100;
+constexpr int kIdYes = 6;
+constexpr int kIdNo = 7;
+constexpr int kIdOk = 1;
+
+constexpr std::uint32_t kWaitTimeout = 0x102;
+constexpr std::uint32_t kQsAllInput = 0x04FF;
+
+struct FileDialogRequest {
+    ustring title;
+    ustring filter;            // "描述|*.ext|描述|*.*"
+    ustring defaultExtension;  // without the dot
+    ustring fileName;
+};
+
+// An unnamed auto-reset event that only gives a wait a handle. Closed when destroyed.
+class WaitEvent {
+public:
+    virtual ~WaitEvent() = default;
+};
+
+class Ui {
+public:
+    virtual ~Ui() = default;
+    // MessageBoxW owned by the active window; returns the button pressed.
+    virtual int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) = 0;
+    virtual std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) = 0;
+    virtual std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) = 0;
+    // Dispatches every pending window message, user input included.
+    virtual void ProcessMessages() = 0;
+    virtual std::unique_ptr<WaitEvent> CreateEvent() = 0;
+    // MsgWaitForMultipleObjects on one handle, wait-all FALSE.
+    virtual std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
+                                                    std::uint32_t wakeMask) = 0;
+    // Asks the application to end once the current handler returns.
+    virtual void Terminate() = 0;
+    // Ends the process at once.
+    virtual void ExitProcess(int exitCode) = 0;
+};
+
+// ---- Files ---------------------------------------------------------------------------------
+
+class Files {
+public:
+    virtual ~Files() = default;
+    virtual std::optional<std::string> ReadFile(ustring_view path) = 0;
+    virtual bool WriteFile(ustring_view path, std::string_view bytes) = 0;
+    virtual bool FileExists(ustring_view path) = 0;
+};
+
+} // namespace quillon::platform

@@ -1,0 +1,344 @@
+#include "platform/substitute/substitute.h"
+
+#include "platform/substitute/reg_text.h"
+
+#include <algorithm>
+
+namespace quillon::platform {
+
+std::string logText(ustring_view text) { return toUtf8(text); }
+std::string logGuid(const Guid& guid) { return toUtf8(guidToText(guid)); }
+
+std::string logHex(std::uint64_t value) {
+    std::string digits = toUtf8(hexText(value, 16));
+    const std::size_t first = digits.find_first_not_of('0');
+    return "0x" + (first == std::string::npos ? std::string("0") : digits.substr(first));
+}
+
+namespace {
+
+std::string profileArgs(std::uint32_t type, std::uint16_t langid, const Guid& clsid,
+                        const Guid& profile, std::uint64_t hkl, std::uint32_t flags) {
+    return std::to_string(type) + ", " + toUtf8(hexText(langid, 4)) + ", " + logGuid(clsid) +
+           ", " + logGuid(profile) + ", " + logHex(hkl) + ", " + logHex(flags);
+}
+
+class SubstituteEnum : public TfProfileEnum {
+public:
+    SubstituteEnum(Substitute& owner, std::vector<TfProfile> items)
+        : owner_(owner), items_(std::move(items)) {}
+    bool Next(TfProfile& profile) override {
+        owner_.record("EnumNext");
+        if (next_ >= items_.size()) {
+            return false;
+        }
+        profile = items_[next_++];
+        return true;
+    }
+
+private:
+    Substitute& owner_;
+    std::vector<TfProfile> items_;
+    std::size_t next_ = 0;
+};
+
+class SubstituteProfiles : public TfProfiles {
+public:
+    SubstituteProfiles(Substitute& owner, SubstituteTsf& tsf) : owner_(owner), tsf_(tsf) {
+        ++tsf_.liveObjects;
+    }
+    ~SubstituteProfiles() override {
+        --tsf_.liveObjects;
+        owner_.record("ReleaseProfiles");
+    }
+    SubstituteProfiles(const SubstituteProfiles&) = delete;
+    SubstituteProfiles& operator=(const SubstituteProfiles&) = delete;
+
+    bool HasProfileMgr() const override { return tsf_.offersProfileMgr; }
+
+    std::unique_ptr<TfProfileEnum> EnumProfiles(std::uint16_t langid) override {
+        owner_.record("EnumProfiles(" + toUtf8(hexText(langid, 4)) + ")");
+        if (tsf_.enumeratorMissing) {
+            return nullptr;
+        }
+        std::vector<TfProfile> items;
+        for (const auto& p : tsf_.profiles) {
+            if (langid == 0 || p.profile.langid == langid) {
+                items.push_back(p.profile);
+            }
+        }
+        return std::make_unique<SubstituteEnum>(owner_, std::move(items));
+    }
+
+    std::optional<ustring> GetLanguageProfileDescription(const Guid& clsid, std::uint16_t langid,
+                                                         const Guid& profile) override {
+        owner_.record("GetLanguageProfileDescription(" + logGuid(clsid) + ", " +
+                      toUtf8(hexText(langid, 4)) + ", " + logGuid(profile) + ")");
+        for (const auto& p : tsf_.profiles) {
+            if (p.profile.clsid == clsid && p.profile.langid == langid &&
+                p.profile.guidProfile == profile) {
+                return p.description;
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::int32_t ActivateProfile(std::uint32_t type, std::uint16_t langid, const Guid& clsid,
+                                 const Guid& profile, std::uint64_t hkl,
+                                 std::uint32_t flags) override {
+        owner_.record("ActivateProfile(" + profileArgs(type, langid, clsid, profile, hkl, flags) +
+                      ")");
+        for (auto& p : tsf_.profiles) {
+            if (matches(p.profile, langid, clsid, profile) && (flags & kTfIppmfEnableProfile)) {
+                p.profile.flags |= kTfIppFlagEnabled;
+            }
+        }
+        return 0;
+    }
+
+    std::int32_t DeactivateProfile(std::uint32_t type, std::uint16_t langid, const Guid& clsid,
+                                   const Guid& profile, std::uint64_t hkl,
+                                   std::uint32_t flags) override {
+        owner_.record("DeactivateProfile(" +
+                      profileArgs(type, langid, clsid, profile, hkl, flags) + ")");
+        for (auto& p : tsf_.profiles) {
+            if (!matches(p.profile, langid, clsid, profile)) {
+                continue;
+            }
+            p.profile.flags &= ~kTfIppFlagActive;
+            if (flags & kTfIppmfDisableProfile) {
+                p.profile.flags &= ~kTfIppFlagEnabled;
+            }
+        }
+        return 0;
+    }
+
+    std::int32_t Unregister(const Guid& clsid) override {
+        owner_.record("Unregister(" + logGuid(clsid) + ")");
+        auto& list = tsf_.profiles;
+        list.erase(std::remove_if(list.begin(), list.end(),
+                                  [&](const ScriptedProfile& p) { return p.profile.clsid == clsid; }),
+                   list.end());
+        return 0;
+    }
+
+private:
+    static bool matches(const TfProfile& p, std::uint16_t langid, const Guid& clsid,
+                        const Guid& profile) {
+        return p.langid == langid && p.clsid == clsid && p.guidProfile == profile;
+    }
+
+    Substitute& owner_;
+    SubstituteTsf& tsf_;
+};
+
+class SubstituteEvent : public WaitEvent {
+public:
+    explicit SubstituteEvent(SubstituteUi& ui) : ui_(ui) { ++ui_.openEvents; }
+    ~SubstituteEvent() override { --ui_.openEvents; }
+    SubstituteEvent(const SubstituteEvent&) = delete;
+    SubstituteEvent& operator=(const SubstituteEvent&) = delete;
+
+private:
+    SubstituteUi& ui_;
+};
+
+} // namespace
+
+std::int32_t SubstituteTsf::CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) {
+    owner_.record("TF_CreateInputProcessorProfiles");
+    if (createResult != 0) {
+        return createResult;
+    }
+    out = std::make_unique<SubstituteProfiles>(owner_, *this);
+    return 0;
+}
+
+std::uint64_t SubstituteLayouts::LoadKeyboardLayout(ustring_view klid, std::uint32_t flags) {
+    owner_.record("LoadKeyboardLayout(" + logText(klid) + ", " + logHex(flags) + ")");
+    std::uint32_t id = 0;
+    if (!parseHex32(klid, id)) {
+        return 0;
+    }
+    // Windows widens the 32-bit layout handle with its sign.
+    const auto hkl = static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<std::int32_t>(id)));
+    if (std::find(loaded.begin(), loaded.end(), hkl) == loaded.end()) {
+        loaded.push_back(hkl);
+    }
+    return hkl;
+}
+
+bool SubstituteLayouts::UnloadKeyboardLayout(std::uint64_t hkl) {
+    owner_.record("UnloadKeyboardLayout(" + logHex(hkl) + ")");
+    const auto it = std::find(loaded.begin(), loaded.end(), hkl);
+    if (it == loaded.end()) {
+        return false;
+    }
+    loaded.erase(it);
+    return true;
+}
+
+std::uint64_t SubstituteLayouts::ActivateKeyboardLayout(std::uint64_t hkl, std::uint32_t flags) {
+    owner_.record("ActivateKeyboardLayout(" + logHex(hkl) + ", " + logHex(flags) + ")");
+    return loaded.empty() ? 0 : loaded.front();
+}
+
+void SubstituteProcesses::ShellExecute(ustring_view verb, ustring_view file,
+                                       ustring_view parameters, int show) {
+    owner_.record("ShellExecute(" + logText(verb) + ", " + logText(file) + ", " +
+                  logText(parameters) + ", " + std::to_string(show) + ")");
+}
+
+CapturedOutput SubstituteProcesses::RunCaptured(ustring_view commandLine,
+                                                const std::function<void()>& serviceUi) {
+    owner_.record("RunCaptured(" + logText(commandLine) + ")");
+    ScriptedRun run;
+    if (!runs.empty()) {
+        run = runs.front();
+        runs.pop_front();
+    }
+    if (!run.starts) {
+        return {};
+    }
+    std::uint32_t waited = 0;
+    do {
+        const std::uint32_t step = std::min<std::uint32_t>(100, run.durationMs - waited);
+        owner_.clockMs += step;
+        waited += step;
+        if (serviceUi) {
+            serviceUi();
+        }
+    } while (waited < run.durationMs);
+    return CapturedOutput{true, run.output};
+}
+
+std::uint32_t SubstituteSystem::TickCount() { return owner_.clockMs; }
+
+bool SubstituteSystem::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
+                                            std::uint32_t winIni) {
+    owner_.record("SystemParametersInfo(" + logHex(action) + ", " + std::to_string(param) +
+                  ", " + logHex(winIni) + ")");
+    return true;
+}
+
+Guid SubstituteSystem::UuidCreate() {
+    owner_.record("UuidCreate");
+    Guid g;
+    g.data1 = 0xA0000000u + ++uuidCounter;
+    g.data2 = 0x1111;
+    g.data3 = 0x4222;
+    g.data4 = {0x83, 0x33, 0x44, 0x44, 0x55, 0x55, 0x66, 0x66};
+    return g;
+}
+
+IndirectString SubstituteSystem::SHLoadIndirectString(ustring_view source) {
+    owner_.record("SHLoadIndirectString(" + logText(source) + ")");
+    const auto it = indirectStrings.find(ustring(source));
+    if (it == indirectStrings.end()) {
+        return IndirectString{static_cast<std::int32_t>(0x80070002u), {},
+                              u"系统找不到指定的文件。"};
+    }
+    return IndirectString{0, it->second, {}};
+}
+
+int SubstituteUi::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) {
+    owner_.record("MessageBox(" + logText(caption) + ", " + logHex(flags) + ")");
+    boxes.push_back(Box{ustring(text), ustring(caption), flags});
+    if (!answers.empty()) {
+        const int answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return (flags & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
+}
+
+std::optional<ustring> SubstituteUi::OpenFileDialog(const FileDialogRequest& request) {
+    owner_.record("OpenFileDialog(" + logText(request.title) + ")");
+    if (fileAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<ustring> SubstituteUi::SaveFileDialog(const FileDialogRequest& request) {
+    owner_.record("SaveFileDialog(" + logText(request.title) + ")");
+    if (fileAnswers.empty()) {
+        return std::nullopt;
+    }
+    auto answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+void SubstituteUi::ProcessMessages() {
+    while (!pendingInput.empty() && pendingInput.front().first <= owner_.clockMs) {
+        auto action = std::move(pendingInput.front().second);
+        pendingInput.pop_front();
+        action();
+    }
+}
+
+std::unique_ptr<WaitEvent> SubstituteUi::CreateEvent() {
+    return std::make_unique<SubstituteEvent>(*this);
+}
+
+std::uint32_t SubstituteUi::MsgWaitForMultipleObjects(WaitEvent& /*event*/,
+                                                      std::uint32_t timeoutMs,
+                                                      std::uint32_t wakeMask) {
+    owner_.record("MsgWait(" + std::to_string(timeoutMs) + ", " + logHex(wakeMask) + ")");
+    if (!pendingInput.empty() && pendingInput.front().first - owner_.clockMs <= timeoutMs) {
+        owner_.clockMs = std::max(owner_.clockMs, pendingInput.front().first);
+        return 1;  // WAIT_OBJECT_0 + 1: input is waiting
+    }
+    owner_.clockMs += timeoutMs;
+    return kWaitTimeout;
+}
+
+void SubstituteUi::Terminate() {
+    owner_.record("Terminate");
+    terminated = true;
+}
+
+void SubstituteUi::ExitProcess(int code) {
+    owner_.record("ExitProcess(" + std::to_string(code) + ")");
+    exitCode = code;
+    throw ProcessExit{code};
+}
+
+std::optional<std::string> SubstituteFiles::ReadFile(ustring_view path) {
+    owner_.record("ReadFile(" + logText(path) + ")");
+    const auto it = files.find(ustring(path));
+    if (it == files.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+bool SubstituteFiles::WriteFile(ustring_view path, std::string_view bytes) {
+    owner_.record("WriteFile(" + logText(path) + ")");
+    if (failWrites) {
+        return false;
+    }
+    files[ustring(path)] = std::string(bytes);
+    return true;
+}
+
+bool SubstituteFiles::FileExists(ustring_view path) { return files.count(ustring(path)) != 0; }
+
+Substitute::Substitute() = default;
+
+Platform Substitute::platform() {
+    return Platform{registry, tsf, layouts, processes, system, ui, files};
+}
+
+void Substitute::loadReg(std::string_view regText) { loadRegText(registry, regText); }
+
+std::vector<std::string> Substitute::takeCalls() {
+    std::vector<std::string> taken;
+    taken.swap(calls);
+    return taken;
+}
+
+} // namespace quillon::platform

@@ -1,0 +1,184 @@
+// The in-memory Windows the unit tests run against. Every call that reaches "Windows" is
+// recorded in one ordered log; answers are scripted; the clock is virtual, so a six-second
+// wait costs no real time and can be asserted.
+#pragma once
+
+#include "platform/platform.h"
+#include "platform/substitute/memory_registry.h"
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace quillon::platform {
+
+class Substitute;
+
+// A TSF profile as the substitute's profile manager holds it.
+struct ScriptedProfile {
+    TfProfile profile;
+    std::optional<ustring> description;  // nullopt: GetLanguageProfileDescription fails
+};
+
+class SubstituteTsf : public Tsf {
+public:
+    explicit SubstituteTsf(Substitute& owner) : owner_(owner) {}
+    std::int32_t CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) override;
+
+    std::vector<ScriptedProfile> profiles;
+    std::int32_t createResult = 0;     // non-zero: creation fails with this HRESULT
+    bool offersProfileMgr = true;      // false: the object lacks ITfInputProcessorProfileMgr
+    bool enumeratorMissing = false;    // true: EnumProfiles returns no enumerator
+    int liveObjects = 0;               // profiles objects not yet released
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteLayouts : public KeyboardLayouts {
+public:
+    explicit SubstituteLayouts(Substitute& owner) : owner_(owner) {}
+    std::uint64_t LoadKeyboardLayout(ustring_view klid, std::uint32_t flags) override;
+    bool UnloadKeyboardLayout(std::uint64_t hkl) override;
+    std::uint64_t ActivateKeyboardLayout(std::uint64_t hkl, std::uint32_t flags) override;
+
+    std::vector<std::uint64_t> loaded;
+
+private:
+    Substitute& owner_;
+};
+
+struct ScriptedRun {
+    std::string output;          // bytes in the OEM code page
+    bool starts = true;          // false: the process cannot be started
+    std::uint32_t durationMs = 300;
+};
+
+class SubstituteProcesses : public Processes {
+public:
+    explicit SubstituteProcesses(Substitute& owner) : owner_(owner) {}
+    void ShellExecute(ustring_view verb, ustring_view file, ustring_view parameters,
+                      int show) override;
+    CapturedOutput RunCaptured(ustring_view commandLine,
+                               const std::function<void()>& serviceUi) override;
+    ustring SystemDirectory() override { return u"C:\\Windows\\system32"; }
+
+    // Answers for captured runs, taken in order; an empty queue answers with no output.
+    std::deque<ScriptedRun> runs;
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteSystem : public System {
+public:
+    explicit SubstituteSystem(Substitute& owner) : owner_(owner) {}
+    std::uint32_t VersionMajor() override { return versionMajor; }
+    std::uint32_t SystemDefaultLcid() override { return lcid; }
+    ustring CommandLine() override { return commandLine; }
+    std::uint32_t TickCount() override;
+    bool SystemParametersInfo(std::uint32_t action, std::uint32_t param,
+                              std::uint32_t winIni) override;
+    Guid UuidCreate() override;
+    IndirectString SHLoadIndirectString(ustring_view source) override;
+    // The substitute's code pages are UTF-8, so fixtures can be written plainly.
+    ustring OemToText(std::string_view bytes) override { return fromUtf8(bytes); }
+    std::string TextToAnsi(ustring_view text) override { return toUtf8(text); }
+    ustring AnsiToText(std::string_view bytes) override { return fromUtf8(bytes); }
+
+    std::uint32_t versionMajor = 10;
+    std::uint32_t lcid = 0x0804;
+    ustring commandLine = u"\"C:\\Program Files\\Quillon\\quillon.exe\"";
+    // Indirect strings: source -> text; a source not listed fails with an error.
+    std::map<ustring, ustring> indirectStrings;
+    std::uint32_t uuidCounter = 0;
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteUi : public Ui {
+public:
+    explicit SubstituteUi(Substitute& owner) : owner_(owner) {}
+    int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) override;
+    std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
+    std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
+    void ProcessMessages() override;
+    std::unique_ptr<WaitEvent> CreateEvent() override;
+    std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
+                                            std::uint32_t wakeMask) override;
+    void Terminate() override;
+    void ExitProcess(int exitCode) override;
+
+    struct Box {
+        ustring text;
+        ustring caption;
+        std::uint32_t flags;
+    };
+    std::vector<Box> boxes;             // every message box shown
+    std::deque<int> answers;            // buttons pressed, in order; default IDOK/IDNO
+    std::deque<std::optional<ustring>> fileAnswers;  // paths chosen; empty queue cancels
+    // Input that arrives while the program waits: delivered on the next ProcessMessages.
+    std::deque<std::pair<std::uint32_t, std::function<void()>>> pendingInput;  // (at tick, act)
+    bool terminated = false;
+    std::optional<int> exitCode;
+    int openEvents = 0;
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteFiles : public Files {
+public:
+    explicit SubstituteFiles(Substitute& owner) : owner_(owner) {}
+    std::optional<std::string> ReadFile(ustring_view path) override;
+    bool WriteFile(ustring_view path, std::string_view bytes) override;
+    bool FileExists(ustring_view path) override;
+
+    std::map<ustring, std::string> files;
+    bool failWrites = false;
+
+private:
+    Substitute& owner_;
+};
+
+// Exits the program under test the way ExitProcess does: nothing after it runs.
+struct ProcessExit {
+    int exitCode;
+};
+
+class Substitute {
+public:
+    Substitute();
+    Substitute(const Substitute&) = delete;
+    Substitute& operator=(const Substitute&) = delete;
+
+    Platform platform();
+
+    // Loads ".reg" text (see reg_text.h).
+    void loadReg(std::string_view regText);
+    void addProfile(const ScriptedProfile& profile) { tsf.profiles.push_back(profile); }
+
+    void record(std::string call) { calls.push_back(std::move(call)); }
+    // Calls recorded since the last take, then forgets them.
+    std::vector<std::string> takeCalls();
+
+    MemoryRegistry registry;
+    SubstituteTsf tsf{*this};
+    SubstituteLayouts layouts{*this};
+    SubstituteProcesses processes{*this};
+    SubstituteSystem system{*this};
+    SubstituteUi ui{*this};
+    SubstituteFiles files{*this};
+
+    std::vector<std::string> calls;
+    std::uint32_t clockMs = 1000000;  // virtual GetTickCount
+};
+
+// Text forms used in the call log.
+std::string logText(ustring_view text);
+std::string logGuid(const Guid& guid);
+std::string logHex(std::uint64_t value);
+
+} // namespace quillon::platform

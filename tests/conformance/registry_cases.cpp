@@ -1,0 +1,300 @@
+#include "registry_cases.h"
+
+#include "core/error.h"
+#include "platform/registry.h"
+
+#include <gtest/gtest.h>
+
+namespace quillon::conformance {
+
+using namespace platform;
+
+ustring RegistryCaseContext::abs(ustring_view rest) const {
+    ustring path = u"\\" + root;
+    if (!rest.empty()) {
+        path += u"\\";
+        path += rest;
+    }
+    return path;
+}
+
+void RegistryCaseContext::put(ustring_view relPath, ustring_view name,
+                              const RegValue& value) const {
+    const ustring path = relPath.empty() ? root : joinKeyPath(root, relPath);
+    ASSERT_EQ(backend.openKey(hive, path, true), RegStatus::Ok);
+    ASSERT_EQ(backend.setValue(hive, path, name, value), RegStatus::Ok);
+}
+
+RegValue sz(ustring_view text, std::uint32_t type) {
+    RegValue v{type, {}};
+    for (const char16_t c : text) {
+        v.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        v.data.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    v.data.push_back(0);
+    v.data.push_back(0);
+    return v;
+}
+
+RegValue dword(std::uint32_t value) {
+    return RegValue{kRegDword,
+                    {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+                     static_cast<std::uint8_t>(value >> 16),
+                     static_cast<std::uint8_t>(value >> 24)}};
+}
+
+RegValue bytes(std::vector<std::uint8_t> data, std::uint32_t type) {
+    return RegValue{type, std::move(data)};
+}
+
+namespace {
+
+// The message of the error the call raises, or "(no error)".
+template <typename F> std::string errorOf(F&& call) {
+    try {
+        call();
+    } catch (const QuillonError& e) {
+        return toUtf8(e.message());
+    }
+    return "(no error)";
+}
+
+void absoluteAndRelativePaths(const RegistryCaseContext& ctx) {
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"a\\"), true));  // a trailing "\" is harmless
+    ASSERT_TRUE(reg.OpenKey(u"b", true));              // relative to a
+    EXPECT_EQ(reg.CurrentPath(), ctx.root + u"\\a\\b");
+    reg.WriteString(u"where", u"a\\b");
+    EXPECT_TRUE(reg.KeyExists(ctx.abs(u"a\\b")));
+    EXPECT_FALSE(reg.KeyExists(u"a\\b"));  // relative to the current key a\b
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"c"), true));
+    EXPECT_EQ(reg.CurrentPath(), ctx.root + u"\\c");
+
+    TRegistry fresh(ctx.backend, ctx.hive);
+    // With no key open, a relative path starts at the root.
+    ASSERT_TRUE(fresh.OpenKey(ctx.root + u"\\a\\b", false));
+    EXPECT_EQ(fresh.ReadString(u"where"), u"a\\b");
+}
+
+void failedOpenKeepsCurrentKey(const RegistryCaseContext& ctx) {
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"kept"), true));
+    EXPECT_FALSE(reg.OpenKey(u"missing", false));
+    EXPECT_FALSE(reg.OpenKey(ctx.abs(u"missing"), false));
+    EXPECT_EQ(reg.CurrentPath(), ctx.root + u"\\kept");
+    reg.WriteInteger(u"n", 7);
+    EXPECT_FALSE(reg.KeyExists(ctx.abs(u"missing")));
+    TRegistry check(ctx.backend, ctx.hive);
+    ASSERT_TRUE(check.OpenKey(ctx.abs(u"kept"), false));
+    EXPECT_EQ(check.ReadInteger(u"n"), 7);
+}
+
+void openKeyCanCreate(const RegistryCaseContext& ctx) {
+    TRegistry reg(ctx.backend, ctx.hive);
+    EXPECT_FALSE(reg.OpenKey(ctx.abs(u"x\\y\\z"), false));
+    EXPECT_FALSE(reg.HasCurrentKey());
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"x\\y\\z"), true));
+    EXPECT_TRUE(reg.KeyExists(ctx.abs(u"x\\y")));
+    EXPECT_TRUE(reg.KeyExists(ctx.abs(u"X\\Y\\Z")));  // names ignore letter case
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"X\\y"), false));
+    StringList names;
+    reg.GetKeyNames(names);
+    EXPECT_EQ(names, StringList{u"z"});
+}
+
+void readString(const RegistryCaseContext& ctx) {
+    ctx.put(u"", u"plain", sz(u"文本"));
+    ctx.put(u"", u"expand", sz(u"%SystemRoot%\\x", kRegExpandSz));
+    RegValue withNul = sz(u"ab");
+    withNul.data.insert(withNul.data.begin() + 4, {0, 0, u'c', 0});  // "ab\0c\0"
+    ctx.put(u"", u"nul", withNul);
+    ctx.put(u"", u"empty", sz(u""));
+    ctx.put(u"", u"number", dword(5));
+    ctx.put(u"", u"binary", bytes({0x41, 0x00}));
+    ctx.put(u"", u"multi", bytes({0x41, 0, 0, 0, 0, 0}, kRegMultiSz));
+
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    EXPECT_EQ(reg.ReadString(u"plain"), u"文本");
+    EXPECT_EQ(reg.ReadString(u"PLAIN"), u"文本");
+    EXPECT_EQ(reg.ReadString(u"expand"), u"%SystemRoot%\\x");  // not expanded
+    EXPECT_EQ(reg.ReadString(u"nul"), u"ab");
+    EXPECT_EQ(reg.ReadString(u"empty"), u"");
+    EXPECT_EQ(reg.ReadString(u"missing"), u"");
+    for (const char16_t* name : {u"number", u"binary", u"multi"}) {
+        EXPECT_NE(errorOf([&] { reg.ReadString(name); }).find(toUtf8(name)), std::string::npos)
+            << toUtf8(name);
+    }
+}
+
+void readInteger(const RegistryCaseContext& ctx) {
+    ctx.put(u"", u"n", dword(0x04090804));
+    ctx.put(u"", u"neg", dword(0xFFFFFFFEu));
+    ctx.put(u"", u"text", sz(u"1"));
+    ctx.put(u"", u"bin", bytes({1, 0, 0, 0}));
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    EXPECT_EQ(reg.ReadInteger(u"n"), 0x04090804);
+    EXPECT_EQ(reg.ReadInteger(u"neg"), -2);
+    for (const char16_t* name : {u"missing", u"text", u"bin"}) {
+        EXPECT_NE(errorOf([&] { reg.ReadInteger(name); }).find(toUtf8(name)), std::string::npos)
+            << toUtf8(name);
+    }
+}
+
+void readBinaryData(const RegistryCaseContext& ctx) {
+    ctx.put(u"", u"mask", bytes({0x9E, 0x1E, 0x07, 0x80, 0x12, 0x00, 0x00, 0x00}));
+    ctx.put(u"", u"empty", bytes({}));
+    ctx.put(u"", u"multi", bytes({u'a', 0, 0, 0, 0, 0}, kRegMultiSz));
+    ctx.put(u"", u"text", sz(u"x"));
+    ctx.put(u"", u"expand", sz(u"x", kRegExpandSz));
+    ctx.put(u"", u"number", dword(1));
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+
+    std::uint8_t buffer[8] = {};
+    EXPECT_EQ(reg.ReadBinaryData(u"mask", buffer, 8), 8);
+    EXPECT_EQ(buffer[4], 0x12);
+    EXPECT_EQ(reg.ReadBinaryData(u"missing", buffer, 8), 0);
+    EXPECT_EQ(reg.ReadBinaryData(u"empty", buffer, 8), 0);
+    EXPECT_EQ(reg.ReadBinaryData(u"multi", buffer, 8), 6);  // REG_MULTI_SZ reads raw
+    EXPECT_EQ(buffer[0], u'a');
+    std::uint8_t small[4] = {};
+    EXPECT_NE(errorOf([&] { reg.ReadBinaryData(u"mask", small, 4); }).find("mask"),
+              std::string::npos);
+    for (const char16_t* name : {u"text", u"expand", u"number"}) {
+        EXPECT_NE(errorOf([&] { reg.ReadBinaryData(name, buffer, 8); }).find(toUtf8(name)),
+                  std::string::npos)
+            << toUtf8(name);
+    }
+}
+
+void dataSizeAndTypes(const RegistryCaseContext& ctx) {
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    EXPECT_EQ(reg.GetDataSize(u"missing"), -1);
+    reg.WriteString(u"s", u"abc");
+    reg.WriteInteger(u"d", -1);
+    const std::uint8_t raw[3] = {1, 2, 3};
+    reg.WriteBinaryData(u"b", raw, 3);
+    EXPECT_EQ(reg.GetDataSize(u"s"), 8);  // terminating NUL included
+    EXPECT_EQ(reg.GetDataType(u"s"), kRegSz);
+    EXPECT_EQ(reg.GetDataSize(u"d"), 4);
+    EXPECT_EQ(reg.GetDataType(u"d"), kRegDword);
+    EXPECT_EQ(reg.GetDataSize(u"b"), 3);
+    EXPECT_EQ(reg.GetDataType(u"b"), kRegBinary);
+    EXPECT_TRUE(reg.DeleteValue(u"s"));
+    EXPECT_FALSE(reg.DeleteValue(u"s"));
+    EXPECT_FALSE(reg.ValueExists(u"s"));
+    EXPECT_TRUE(reg.ValueExists(u"D"));
+}
+
+void enumerationAndEmptying(const RegistryCaseContext& ctx) {
+    TRegistry reg(ctx.backend, ctx.hive);
+    StringList list{u"stale"};
+    reg.GetKeyNames(list);
+    EXPECT_TRUE(list.empty());  // no key open
+    list = {u"stale"};
+    reg.GetValueNames(list);
+    EXPECT_TRUE(list.empty());
+
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    for (const char16_t* key : {u"b", u"A", u"c"}) {
+        ASSERT_TRUE(reg.OpenKey(ctx.abs(key), true));
+    }
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    reg.WriteString(u"zeta", u"1");
+    reg.WriteString(u"Alpha", u"2");
+    reg.WriteString(u"mid", u"3");
+    list = {u"stale"};
+    reg.GetKeyNames(list);
+    EXPECT_EQ(list, (StringList{u"A", u"b", u"c"}));  // case-insensitive name order
+    list = {u"stale"};
+    reg.GetValueNames(list);
+    if (ctx.valuesInCreationOrder) {
+        EXPECT_EQ(list, (StringList{u"zeta", u"Alpha", u"mid"}));
+    } else {
+        // Wine keeps values sorted by name.
+        EXPECT_EQ(list, (StringList{u"Alpha", u"mid", u"zeta"}));
+    }
+}
+
+void deleteKeyRecursive(const RegistryCaseContext& ctx) {
+    ctx.put(u"tree\\one\\two", u"v", sz(u"x"));
+    ctx.put(u"tree\\one", u"v", dword(1));
+    ctx.put(u"tree\\three", u"v", dword(1));
+    ctx.put(u"sibling", u"v", dword(1));
+    TRegistry reg(ctx.backend, ctx.hive);
+    EXPECT_TRUE(reg.DeleteKey(ctx.abs(u"tree")));
+    EXPECT_FALSE(reg.KeyExists(ctx.abs(u"tree")));
+    EXPECT_TRUE(reg.KeyExists(ctx.abs(u"sibling")));
+    EXPECT_FALSE(reg.DeleteKey(ctx.abs(u"tree")));
+    // Relative to the current key.
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    EXPECT_TRUE(reg.DeleteKey(u"sibling"));
+    EXPECT_FALSE(reg.KeyExists(ctx.abs(u"sibling")));
+}
+
+void failedWriteNamesValue(const RegistryCaseContext& ctx) {
+    TRegistry reg(ctx.backend, ctx.hive);
+    // No key open.
+    EXPECT_NE(errorOf([&] { reg.WriteString(u"Layout Hotkey", u"1"); }).find("Layout Hotkey"),
+              std::string::npos);
+    // The current key was deleted behind the object's back.
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"gone"), true));
+    TRegistry other(ctx.backend, ctx.hive);
+    ASSERT_TRUE(other.DeleteKey(ctx.abs(u"gone")));
+    EXPECT_NE(errorOf([&] { reg.WriteInteger(u"0804:{X}", 1); }).find("0804:{X}"),
+              std::string::npos);
+    EXPECT_NE(errorOf([&] { reg.WriteBinaryData(u"Key Modifiers", "x", 1); })
+                  .find("Key Modifiers"),
+              std::string::npos);
+    EXPECT_FALSE(reg.KeyExists(ctx.abs(u"gone")));  // a failed write never creates the key
+}
+
+void readMultiString(const RegistryCaseContext& ctx) {
+    // "zh-Hans-CN\0\0en-US\0\0" with an empty string in the middle.
+    RegValue v{kRegMultiSz, {}};
+    for (const char16_t c : ustring(u"zh-Hans-CN\0\0en-US\0\0", 20)) {
+        v.data.push_back(static_cast<std::uint8_t>(c & 0xFF));
+        v.data.push_back(static_cast<std::uint8_t>(c >> 8));
+    }
+    ctx.put(u"", u"Languages", v);
+    ctx.put(u"", u"EmptyMulti", bytes({}, kRegMultiSz));
+    RegValue tail = sz(u"last");
+    tail.data.resize(tail.data.size() - 2);  // units after the last zero are dropped
+    tail.type = kRegMultiSz;
+    ctx.put(u"", u"Unterminated", tail);
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    StringList list{u"kept"};
+    EXPECT_TRUE(reg.ReadMultiString(u"Languages", list));
+    EXPECT_EQ(list, (StringList{u"kept", u"zh-Hans-CN", u"en-US"}));
+    EXPECT_FALSE(reg.ReadMultiString(u"missing", list));
+    EXPECT_FALSE(reg.ReadMultiString(u"EmptyMulti", list));
+    EXPECT_EQ(list.size(), 3u);
+    StringList none;
+    EXPECT_TRUE(reg.ReadMultiString(u"Unterminated", none));
+    EXPECT_TRUE(none.empty());
+}
+
+} // namespace
+
+const std::vector<RegistryCase>& registryCases() {
+    static const std::vector<RegistryCase> cases = {
+        {"AbsoluteAndRelativePaths", absoluteAndRelativePaths},
+        {"FailedOpenKeepsCurrentKey", failedOpenKeepsCurrentKey},
+        {"OpenKeyCanCreate", openKeyCanCreate},
+        {"ReadString", readString},
+        {"ReadInteger", readInteger},
+        {"ReadBinaryData", readBinaryData},
+        {"DataSizeAndTypes", dataSizeAndTypes},
+        {"EnumerationAndEmptying", enumerationAndEmptying},
+        {"DeleteKeyRecursive", deleteKeyRecursive},
+        {"FailedWriteNamesValue", failedWriteNamesValue},
+        {"ReadMultiString", readMultiString},
+    };
+    return cases;
+}
+
+} // namespace quillon::conformance

@@ -1,0 +1,59 @@
+// What only the in-memory backend offers: refusals and injected write failures.
+#include "core/error.h"
+#include "platform/registry.h"
+#include "platform/substitute/memory_registry.h"
+
+#include <gtest/gtest.h>
+
+namespace quillon::platform {
+namespace {
+
+TEST(MemoryRegistry, DeniedFullAccessStillReadsAsWindowsDoesWithoutAdminRights) {
+    MemoryRegistry backend;
+    backend.put(Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409",
+                u"Layout Text", RegValue{kRegSz, {u'U', 0, u'S', 0, 0, 0}});
+    backend.denyFullAccess(Hive::LocalMachine, u"SYSTEM");
+    TRegistry reg(backend, Hive::LocalMachine);
+    EXPECT_TRUE(reg.KeyExists(u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409"));
+    EXPECT_FALSE(reg.OpenKey(u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\", false));
+    EXPECT_FALSE(reg.DeleteKey(u"\\SYSTEM\\CurrentControlSet"));
+    EXPECT_TRUE(reg.KeyExists(u"\\SYSTEM\\CurrentControlSet"));
+    // The other hive is unaffected.
+    TRegistry user(backend, Hive::CurrentUser);
+    EXPECT_TRUE(user.OpenKey(u"\\SYSTEM", true));
+}
+
+TEST(MemoryRegistry, WriteFaultFailsTheChosenChangeOnly) {
+    MemoryRegistry backend;
+    backend.setWriteFault([](const RegWrite& w) {
+        return w.kind == RegWrite::Kind::SetValue && w.name == u"bad";
+    });
+    TRegistry reg(backend);
+    ASSERT_TRUE(reg.OpenKey(u"\\Software\\Q", true));
+    reg.WriteString(u"good", u"1");
+    try {
+        reg.WriteString(u"bad", u"2");
+        FAIL() << "no error";
+    } catch (const QuillonError& e) {
+        EXPECT_NE(e.message().find(u"bad"), ustring::npos);
+    }
+    EXPECT_TRUE(reg.ValueExists(u"good"));
+    EXPECT_FALSE(reg.ValueExists(u"bad"));
+    EXPECT_EQ(backend.writeCount(), 3);  // key creation, good, bad
+}
+
+TEST(MemoryRegistry, ValuesKeepCreationOrderWhenOverwritten) {
+    MemoryRegistry backend;
+    TRegistry reg(backend);
+    ASSERT_TRUE(reg.OpenKey(u"\\K", true));
+    reg.WriteInteger(u"b", 1);
+    reg.WriteInteger(u"a", 2);
+    reg.WriteInteger(u"B", 3);  // same value, other case: stays in place
+    StringList names;
+    reg.GetValueNames(names);
+    EXPECT_EQ(names, (StringList{u"b", u"a"}));
+    EXPECT_EQ(reg.ReadInteger(u"b"), 3);
+}
+
+} // namespace
+} // namespace quillon::platform
