@@ -1,0 +1,117 @@
+#!/usr/bin/env bash
+# The Wine test bed: throwaway prefixes copied from a cached template, a virtual display when
+# there is none, fixture import and registry export. Source it, or run it with a command:
+#   wine-prefix.sh template            make the cached template (once)
+#   wine-prefix.sh new DIR             a fresh prefix in DIR
+# Everything it starts it stops again, by process id.
+set -euo pipefail
+
+TESTBED_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+REPO_DIR="$(cd "$TESTBED_DIR/.." && pwd)"
+QUILLON_WINE_CACHE="${QUILLON_WINE_CACHE:-$REPO_DIR/build/wine-template}"
+
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEARCH=win64
+# No Mono or Gecko download prompts: nothing here needs them.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+
+WINE="${WINE:-wine}"
+
+# Starts Xvfb when DISPLAY is unset; sets XVFB_PID for stop_display.
+XVFB_PID=""
+start_display() {
+    if [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local n
+    for n in $(seq 90 130); do
+        if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+            XVFB_PID=$!
+            export DISPLAY=":$n"
+            local i
+            for i in $(seq 1 50); do
+                [ -e "/tmp/.X11-unix/X${n}" ] && return 0
+                sleep 0.1
+            done
+            echo "Xvfb did not start on :$n" >&2
+            return 1
+        fi
+    done
+    echo "no free display number" >&2
+    return 1
+}
+
+stop_display() {
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}
+
+# Ends the wineserver of one prefix (and with it every Wine process of that prefix).
+stop_prefix() {
+    local prefix="$1"
+    WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+    WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+}
+
+# regedit reads a file without a UTF-16LE byte-order mark in the ANSI code page, so UTF-8
+# fixtures are converted first.
+import_reg() {
+    local prefix="$1" file="$2" tmp
+    tmp="$(mktemp --suffix=.reg)"
+    if head -c2 "$file" | od -An -tx1 | grep -q 'ff fe'; then
+        cp "$file" "$tmp"
+    else
+        { printf '\xff\xfe'; sed '1s/^\xEF\xBB\xBF//' "$file" | iconv -f UTF-8 -t UTF-16LE; } >"$tmp"
+    fi
+    WINEPREFIX="$prefix" $WINE regedit /S "$(WINEPREFIX="$prefix" winepath -w "$tmp")"
+    rm -f "$tmp"
+}
+
+# Exports a key ("HKEY_CURRENT_USER\...") as UTF-16LE .reg text into FILE.
+export_reg() {
+    local prefix="$1" key="$2" out="$3"
+    rm -f "$out"
+    WINEPREFIX="$prefix" $WINE regedit /E "$(WINEPREFIX="$prefix" winepath -w "$out")" "$key"
+}
+
+make_template() {
+    if [ -f "$QUILLON_WINE_CACHE/.quillon-template" ]; then
+        return 0
+    fi
+    local tmp="$QUILLON_WINE_CACHE.tmp.$$"
+    rm -rf "$tmp"
+    mkdir -p "$(dirname "$tmp")"
+    WINEPREFIX="$tmp" $WINE wineboot -i >/dev/null 2>&1
+    WINEPREFIX="$tmp" wineserver -w
+    # Windows 10, and CJK faces for the window font and the dialog font.
+    import_reg "$tmp" "$TESTBED_DIR/prefix-settings.reg"
+    WINEPREFIX="$tmp" wineserver -w
+    touch "$tmp/.quillon-template"
+    rm -rf "$QUILLON_WINE_CACHE"
+    mv "$tmp" "$QUILLON_WINE_CACHE"
+}
+
+# Makes DIR a fresh prefix, copied from the template.
+new_prefix() {
+    local dir="$1"
+    make_template
+    rm -rf "$dir"
+    mkdir -p "$(dirname "$dir")"
+    cp -a "$QUILLON_WINE_CACHE" "$dir"
+}
+
+if [ "${BASH_SOURCE[0]}" = "$0" ]; then
+    case "${1:-}" in
+    template) make_template ;;
+    new) new_prefix "$2" ;;
+    *)
+        echo "usage: $0 template | new DIR" >&2
+        exit 2
+        ;;
+    esac
+fi
