@@ -1,0 +1,53 @@
+// The state of the main window's controls as plain data. The Win32 view mirrors it; the
+// operations read and change it as a user would see it.
+#pragma once
+
+#include "app/input_method_entry.h"
+#include "core/text.h"
+
+#include <vector>
+
+namespace quillon {
+
+struct Control {
+    Control() = default;
+    explicit Control(ustring text) : caption(std::move(text)) {}
+
+    ustring caption;
+    ustring hint;
+    bool enabled = true;
+    bool visible = true;
+};
+
+struct ListView : Control {
+    EntryList rows;
+    int selected = -1;  // ItemIndex: -1 when nothing is selected
+
+    int count() const { return static_cast<int>(rows.size()); }
+};
+
+struct ComboBox : Control {
+    StringList items;
+    int itemIndex = -1;
+};
+
+struct CheckBox : Control {
+    bool checked = false;
+};
+
+struct MenuItem {
+    MenuItem(ustring text, bool isEnabled = true, bool isChecked = false)
+        : caption(std::move(text)), enabled(isEnabled), checked(isChecked) {}
+
+    ustring caption;  // "-" is a separator
+    bool enabled = true;
+    bool checked = false;
+};
+
+struct Menu {
+    std::vector<MenuItem> items;
+};
+
+enum class Cursor { Default, HourGlass };
+
+} // namespace quillon

@@ -1,0 +1,201 @@
+#include "app/tform1.h"
+
+#include "cli/command_line.h"
+#include "core/error.h"
+
+namespace quillon {
+
+namespace hints {
+const char16_t* const kListView1 = u"粗体表示已设置为默认输入法，可从右键菜单里设置。\r"
+                                   u"蓝色表示美式键盘布局。\r"
+                                   u"双击可打开选中输入法的热键设置。";
+const char16_t* const kListView2 = u"双击可启用选中的输入法或键盘布局。";
+const char16_t* const kComboBox1 = u"切换键盘布局是指切换同语言下的各种输入法，可以禁用。\r"
+                                   u"使用徽标键+空格组合键有同样的功能；\r"
+                                   u"不同之处在于后者可以跨语言切换输入法。";
+const char16_t* const kButtonHotkey = u"TSF架构的输入法与旧的IMM架构输入法热键可用范围不同。";
+const char16_t* const kButtonSW =
+    u"热键修改后只对新开窗口有效；可以设置单独的左/右控制键组合，但重启后会恢复为左右双键控制，\r"
+    u"需要运行本程序点击一下刷新按钮。也可以从命令行运行 quillon /r 直接刷新。";
+const char16_t* const kEnableDisable = u"注意：在对蓝色的美式键盘布局进行操作后需要稍等三四秒方可刷新完毕。";
+} // namespace hints
+
+namespace {
+
+const char16_t* const kAppCaption = u"Quillon 输入法设置工具";
+const char16_t* const kReapplyCommand =
+    u"-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\"";
+
+} // namespace
+
+TForm1::TForm1(platform::Platform os) : os_(os) {
+    const StringList switchKeys = {u"Alt+Shift", u"Ctrl+Shift", u"禁用", u"`"};
+    ComboBox1.items = switchKeys;
+    ComboBox2.items = switchKeys;
+    ComboBox3.items = {u"Caps Lock", u"Shift"};
+    CheckBox1.caption = u"每个窗口使用不同的输入法";
+    CheckBox2.caption = u"使用桌面语言栏";
+    CheckBox3.caption = u"表情符号面板不自动关闭";
+    PopupMenu1.items = {{u"禁用"},       {u"-"},  {u"设置为默认输入法"}, {u"使用语言列表"},
+                        {u"-"},          {u"热键"}, {u"-"},                {u"导出输入法列表"}};
+    PopupMenu2.items = {{u"删除顽固的英语美式键盘"}, {u"导出启用的输入法列表"},
+                        {u"导出禁用的输入法列表"},   {u"-"},
+                        {u"导出配置"},               {u"导入配置"}};
+    PopupMenu3.items = {{u"导出输入法列表"}};
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::changed() {
+    if (Changed) {
+        Changed();
+    }
+}
+
+void TForm1::ProcessMessages() {
+    changed();
+    os_.ui.ProcessMessages();
+}
+
+void TForm1::ShowError(const ustring& message) {
+    changed();
+    os_.ui.MessageBox(message, kAppCaption, platform::kMbIconError);
+}
+
+void TForm1::FormCreate() {
+    // 1. Nothing runs on Windows before 10.
+    if (os_.system.VersionMajor() < 10) {
+        Visible = false;
+        ShowMainForm = false;
+        os_.ui.MessageBox(u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。", kAppCaption,
+                          platform::kMbIconInformation);
+        os_.ui.ExitProcess(0);
+        return;
+    }
+    // 2.-3.
+    Caption += u" 0.9.3.0";
+    systemMenuAppended = {MenuItem(u"-"), MenuItem(u"关于(&A)...", true, true)};
+    // 4.
+    ListView1.hint = hints::kListView1;
+    ListView2.hint = hints::kListView2;
+    ComboBox1.hint = hints::kComboBox1;
+    Label1.hint = hints::kComboBox1;
+    Button_Hotkey.hint = hints::kButtonHotkey;
+    Button_SW1.hint = hints::kButtonSW;
+    Button_SW2.hint = hints::kButtonSW;
+    Button_SW3.hint = hints::kButtonSW;
+    Button_Enable.hint = hints::kEnableDisable;
+    Button_Disable.hint = hints::kEnableDisable;
+    // 5.-8.
+    defime = -1;
+    BuildKeyTable();
+    lang = Tlang{};
+    mylangid = static_cast<std::int32_t>(os_.system.SystemDefaultLcid());
+    // 9.
+    pwlanglist = QueryLanguage();
+
+    const ustring commandLine = os_.system.CommandLine();
+    if (paramCount(commandLine) == 0) {
+        // 10.
+        Button_RefreshClick();
+        Button_Disable.enabled = ListView1.count() > 1;
+        Button_Enable.enabled = ListView2.count() > 0;
+    } else {
+        // 11.
+        const StringList pieces = extstring(commandLine, u"/");
+        for (std::size_t i = 1; i < pieces.size(); ++i) {
+            const ustring word = lowerAscii(pieces[i]);
+            if (word == u"r" || word == u"refresh") {
+                ShowMainForm = false;
+                Visible = false;
+                os_.processes.ShellExecute(u"open", PowerShellPath(), kReapplyCommand,
+                                           platform::kSwHide);
+                os_.ui.Terminate();
+                return;
+            }
+        }
+        Button_RefreshClick();
+        Button_Disable.enabled = ListView1.count() > 1;
+        Button_Enable.enabled = ListView2.count() > 0;
+        if (pieces.size() > 1) {
+            ReadParam(pieces);
+        }
+    }
+    // 12.
+    StatusBar1 = u"就绪";
+    changed();
+}
+
+void TForm1::FormShow() {
+    const StringList pieces = extstring(os_.system.CommandLine(), u"/");
+    if (pieces.size() != 2) {
+        return;
+    }
+    const ustring& argument = pieces[1];
+    if (argument == u"h" || argument == u"help" || argument == u"?") {
+        ShowHelp();
+    } else if (argument == u"remove_eng") {
+        os_.layouts.UnloadKeyboardLayout(0x409);
+        ShowMainForm = false;
+        Minimized = true;
+        Button_RefreshClick();
+    }
+    os_.ui.Terminate();
+}
+
+void TForm1::FormClose() {
+    ipm = nullptr;
+    Iprofiles = nullptr;
+    profiles.reset();
+}
+
+bool TForm1::WMSysCommand(std::uint32_t command) {
+    if (command != kAboutCommandId) {
+        return false;
+    }
+    os_.ui.MessageBox(u"支持系统：Windows10/11/Windows Server 2019/2021\r"
+                      u"\r"
+                      u"作者：Quillon 开发组　版本：0.9.3.0 (x64)\r"
+                      u"网站：https://quillon.example.org",
+                      kAppCaption, platform::kMbIconInformation);
+    return true;
+}
+
+void TForm1::Delay(std::int32_t msecs) {
+    if (msecs <= 0) {
+        return;
+    }
+    const auto event = os_.ui.CreateEvent();
+    const std::uint32_t deadline = os_.system.TickCount() + static_cast<std::uint32_t>(msecs);
+    std::int32_t remaining = msecs;
+    while (remaining > 0) {
+        const std::uint32_t result = os_.ui.MsgWaitForMultipleObjects(
+            *event, static_cast<std::uint32_t>(remaining), platform::kQsAllInput);
+        if (result == platform::kWaitTimeout) {
+            break;
+        }
+        ProcessMessages();
+        remaining = static_cast<std::int32_t>(deadline - os_.system.TickCount());
+    }
+}
+
+void TForm1::SettleWait(std::int32_t msecs, const ustring& status) {
+    Button_FixClick();
+    Enabled = false;
+    ScreenCursor = Cursor::HourGlass;
+    StatusBar1 = status;
+    changed();
+    Delay(msecs);
+    Enabled = true;
+    ScreenCursor = Cursor::Default;
+    changed();
+    Button_RefreshClick();
+    StatusBar1 = u"就绪";
+    changed();
+}
+
+ustring TForm1::PowerShellPath() {
+    return os_.processes.SystemDirectory() + u"\\WindowsPowerShell\\v1.0\\powershell.exe";
+}
+
+} // namespace quillon

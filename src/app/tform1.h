@@ -1,0 +1,178 @@
+// TForm1: the main window's model. It owns all state of the program (the fields and the
+// controls' states) and carries every operation as a method; each subsystem's methods are
+// defined in that subsystem's folder.
+#pragma once
+
+#include "app/controls.h"
+#include "hotkeys/key_table.h"
+#include "platform/platform.h"
+
+#include <functional>
+#include <memory>
+
+namespace quillon {
+
+constexpr std::uint32_t kAboutCommandId = 1025;
+
+struct Tlang {
+    StringList code;  // language ids, 4 upper-case hex digits, aligned with `name`
+    StringList name;  // language tags, in the order of "Languages"
+    StringList text;  // the combo's items
+};
+
+class TForm1 {
+public:
+    explicit TForm1(platform::Platform os);
+    TForm1(const TForm1&) = delete;
+    TForm1& operator=(const TForm1&) = delete;
+    ~TForm1();
+
+    // ---- fields ----
+    std::unique_ptr<platform::TfProfiles> profiles;
+    platform::TfProfiles* Iprofiles = nullptr;
+    platform::TfProfiles* ipm = nullptr;  // the same object's profile-manager view
+    Tlang lang;
+    std::int32_t defime = -1;
+    std::int32_t mylangid = 0;
+    ustring mycatid;
+    ustring oldkey;
+    StringList pwlanglist;
+    KeyTable scancode;
+
+    // ---- the window and its controls ----
+    ustring Caption = u"Quillon 输入法设置工具";
+    bool Visible = false;
+    bool Enabled = true;
+    bool Minimized = false;
+    Cursor ScreenCursor = Cursor::Default;
+    // The application's show-main-window flag: cleared by a command-line run.
+    bool ShowMainForm = true;
+    std::vector<MenuItem> systemMenuAppended;
+
+    Control GroupBox1{u" 启用的输入法 "};
+    ListView ListView1;
+    Control Button_Up{u"上移"};
+    Control Button_Down{u"下移"};
+    Control Button_Hotkey{u"热键"};
+    Control Button_Disable{u"禁用"};
+    Control GroupBox2{u" 禁用的输入法 "};
+    ListView ListView2;
+    Control Button_Enable{u"启用"};
+    Control Button_DEL{u"删除"};
+    Control SpeedButton1;
+    Control GroupBox3{u" 通用切换热键 "};
+    Control Label1{u"切换键盘布局："};
+    ComboBox ComboBox1;
+    Control Label2{u"切换输入语言："};
+    ComboBox ComboBox2;
+    Control Label3{u"关闭大写键："};
+    ComboBox ComboBox3;
+    Control Label_SW1{u"打开/关闭输入法："};
+    Control Button_SW1;
+    Control Label_SW2{u"全角/半角切换："};
+    Control Button_SW2;
+    Control Label_SW3{u"中英文标点切换："};
+    Control Button_SW3;
+    Control GroupBox4{u" 其它设置 "};
+    CheckBox CheckBox1;
+    CheckBox CheckBox2;
+    CheckBox CheckBox3;
+    Control Label4{u"已安装的输入法语言："};
+    ComboBox ComboBox_Lang;
+    Control Button_Other{u"其它功能"};
+    Control Button_Refresh{u"刷新"};
+    ustring StatusBar1;
+    Menu PopupMenu1;
+    Menu PopupMenu2;
+    Menu PopupMenu3;
+
+    // Called whenever the model wants the screen to catch up (before pumping messages).
+    std::function<void()> Changed;
+
+    // ---- application shell ----
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    // True when the command was handled (the About item).
+    bool WMSysCommand(std::uint32_t command);
+    void Delay(std::int32_t msecs);
+    // Commit, then wait with the window disabled, then refresh.
+    void SettleWait(std::int32_t msecs, const ustring& status);
+    void ProcessMessages();
+    // Shows an error the way the application's standard handler does.
+    void ShowError(const ustring& message);
+    // Windows PowerShell by its full path in the system folder, never by a bare name that the
+    // current folder or PATH could hijack in an elevated process.
+    ustring PowerShellPath();
+
+    // ---- catalogue ----
+    StringList QueryLanguage();
+    StringList RunDosTolist(const ustring& DosApp);
+    void buildlanglist();
+    ustring getimename(const ustring& hkl);
+    ustring _SHLoadIndirectString(const ustring& AIndirectStr);
+    void addenglish();
+    void addimetolist();
+    ustring readcatid();
+    std::int32_t getdefime();
+
+    // ---- hotkeys ----
+    void BuildKeyTable();
+
+    // ---- command line and help ----
+    void ReadParam(const StringList& paramlist);
+    void ShowHelp();
+
+    // ---- lists (enabling rules) ----
+    void ListView1Change();
+    void ListView2Change();
+    void PopupMenu1Popup();
+    RowStyle ListView1AdvancedCustomDrawItem(int row) const;
+    RowStyle ListView2AdvancedCustomDrawItem(int row) const;
+
+    // ---- handlers supplied by later subsystems (do nothing until then) ----
+    void Button_RefreshClick();
+    void Button_FixClick();
+    void Button_UpClick();
+    void Button_DownClick();
+    void Button_EnableClick();
+    void Button_DisableClick();
+    void Button_DELClick();
+    void Button_HotkeyClick();
+    void ListView1DblClick();
+    void ListView2DblClick();
+    void DefaultClick();
+    void N4Click();
+    void ComboBox_LangClick();
+    void ComboBox1Change();
+    void ComboBox2Change();
+    void ComboBox3Change();
+    void Button_SWClick(int which);
+    void CheckBox1Click();
+    void CheckBox3Click();
+    void SpeedButton1Click();
+    void RemoveEnglishClick();
+    void ExportEnabledClick();
+    void ExportDisabledClick();
+    void SaveConfigClick();
+    void LoadConfigClick();
+
+    platform::Platform& os() { return os_; }
+
+private:
+    void changed();
+
+    platform::Platform os_;
+};
+
+// Hints shown as tooltips; "\r" breaks the line.
+namespace hints {
+extern const char16_t* const kListView1;
+extern const char16_t* const kListView2;
+extern const char16_t* const kComboBox1;
+extern const char16_t* const kButtonHotkey;
+extern const char16_t* const kButtonSW;
+extern const char16_t* const kEnableDisable;
+} // namespace hints
+
+} // namespace quillon

@@ -1,0 +1,138 @@
+// The installed languages: localized names from PowerShell, tags and ids from the registry.
+#include "app/tform1.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+
+StringList splitLines(ustring_view text) {
+    StringList lines;
+    std::size_t start = 0;
+    std::size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == u'\r' || text[i] == u'\n') {
+            lines.emplace_back(text.substr(start, i - start));
+            if (text[i] == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
+                ++i;
+            }
+            start = i + 1;
+        }
+        ++i;
+    }
+    // A final line break ends the last line; it does not start an empty one.
+    if (start < text.size()) {
+        lines.emplace_back(text.substr(start));
+    }
+    return lines;
+}
+
+bool contains(const ustring& line, const char16_t* label) {
+    return line.find(label) != ustring::npos;
+}
+
+} // namespace
+
+StringList TForm1::RunDosTolist(const ustring& DosApp) {
+    const platform::CapturedOutput output =
+        os().processes.RunCaptured(DosApp, [this] { ProcessMessages(); });
+    if (!output.started) {
+        return {};
+    }
+    // Converted as one text, so a double-byte character is never cut between two reads.
+    return splitLines(os().system.OemToText(output.bytes));
+}
+
+StringList TForm1::QueryLanguage() {
+    const StringList output = RunDosTolist(
+        u"\"" + PowerShellPath() +
+        u"\" -command \"& {get-WinUserLanguageList | format-list -property "
+        u"languagetag,localizedname}\"");
+    ustring joined;
+    for (const ustring& line : output) {
+        for (const char16_t c : line) {
+            if (c != u' ') {
+                joined.push_back(c);
+            }
+        }
+        joined += u"\r\n";
+    }
+    StringList lines = splitLines(joined);
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        if (lines[i].empty()) {
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        } else if (i > 0 && !contains(lines[i], u"LanguageTag:") &&
+                   !contains(lines[i], u"LocalizedName:") &&
+                   !contains(lines[i], u"InputMethodTips:")) {
+            lines[i - 1] += lines[i];
+            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+        }
+    }
+    StringList tags;
+    StringList names;
+    for (const ustring& line : lines) {
+        if (contains(line, u"LanguageTag:")) {
+            tags.push_back(line.size() > 12 ? line.substr(12) : ustring());
+        } else if (contains(line, u"LocalizedName:")) {
+            names.push_back(line.size() > 14 ? line.substr(14) : ustring());
+        }
+    }
+    StringList result;
+    for (std::size_t i = 0; i < tags.size() && i < names.size(); ++i) {
+        result.push_back(tags[i] + u"=" + names[i]);
+    }
+    return result;
+}
+
+void TForm1::buildlanglist() {
+    const ustring base = u"\\Control Panel\\International\\User Profile\\";
+    platform::TRegistry reg(os().registry);
+    StringList tags;
+    if (reg.OpenKey(base, false)) {
+        reg.ReadMultiString(u"Languages", tags);
+    }
+    lang.name = tags;
+    lang.code.clear();
+    lang.text.clear();
+    for (const ustring& tag : tags) {
+        reg.OpenKey(base, false);
+        reg.OpenKey(tag, false);
+        StringList names;
+        reg.GetValueNames(names);
+        const auto named = std::find_if(names.begin(), names.end(), [](const ustring& n) {
+            return n.size() >= 5 && n[4] == u':';
+        });
+        lang.code.push_back(named != names.end()
+                                ? named->substr(0, 4)
+                                : hexText(static_cast<std::uint32_t>(mylangid), 4));
+    }
+    ComboBox_Lang.items.clear();
+    if (tags.size() != pwlanglist.size()) {
+        pwlanglist = QueryLanguage();
+    }
+    for (const ustring& tag : tags) {
+        const auto line = std::find_if(pwlanglist.begin(), pwlanglist.end(), [&](const ustring& l) {
+            return equalsNoCase(ustring_view(l).substr(0, l.find(u'=')), tag);
+        });
+        // A language PowerShell did not name is shown by its tag, so item p always stands for
+        // position p of `code`.
+        lang.text.push_back(line != pwlanglist.end() ? line->substr(line->find(u'=') + 1) : tag);
+    }
+    ComboBox_Lang.items = lang.text;
+}
+
+void TForm1::ComboBox_LangClick() {
+    const int p = ComboBox_Lang.itemIndex;
+    if (p < 0 || p >= static_cast<int>(lang.code.size())) {
+        return;
+    }
+    std::uint32_t id = 0;
+    if (!parseHex32(lang.code[static_cast<std::size_t>(p)], id)) {
+        return;
+    }
+    mylangid = static_cast<std::int32_t>(id);
+    Button_RefreshClick();
+}
+
+} // namespace quillon

@@ -1,0 +1,204 @@
+// The catalogue refresh: rebuilds everything the window shows about the shown language from
+// what Windows holds.
+#include "app/tform1.h"
+#include "core/error.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+
+const char16_t* const kKeyboardLayouts = u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\";
+const char16_t* const kUserProfile = u"\\Control Panel\\International\\User Profile\\";
+
+ustring langText(std::int32_t langid) { return hexText(static_cast<std::uint32_t>(langid), 4); }
+
+int indexOfField(const EntryList& rows, std::size_t field, const ustring& value) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i].fields[field] == value) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
+void selectFirstWhenNone(ListView& list) {
+    if (list.selected >= list.count()) {
+        list.selected = -1;
+    }
+    if (list.count() > 0 && list.selected < 0) {
+        list.selected = 0;
+    }
+}
+
+} // namespace
+
+void TForm1::Button_RefreshClick() {
+    mycatid = readcatid();
+
+    buildlanglist();
+    const auto code = std::find(lang.code.begin(), lang.code.end(), langText(mylangid));
+    ComboBox_Lang.itemIndex =
+        code == lang.code.end() ? -1 : static_cast<int>(code - lang.code.begin());
+
+    // The previous object goes with its holder; never leave views of it behind.
+    ipm = nullptr;
+    Iprofiles = nullptr;
+    std::unique_ptr<platform::TfProfiles> fresh;
+    const std::int32_t created = os().tsf.CreateInputProcessorProfiles(fresh);
+    profiles = std::move(fresh);
+    if (created == 0 && profiles) {
+        Iprofiles = profiles.get();
+        if (!profiles->HasProfileMgr()) {
+            throw QuillonError(u"不支持此接口（ITfInputProcessorProfileMgr）。");
+        }
+        ipm = profiles.get();
+        auto profileEnum = ipm->EnumProfiles(static_cast<std::uint16_t>(mylangid & 0xFFFF));
+        if (profileEnum) {
+            ListView1.rows.clear();
+            ListView1.selected = -1;
+            ListView2.rows.clear();
+            ListView2.selected = -1;
+            const ustring ownLayout = langText(mylangid) + langText(mylangid);
+            platform::TfProfile p;
+            while (profileEnum->Next(p)) {
+                if (p.langid == 0) {
+                    continue;
+                }
+                const ustring h = hexText(p.hkl & 0xFFFFFFFFu, 8);
+                ListView* target = nullptr;
+                if (p.flags == 0) {
+                    if (h == ownLayout) {
+                        continue;
+                    }
+                    target = &ListView2;
+                } else if (p.flags == 2 || p.flags == 3) {
+                    target = &ListView1;
+                } else {
+                    continue;
+                }
+                InputMethodEntry row;
+                if (auto description =
+                        Iprofiles->GetLanguageProfileDescription(p.clsid, p.langid, p.guidProfile)) {
+                    row.name = *description;
+                }
+                row.fields = {guidToText(p.clsid), hexText(p.langid, 4), guidToText(p.catid),
+                              guidToText(p.guidProfile), h, u""};
+                if (row.name.empty()) {
+                    row.name = getimename(h);
+                }
+                target->rows.push_back(std::move(row));
+            }
+        }
+    }
+    addenglish();
+    addimetolist();
+    defime = getdefime();
+    selectFirstWhenNone(ListView1);
+    selectFirstWhenNone(ListView2);
+    ListView1Change();
+    ListView2Change();
+}
+
+ustring TForm1::getimename(const ustring& hkl) {
+    platform::TRegistry reg(os().registry, platform::Hive::LocalMachine);
+    reg.OpenKey(kKeyboardLayouts, false);
+    ustring key = hkl;
+    if (!hkl.empty() && hkl.front() == u'0') {
+        key = u"0000" + hkl.substr(0, 4);
+    }
+    if (!reg.KeyExists(key)) {
+        return {};
+    }
+    reg.OpenKey(key, false);
+    ustring result;
+    if (reg.ValueExists(u"Layout Text")) {
+        result = reg.ReadString(u"Layout Text");
+    }
+    if (reg.ValueExists(u"Layout Display Name")) {
+        result = _SHLoadIndirectString(reg.ReadString(u"Layout Display Name"));
+    }
+    return result;
+}
+
+ustring TForm1::_SHLoadIndirectString(const ustring& AIndirectStr) {
+    const platform::IndirectString loaded = os().system.SHLoadIndirectString(AIndirectStr);
+    if (loaded.result != 0) {
+        throw QuillonError(loaded.errorMessage.empty()
+                               ? u"无法读取资源字符串“" + AIndirectStr + u"”。"
+                               : loaded.errorMessage);
+    }
+    return loaded.text;
+}
+
+void TForm1::addenglish() {
+    const ustring k = u"0409" + langText(mylangid);
+    if (indexOfField(ListView1.rows, kFieldHkl, k) >= 0) {
+        return;
+    }
+    InputMethodEntry row;
+    row.name = getimename(k);
+    row.fields = {nullGuidText(), langText(mylangid), mycatid, nullGuidText(), k, u""};
+    ListView2.rows.push_back(std::move(row));
+}
+
+void TForm1::addimetolist() {
+    platform::TRegistry reg(os().registry, platform::Hive::LocalMachine);
+    StringList names;
+    if (reg.OpenKey(kKeyboardLayouts, false)) {
+        reg.GetKeyNames(names);
+    }
+    const ustring own = langText(mylangid);
+    for (const ustring& name : names) {
+        if (name.empty() || name.front() == u'0' || name.size() < 4 ||
+            name.compare(name.size() - 4, 4, own) != 0) {
+            continue;
+        }
+        if (indexOfField(ListView1.rows, kFieldHkl, name) >= 0) {
+            continue;
+        }
+        InputMethodEntry row;
+        row.name = getimename(name);
+        row.fields = {nullGuidText(), name.substr(name.size() - 4), mycatid, nullGuidText(),
+                      name, u""};
+        ListView2.rows.push_back(std::move(row));
+    }
+}
+
+ustring TForm1::readcatid() {
+    platform::TRegistry reg(os().registry);
+    StringList languages;
+    if (reg.OpenKey(u"\\Software\\Microsoft\\CTF\\Assemblies\\", false)) {
+        reg.GetKeyNames(languages);
+    }
+    if (languages.empty() || !reg.OpenKey(languages.front(), false)) {
+        return {};
+    }
+    StringList categories;
+    reg.GetKeyNames(categories);
+    return categories.empty() ? ustring() : categories.front();
+}
+
+std::int32_t TForm1::getdefime() {
+    platform::TRegistry reg(os().registry);
+    if (!reg.OpenKey(kUserProfile, false) || !reg.ValueExists(u"InputMethodOverride")) {
+        return -1;
+    }
+    const ustring s = reg.ReadString(u"InputMethodOverride");
+    if (s.find(u'{') != ustring::npos) {
+        return indexOfField(ListView1.rows, kFieldProfile, s.substr(s.rfind(u'{')));
+    }
+    const std::size_t colon = s.find(u':');
+    if (colon == ustring::npos) {
+        return -1;
+    }
+    const ustring l = s.substr(0, colon);
+    ustring t = s.substr(colon + 1);
+    if (!t.empty() && t.front() == u'0') {
+        t = (t.size() >= 4 ? t.substr(t.size() - 4) : t) + l;
+    }
+    return indexOfField(ListView1.rows, kFieldHkl, t);
+}
+
+} // namespace quillon

@@ -1,0 +1,69 @@
+// The platform services other than the registry, over the real Windows calls.
+#pragma once
+
+#include "platform/services.h"
+
+namespace quillon::platform {
+
+// msctf is loaded from the system folder for each profiles object, which keeps it loaded
+// until the object and its enumerators are released. COM must already be initialised on
+// the calling thread (apartment-threaded); that is the caller's job.
+class Win32Tsf : public Tsf {
+public:
+    std::int32_t CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) override;
+};
+
+class Win32KeyboardLayouts : public KeyboardLayouts {
+public:
+    std::uint64_t LoadKeyboardLayout(ustring_view klid, std::uint32_t flags) override;
+    bool UnloadKeyboardLayout(std::uint64_t hkl) override;
+    std::uint64_t ActivateKeyboardLayout(std::uint64_t hkl, std::uint32_t flags) override;
+};
+
+class Win32Processes : public Processes {
+public:
+    void ShellExecute(ustring_view verb, ustring_view file, ustring_view parameters,
+                      int show) override;
+    CapturedOutput RunCaptured(ustring_view commandLine,
+                               const std::function<void()>& serviceUi) override;
+    ustring SystemDirectory() override;
+};
+
+class Win32System : public System {
+public:
+    std::uint32_t VersionMajor() override;
+    std::uint32_t SystemDefaultLcid() override;
+    ustring CommandLine() override;
+    std::uint32_t TickCount() override;
+    bool SystemParametersInfo(std::uint32_t action, std::uint32_t param,
+                              std::uint32_t winIni) override;
+    Guid UuidCreate() override;
+    IndirectString SHLoadIndirectString(ustring_view source) override;
+    ustring OemToText(std::string_view bytes) override;
+    std::string TextToAnsi(ustring_view text) override;
+    ustring AnsiToText(std::string_view bytes) override;
+};
+
+class Win32Ui : public Ui {
+public:
+    int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) override;
+    std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
+    std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
+    void ProcessMessages() override;
+    std::unique_ptr<WaitEvent> CreateEvent() override;
+    // WAIT_FAILED for an event that this class did not make.
+    std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
+                                            std::uint32_t wakeMask) override;
+    void Terminate() override;
+    [[noreturn]] void ExitProcess(int exitCode) override;
+};
+
+class Win32Files : public Files {
+public:
+    std::optional<std::string> ReadFile(ustring_view path) override;
+    bool WriteFile(ustring_view path, std::string_view bytes) override;
+    // False for a directory.
+    bool FileExists(ustring_view path) override;
+};
+
+} // namespace quillon::platform
