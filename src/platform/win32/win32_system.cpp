@@ -1,0 +1,112 @@
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_services.h"
+
+#include <vector>
+
+namespace quillon::platform {
+
+namespace {
+
+using win32::fromWide;
+using win32::wide;
+
+// What the system says about an error code, without the line break it ends with.
+ustring errorText(DWORD error) {
+    wchar_t buffer[1024] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, error, 0, buffer, 1024, nullptr);
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n')) {
+        --length;
+    }
+    return fromWide(buffer, length);
+}
+
+ustring fromCodePage(UINT codePage, const char* bytes, std::size_t size) {
+    if (size == 0) {
+        return {};
+    }
+    const int count = static_cast<int>(size);
+    const int length = ::MultiByteToWideChar(codePage, 0, bytes, count, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::vector<wchar_t> text(static_cast<std::size_t>(length));
+    ::MultiByteToWideChar(codePage, 0, bytes, count, text.data(), length);
+    return fromWide(text.data(), text.size());
+}
+
+} // namespace
+
+std::uint32_t Win32System::VersionMajor() {
+    // The plain record (276 bytes), not the extended one: only the major number is wanted.
+    OSVERSIONINFOW info{};
+    static_assert(sizeof(info) == 276, "OSVERSIONINFOW");
+    info.dwOSVersionInfoSize = sizeof(info);
+    if (!::GetVersionExW(&info)) {
+        return 0;
+    }
+    return info.dwMajorVersion;
+}
+
+std::uint32_t Win32System::SystemDefaultLcid() { return ::GetSystemDefaultLCID(); }
+
+ustring Win32System::CommandLine() { return fromWide(::GetCommandLineW()); }
+
+std::uint32_t Win32System::TickCount() { return ::GetTickCount(); }
+
+bool Win32System::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
+                                       std::uint32_t winIni) {
+    return ::SystemParametersInfoW(action, param, nullptr, winIni) != FALSE;
+}
+
+Guid Win32System::UuidCreate() {
+    UUID uuid{};
+    ::UuidCreate(&uuid);
+    return win32::fromGUID(uuid);
+}
+
+IndirectString Win32System::SHLoadIndirectString(ustring_view source) {
+    std::vector<wchar_t> buffer(4096, L'\0');
+    IndirectString out;
+    out.result = ::SHLoadIndirectString(wide(source).c_str(), buffer.data(),
+                                        static_cast<UINT>(buffer.size()), nullptr);
+    if (out.result != S_OK) {
+        out.errorMessage = errorText(::GetLastError());
+        return out;
+    }
+    buffer.back() = L'\0';
+    out.text = fromWide(buffer.data());
+    return out;
+}
+
+ustring Win32System::OemToText(std::string_view bytes) {
+    if (bytes.empty()) {
+        return {};
+    }
+    // OemToCharBuffA takes a count, so NUL bytes in the output do not cut it short.
+    std::string ansi(bytes.size(), '\0');
+    ::OemToCharBuffA(std::string(bytes).c_str(), ansi.data(), static_cast<DWORD>(bytes.size()));
+    return fromCodePage(CP_ACP, ansi.data(), ansi.size());
+}
+
+std::string Win32System::TextToAnsi(ustring_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const std::wstring source = wide(text);
+    const int count = static_cast<int>(source.size());
+    const int size =
+        ::WideCharToMultiByte(CP_ACP, 0, source.c_str(), count, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return {};
+    }
+    std::string out(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, source.c_str(), count, out.data(), size, nullptr, nullptr);
+    return out;
+}
+
+ustring Win32System::AnsiToText(std::string_view bytes) {
+    return fromCodePage(CP_ACP, bytes.data(), bytes.size());
+}
+
+} // namespace quillon::platform

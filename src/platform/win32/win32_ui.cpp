@@ -1,0 +1,114 @@
+#include "platform/win32/win32_handles.h"
+#include "platform/win32/win32_services.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quillon::platform {
+
+namespace {
+
+using win32::Handle;
+using win32::wide;
+
+// Long enough for any path the dialog can return.
+constexpr std::size_t kPathUnits = 32768;
+
+class Win32Event : public WaitEvent {
+public:
+    explicit Win32Event(Handle event) : event_(std::move(event)) {}
+    HANDLE get() const { return event_.get(); }
+
+private:
+    Handle event_;
+};
+
+// "Text|*.ext|Text|*.*" becomes the list of NUL-terminated strings the dialog reads, ended
+// by one more NUL.
+std::vector<wchar_t> dialogFilter(ustring_view filter) {
+    std::vector<wchar_t> out;
+    for (const char16_t c : filter) {
+        out.push_back(c == u'|' ? L'\0' : static_cast<wchar_t>(c));
+    }
+    out.push_back(L'\0');
+    out.push_back(L'\0');
+    return out;
+}
+
+std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
+    std::vector<wchar_t> path(kPathUnits, L'\0');
+    const std::size_t initial = std::min(request.fileName.size(), kPathUnits - 1);
+    std::copy(request.fileName.begin(), request.fileName.begin() + initial, path.begin());
+    const std::vector<wchar_t> filter = dialogFilter(request.filter);
+    const std::wstring title = wide(request.title);
+    const std::wstring extension = wide(request.defaultExtension);
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof(ofn);
+    ofn.hwndOwner = ::GetActiveWindow();
+    ofn.lpstrFilter = request.filter.empty() ? nullptr : filter.data();
+    ofn.nFilterIndex = 1;
+    ofn.lpstrFile = path.data();
+    ofn.nMaxFile = static_cast<DWORD>(path.size());
+    ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
+    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
+                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
+    if (!chosen) {
+        return std::nullopt;
+    }
+    path.back() = L'\0';
+    return win32::fromWide(path.data());
+}
+
+} // namespace
+
+int Win32Ui::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) {
+    return ::MessageBoxW(::GetActiveWindow(), wide(text).c_str(), wide(caption).c_str(), flags);
+}
+
+std::optional<ustring> Win32Ui::OpenFileDialog(const FileDialogRequest& request) {
+    return fileDialog(request, false);
+}
+
+std::optional<ustring> Win32Ui::SaveFileDialog(const FileDialogRequest& request) {
+    return fileDialog(request, true);
+}
+
+void Win32Ui::ProcessMessages() {
+    MSG msg{};
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // Left for the message loop, which ends on it.
+            ::PostQuitMessage(static_cast<int>(msg.wParam));
+            return;
+        }
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+std::unique_ptr<WaitEvent> Win32Ui::CreateEvent() {
+    Handle event(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    if (!event) {
+        return nullptr;
+    }
+    return std::make_unique<Win32Event>(std::move(event));
+}
+
+std::uint32_t Win32Ui::MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
+                                                 std::uint32_t wakeMask) {
+    const auto* own = dynamic_cast<Win32Event*>(&event);
+    if (!own) {
+        return WAIT_FAILED;
+    }
+    const HANDLE handle = own->get();
+    return ::MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs, wakeMask);
+}
+
+void Win32Ui::Terminate() { ::PostQuitMessage(0); }
+
+void Win32Ui::ExitProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+
+} // namespace quillon::platform

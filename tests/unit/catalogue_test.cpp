@@ -1,0 +1,205 @@
+#include "core/error.h"
+#include "form_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using platform::Hive;
+
+TEST_F(FormTest, InteractiveStartFillsListsAndCombo) {
+    start();
+    EXPECT_EQ(form.Caption, u"Quillon 输入法设置工具 0.9.3.0");
+    EXPECT_EQ(form.StatusBar1, u"就绪");
+    EXPECT_EQ(form.mycatid, u"{34745C63-B2F0-4784-8B67-5E12C8701A31}");
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"微软拼音"}));
+    // Disabled profiles in enumeration order (own layout 08040804 skipped), then the US
+    // keyboard named through its display name, then the language's IMM input methods.
+    EXPECT_EQ(names(form.ListView2),
+              (std::vector<std::string>{"微软五笔", "美式键盘", "中文 (简体) - 微软拼音 IMM"}));
+    const InputMethodEntry& us = form.ListView2.rows[1];
+    EXPECT_EQ(us.fields, (std::array<ustring, 6>{nullGuidText(), u"0804",
+                                                 u"{34745C63-B2F0-4784-8B67-5E12C8701A31}",
+                                                 nullGuidText(), u"04090804", u""}));
+    EXPECT_EQ(form.ListView1.rows[0].fields[kFieldHkl], u"00000000");
+    EXPECT_EQ(form.ComboBox_Lang.items,
+              (StringList{u"中文(中华人民共和国)", u"English(UnitedStates)"}));
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 0);
+    EXPECT_EQ(form.lang.code, (StringList{u"0804", u"0409"}));
+    EXPECT_EQ(form.ListView1.selected, 0);
+    EXPECT_EQ(form.ListView2.selected, 0);
+    EXPECT_FALSE(form.Button_Disable.enabled);  // one enabled row
+    EXPECT_TRUE(form.Button_Enable.enabled);
+    EXPECT_EQ(form.defime, -1);
+    EXPECT_EQ(form.systemMenuAppended.size(), 2u);
+    EXPECT_TRUE(form.systemMenuAppended[1].checked);
+}
+
+TEST_F(FormTest, ProfileFlagsDecideTheList) {
+    windows.tsf.profiles.clear();
+    const std::pair<std::uint32_t, const char16_t*> cases[] = {
+        {0, u"flags0"}, {1, u"flags1"}, {2, u"flags2"}, {3, u"flags3"}, {4, u"flags4"},
+        {6, u"flags6"}};
+    std::uint32_t n = 0;
+    for (const auto& [flags, name] : cases) {
+        Guid profile;
+        profile.data1 = ++n;
+        windows.addProfile({textService(0x0804, kPinyinClsid, profile, flags), ustring(name)});
+    }
+    windows.addProfile({textService(0, kPinyinClsid, Guid{}, 2), u"no language"});
+    start();
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"flags2", "flags3"}));
+    EXPECT_EQ(form.ListView2.rows.front().name, u"flags0");
+    EXPECT_EQ(form.ListView2.count(), 3);  // flags0, the US keyboard, the IMM
+}
+
+TEST_F(FormTest, EnabledUsKeyboardIsNotOfferedAgainButOtherDuplicatesAre) {
+    windows.tsf.profiles.clear();
+    windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
+    windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 0), std::nullopt});
+    start();
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"美式键盘"}));
+    // The disabled IMM profile is listed by the enumeration and again from the registry:
+    // only the enabled list is consulted for duplicates.
+    EXPECT_EQ(names(form.ListView2), (std::vector<std::string>{"中文 (简体) - 微软拼音 IMM",
+                                                                "中文 (简体) - 微软拼音 IMM"}));
+    EXPECT_EQ(form.ListView2.rows[0].fields[kFieldHkl], u"E0200804");
+}
+
+TEST_F(FormTest, GetdefimeForms) {
+    windows.tsf.profiles.clear();
+    windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
+    windows.addProfile({textService(0x0804, kPinyinClsid, kPinyinProfile, 2), u"微软拼音"});
+    windows.addProfile({layout(0x0804, 0xE0200804u, 2), std::nullopt});
+    const std::pair<const char16_t*, int> cases[] = {
+        {u"0804:00000409", 0},
+        {u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{FA550B04-5AD7-411F-A5AC-CA038EC515D7}", 1},
+        {u"0804:E0200804", 2},
+        {u"0409:00000409", -1},  // names 04090409: not in this language's list
+        {u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{00000000-0000-0000-0000-000000000001}", -1},
+        {u"garbage", -1},
+    };
+    start();
+    for (const auto& [value, expected] : cases) {
+        platform::TRegistry reg(windows.registry);
+        ASSERT_TRUE(reg.OpenKey(u"\\Control Panel\\International\\User Profile", false));
+        reg.WriteString(u"InputMethodOverride", value);
+        EXPECT_EQ(form.getdefime(), expected) << toUtf8(value);
+    }
+    windows.registry.removeValue(Hive::CurrentUser, u"Control Panel\\International\\User Profile",
+                                 u"InputMethodOverride");
+    EXPECT_EQ(form.getdefime(), -1);
+}
+
+TEST_F(FormTest, ProfileFailuresKeepOldRowsButStillAddRegistryRows) {
+    start();
+    const EntryList enabledBefore = form.ListView1.rows;
+    windows.tsf.createResult = static_cast<std::int32_t>(0x80004005u);
+    form.Button_RefreshClick();
+    EXPECT_EQ(form.ListView1.rows, enabledBefore);
+    EXPECT_EQ(form.ListView2.count(), 5);  // old three + US keyboard + IMM appended again
+    EXPECT_EQ(form.ipm, nullptr);
+
+    windows.tsf.createResult = 0;
+    windows.tsf.enumeratorMissing = true;
+    form.Button_RefreshClick();
+    EXPECT_EQ(form.ListView1.rows, enabledBefore);
+    EXPECT_NE(form.ipm, nullptr);
+
+    windows.tsf.enumeratorMissing = false;
+    windows.tsf.offersProfileMgr = false;
+    EXPECT_THROW(form.Button_RefreshClick(), QuillonError);
+}
+
+TEST_F(FormTest, IndirectStringFailureEndsTheRefreshWithItsError) {
+    windows.system.indirectStrings.clear();
+    windows.processes.runs.push_back({kLanguageQueryOutput, true, 800});
+    try {
+        form.FormCreate();
+        FAIL() << "no error";
+    } catch (const QuillonError& e) {
+        EXPECT_EQ(e.message(), u"系统找不到指定的文件。");
+    }
+    // Rows before the failing one stay; later steps did not run.
+    EXPECT_EQ(names(form.ListView2), (std::vector<std::string>{"微软五笔"}));
+    EXPECT_EQ(form.StatusBar1, u"");
+}
+
+TEST_F(FormTest, LanguageIdFromValueNamesAndMissingLanguages) {
+    // A language key without an id value takes mylangid; a tag without a key too.
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+                    "\"Languages\"=hex(7):6a,00,61,00,00,00,78,00,00,00,00,00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\ja]\n"
+                    "\"CachedLanguageName\"=\"x\"\n"
+                    "\"0411:{03B5835F-F03C-411B-9CE2-AA23E1171E36}{A76C93D9-5523-4E90-AAFA-4DB112F9AC76}\"=dword:00000001\n");
+    // Two tags but one name: the refresh asks PowerShell again, and gets the same answer.
+    for (int i = 0; i < 2; ++i) {
+        windows.processes.runs.push_back(
+            {"\r\nLanguageTag   : ja\r\nLocalizedName : 日本語\r\n\r\n", true, 100});
+    }
+    form.FormCreate();
+    EXPECT_EQ(form.lang.name, (StringList{u"ja", u"x"}));
+    EXPECT_EQ(form.lang.code, (StringList{u"0411", u"0804"}));
+    // "x" has no PowerShell name: shown by its tag, so items stay aligned with `code`.
+    EXPECT_EQ(form.ComboBox_Lang.items, (StringList{u"日本語", u"x"}));
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
+
+    windows.registry.removeValue(Hive::CurrentUser, u"Control Panel\\International\\User Profile",
+                                 u"Languages");
+    form.Button_RefreshClick();
+    EXPECT_TRUE(form.lang.code.empty());
+    EXPECT_TRUE(form.ComboBox_Lang.items.empty());
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, -1);
+    EXPECT_EQ(form.ListView1.count(), 1);  // the input methods are still listed
+}
+
+TEST_F(FormTest, LanguageQueryRunsAgainOnlyWhenTheCountChanges) {
+    start();
+    windows.takeCalls();
+    form.Button_RefreshClick();
+    for (const auto& call : windows.takeCalls()) {
+        EXPECT_EQ(call.find("RunCaptured"), std::string::npos);
+    }
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+                    "\"Languages\"=hex(7):7a,00,68,00,2d,00,68,00,61,00,6e,00,73,00,2d,00,63,00,"
+                    "6e,00,00,00,65,00,6e,00,00,00,6a,00,61,00,00,00,00,00\n");
+    windows.processes.runs.push_back({kLanguageQueryOutput, true, 800});
+    form.Button_RefreshClick();
+    const auto calls = windows.takeCalls();
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(),
+                            [](const std::string& c) { return c.rfind("RunCaptured", 0) == 0; }),
+              1);
+    // zh-hans-cn matches zh-Hans-CN regardless of case.
+    EXPECT_EQ(form.ComboBox_Lang.items[0], u"中文(中华人民共和国)");
+}
+
+TEST_F(FormTest, QueryLanguageCommandAndParsing) {
+    windows.processes.runs.push_back(
+        {"\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : 中文(中华人民共\r\n"
+         "                和国)\r\nLanguageTag   : en-US\r\n\r\nLanguageTag   : fr\rLocalizedName : "
+         "français\n\n",
+         true, 100});
+    EXPECT_EQ(form.QueryLanguage(), (StringList{u"zh-Hans-CN=中文(中华人民共和国)",
+                                                u"en-US=français"}));
+    EXPECT_EQ(windows.calls.back(),
+              "RunCaptured(\"C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe\" "
+              "-command \"& {get-WinUserLanguageList | format-list -property "
+              "languagetag,localizedname}\")");
+    windows.processes.runs.push_back({"", false, 0});
+    EXPECT_TRUE(form.QueryLanguage().empty());
+}
+
+TEST_F(FormTest, PickingALanguageShowsItsInputMethods) {
+    start();
+    form.ComboBox_Lang.itemIndex = 1;
+    form.ComboBox_LangClick();
+    EXPECT_EQ(form.mylangid, 0x0409);
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"美式键盘"}));
+    EXPECT_EQ(form.ListView1.rows[0].fields[kFieldHkl], u"04090409");
+    EXPECT_TRUE(form.ListView2.rows.empty());  // no 0409 IMM; US keyboard already enabled
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
+}
+
+} // namespace
+} // namespace quillon::testing

@@ -1,0 +1,191 @@
+// Start-up, the single-argument handling, the About box, Delay and the enabling rules.
+#include "platform/substitute/substitute.h"
+#include "form_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using platform::ProcessExit;
+
+TEST_F(FormTest, BelowWindows10OnlyTheMessageShowsAndTheProcessEnds) {
+    windows.system.versionMajor = 6;
+    EXPECT_THROW(form.FormCreate(), ProcessExit);
+    EXPECT_EQ(windows.ui.exitCode, 0);
+    ASSERT_EQ(windows.ui.boxes.size(), 1u);
+    EXPECT_EQ(windows.ui.boxes[0].text, u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。");
+    EXPECT_EQ(windows.ui.boxes[0].caption, u"Quillon 输入法设置工具");
+    EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
+    EXPECT_EQ(windows.calls, (std::vector<std::string>{"MessageBox(Quillon 输入法设置工具, 0x40)",
+                                                       "ExitProcess(0)"}));
+}
+
+TEST_F(FormTest, RefreshArgumentReappliesLanguagesAndEnds) {
+    for (const char16_t* line : {u"quillon.exe /r", u"quillon.exe /REFRESH", u"q /x/R/y"}) {
+        platform::Substitute os;
+        os.system.commandLine = line;
+        TForm1 f(os.platform());
+        f.FormCreate();
+        EXPECT_FALSE(f.ShowMainForm) << toUtf8(line);
+        EXPECT_TRUE(os.ui.terminated);
+        EXPECT_EQ(os.calls.back(),
+                  "Terminate") << toUtf8(line);
+        EXPECT_EQ(os.calls[os.calls.size() - 2],
+                  "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+                  "-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\", 0)");
+        // No refresh ran.
+        EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "TF_CreateInputProcessorProfiles"), 0);
+    }
+}
+
+TEST_F(FormTest, RefreshArgumentWithATrailingBlankIsACommand) {
+    windows.system.commandLine = u"quillon.exe /r /x";
+    start();
+    EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), std::string("ShellExecute")), 0);
+    EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(),
+                         std::string("TF_CreateInputProcessorProfiles")),
+              1);
+    EXPECT_FALSE(form.ShowMainForm);  // the command pass hides the window and ends
+    EXPECT_TRUE(windows.ui.terminated);
+}
+
+TEST_F(FormTest, WordsWithoutSlashStartInteractively) {
+    windows.system.commandLine = u"\"C:\\Program Files\\Quillon\\quillon.exe\" hello";
+    start();
+    EXPECT_TRUE(form.ShowMainForm);
+    EXPECT_FALSE(windows.ui.terminated);
+    form.FormShow();  // a single piece: nothing
+    EXPECT_FALSE(windows.ui.terminated);
+}
+
+TEST_F(FormTest, SingleArgumentHandling) {
+    windows.system.commandLine = u"quillon.exe/remove_eng";
+    start();
+    windows.takeCalls();
+    form.FormShow();
+    const auto calls = windows.takeCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.front(), "UnloadKeyboardLayout(0x409)");
+    EXPECT_EQ(calls.back(), "Terminate");
+    EXPECT_TRUE(form.Minimized);
+    EXPECT_FALSE(form.ShowMainForm);
+
+    // Compared exactly: "H" and "remove_eng " are not the commands.
+    for (const char16_t* line : {u"quillon.exe/H", u"quillon.exe/remove_eng "}) {
+        platform::Substitute os;
+        os.system.commandLine = line;
+        TForm1 f(os.platform());
+        f.FormShow();
+        EXPECT_EQ(os.calls, (std::vector<std::string>{"Terminate"})) << toUtf8(line);
+    }
+}
+
+TEST_F(FormTest, AboutBoxOnlyForItsCommand) {
+    EXPECT_FALSE(form.WMSysCommand(0xF060));  // SC_CLOSE goes to the default handling
+    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(form.WMSysCommand(kAboutCommandId));
+    ASSERT_EQ(windows.ui.boxes.size(), 1u);
+    EXPECT_EQ(windows.ui.boxes[0].caption, u"Quillon 输入法设置工具");
+    EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
+    EXPECT_EQ(windows.ui.boxes[0].text.rfind(u"支持系统：Windows10/11/Windows Server 2019/2021\r\r", 0),
+              0u);
+}
+
+TEST_F(FormTest, DelayKeepsServicingUntilTheDeadline) {
+    int clicks = 0;
+    windows.ui.pendingInput.emplace_back(windows.clockMs + 1000, [&] { ++clicks; });
+    windows.ui.pendingInput.emplace_back(windows.clockMs + 4000, [&] { ++clicks; });
+    const std::uint32_t start = windows.clockMs;
+    form.Delay(6000);
+    EXPECT_EQ(windows.clockMs - start, 6000u);
+    EXPECT_EQ(clicks, 2);
+    EXPECT_EQ(windows.calls,
+              (std::vector<std::string>{"MsgWait(6000, 0x4FF)", "MsgWait(5000, 0x4FF)",
+                                        "MsgWait(2000, 0x4FF)"}));
+    EXPECT_EQ(windows.ui.openEvents, 0);
+    windows.calls.clear();
+    form.Delay(0);
+    form.Delay(-5);
+    EXPECT_TRUE(windows.calls.empty());
+}
+
+TEST_F(FormTest, SettleWaitDisablesTheWindowWhileWaiting) {
+    start();
+    bool sawDisabled = false;
+    windows.ui.pendingInput.emplace_back(windows.clockMs + 10, [&] {
+        sawDisabled = !form.Enabled && form.ScreenCursor == Cursor::HourGlass &&
+                      form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
+    });
+    const std::uint32_t start = windows.clockMs;
+    form.SettleWait(6000, u"处理键盘布局中，请等待六秒钟...");
+    EXPECT_TRUE(sawDisabled);
+    EXPECT_GE(windows.clockMs - start, 6000u);
+    EXPECT_TRUE(form.Enabled);
+    EXPECT_EQ(form.ScreenCursor, Cursor::Default);
+    EXPECT_EQ(form.StatusBar1, u"就绪");
+}
+
+TEST_F(FormTest, EnablingRules) {
+    struct Case {
+        int count1;
+        int selected;
+        int count2;
+        bool up, down, disable, enable;
+    };
+    const Case cases[] = {
+        {1, 0, 0, false, false, false, false}, {2, -1, 1, true, true, true, true},
+        {3, 0, 1, false, true, true, true},    {3, 2, 1, true, false, true, true},
+        {3, 1, 0, true, true, true, false},    {0, -1, 2, false, false, false, true},
+    };
+    for (const Case& c : cases) {
+        form.ListView1.rows.assign(static_cast<std::size_t>(c.count1), InputMethodEntry{});
+        form.ListView1.selected = c.selected;
+        form.ListView2.rows.assign(static_cast<std::size_t>(c.count2), InputMethodEntry{});
+        form.ListView1Change();
+        EXPECT_EQ(form.Button_Up.enabled, c.up) << c.count1 << "/" << c.selected;
+        EXPECT_EQ(form.Button_Down.enabled, c.down) << c.count1 << "/" << c.selected;
+        EXPECT_EQ(form.Button_Disable.enabled, c.disable) << c.count1;
+        EXPECT_EQ(form.Button_Enable.enabled, c.enable) << c.count2;
+        form.ListView2Change();
+        EXPECT_EQ(form.Button_DEL.enabled, c.count2 > 0);
+    }
+
+    form.ListView1.rows.assign(3, InputMethodEntry{});
+    form.ListView1.selected = 2;
+    form.defime = 2;
+    form.ListView1Change();
+    form.PopupMenu1Popup();
+    EXPECT_TRUE(form.PopupMenu1.items[0].enabled);
+    EXPECT_FALSE(form.PopupMenu1.items[2].enabled);  // the default row is selected
+    EXPECT_TRUE(form.PopupMenu1.items[3].enabled);
+    form.defime = -1;
+    form.PopupMenu1Popup();
+    EXPECT_TRUE(form.PopupMenu1.items[2].enabled);
+    EXPECT_FALSE(form.PopupMenu1.items[3].enabled);
+    EXPECT_TRUE(form.PopupMenu1.items[5].enabled);
+}
+
+TEST_F(FormTest, RowDrawing) {
+    auto row = [](const ustring& clsid, const ustring& hkl) {
+        InputMethodEntry e;
+        e.fields[kFieldClsid] = clsid;
+        e.fields[kFieldHkl] = hkl;
+        return e;
+    };
+    const ustring tip = u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}";
+    form.ListView1.rows = {row(tip, u"00000000"), row(nullGuidText(), u"04090804"),
+                           row(nullGuidText(), u"E0200804")};
+    form.ListView2.rows = form.ListView1.rows;
+    form.defime = 2;
+    const RowStyle expected1[] = {{kDefaultColor, false}, {kBlue, false}, {kGreen, true}};
+    for (int i = 0; i < 3; ++i) {
+        const RowStyle s1 = form.ListView1AdvancedCustomDrawItem(i);
+        EXPECT_EQ(s1.color, expected1[i].color) << i;
+        EXPECT_EQ(s1.bold, expected1[i].bold) << i;
+        const RowStyle s2 = form.ListView2AdvancedCustomDrawItem(i);
+        EXPECT_EQ(s2.color, expected1[i].color) << i;
+        EXPECT_FALSE(s2.bold);
+    }
+}
+
+} // namespace
+} // namespace quillon::testing
