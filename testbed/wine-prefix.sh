@@ -79,8 +79,20 @@ export_reg() {
     WINEPREFIX="$prefix" $WINE regedit /E "$(WINEPREFIX="$prefix" winepath -w "$out")" "$key"
 }
 
+# What the template depends on: rebuilt when Wine, its fonts or our settings change.
+template_stamp() {
+    {
+        $WINE --version
+        dpkg-query -W wine64 fonts-wine 2>/dev/null || true
+        cat "$TESTBED_DIR/prefix-settings.reg"
+    } | sha256sum | cut -d' ' -f1
+}
+
 make_template() {
-    if [ -f "$QUILLON_WINE_CACHE/.quillon-template" ]; then
+    local stamp
+    stamp="$(template_stamp)"
+    if [ -f "$QUILLON_WINE_CACHE/.quillon-template" ] &&
+        [ "$(cat "$QUILLON_WINE_CACHE/.quillon-template")" = "$stamp" ]; then
         return 0
     fi
     local tmp="$QUILLON_WINE_CACHE.tmp.$$"
@@ -91,7 +103,7 @@ make_template() {
     # Windows 10, and CJK faces for the window font and the dialog font.
     import_reg "$tmp" "$TESTBED_DIR/prefix-settings.reg"
     WINEPREFIX="$tmp" wineserver -w
-    touch "$tmp/.quillon-template"
+    echo "$stamp" >"$tmp/.quillon-template"
     rm -rf "$QUILLON_WINE_CACHE"
     mv "$tmp" "$QUILLON_WINE_CACHE"
 }

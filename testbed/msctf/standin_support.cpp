@@ -26,9 +26,13 @@ GUID toWin(const Guid& g) {
     return out;
 }
 
-ustring guidText(const GUID& g) { return guidToText(fromWin(g)); }
+ustring guidText(const GUID& g) {
+    return guidToText(fromWin(g));
+}
 
-RegKey::~RegKey() { reset(); }
+RegKey::~RegKey() {
+    reset();
+}
 
 RegKey::RegKey(RegKey&& other) noexcept : key_(std::exchange(other.key_, nullptr)) {}
 
@@ -72,8 +76,7 @@ std::vector<ustring> RegKey::subKeyNames() const {
     for (DWORD index = 0;; ++index) {
         wchar_t name[256];
         DWORD size = 256;
-        const LONG rc =
-            RegEnumKeyExW(key_, index, name, &size, nullptr, nullptr, nullptr, nullptr);
+        const LONG rc = RegEnumKeyExW(key_, index, name, &size, nullptr, nullptr, nullptr, nullptr);
         if (rc != ERROR_SUCCESS) {
             break;
         }
@@ -128,8 +131,7 @@ std::optional<ustring> readUnits(HKEY key, const ustring& name, DWORD wantedType
     if (RegQueryValueExW(key, wide(name), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    const bool typeOk =
-        type == wantedType || (wantedType == REG_SZ && type == REG_EXPAND_SZ);
+    const bool typeOk = type == wantedType || (wantedType == REG_SZ && type == REG_EXPAND_SZ);
     if (!typeOk) {
         return std::nullopt;
     }
@@ -200,9 +202,9 @@ bool RegKey::writeMultiString(const ustring& name, const std::vector<ustring>& i
     }
     data.push_back(u'\0');
     const auto bytes = static_cast<DWORD>(data.size() * sizeof(char16_t));
-    return key_ != nullptr && RegSetValueExW(key_, wide(name), 0, REG_MULTI_SZ,
-                                             reinterpret_cast<const BYTE*>(data.data()),
-                                             bytes) == ERROR_SUCCESS;
+    return key_ != nullptr &&
+           RegSetValueExW(key_, wide(name), 0, REG_MULTI_SZ,
+                          reinterpret_cast<const BYTE*>(data.data()), bytes) == ERROR_SUCCESS;
 }
 
 bool RegKey::deleteValue(const ustring& name) const {
@@ -229,7 +231,9 @@ bool deleteTree(HKEY root, const ustring& path) {
 
 Handle::Handle(HANDLE handle) : handle_(handle == INVALID_HANDLE_VALUE ? nullptr : handle) {}
 
-Handle::~Handle() { reset(); }
+Handle::~Handle() {
+    reset();
+}
 
 Handle::Handle(Handle&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
 
@@ -248,9 +252,13 @@ void Handle::reset() {
     }
 }
 
-ustring logFolder() { return u"C:\\quillon-testbed"; }
+ustring logFolder() {
+    return u"C:\\quillon-testbed";
+}
 
-ustring logPath(const ustring& fileName) { return logFolder() + u"\\" + fileName; }
+ustring logPath(const ustring& fileName) {
+    return logFolder() + u"\\" + fileName;
+}
 
 void appendLogLine(const ustring& fileName, std::string_view utf8Line) {
     CreateDirectoryW(wide(logFolder()), nullptr);
@@ -267,8 +275,7 @@ void appendLogLine(const ustring& fileName, std::string_view utf8Line) {
             line.push_back('\n');
             SetFilePointer(file.get(), 0, nullptr, FILE_END);
             DWORD written = 0;
-            WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written,
-                      nullptr);
+            WriteFile(file.get(), line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
         }
     }
     if (owned) {

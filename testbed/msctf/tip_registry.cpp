@@ -14,7 +14,9 @@ const ustring kMachineTips = u"SOFTWARE\\Microsoft\\CTF\\TIP";
 const ustring kUserTips = u"Software\\Microsoft\\CTF\\TIP";
 const ustring kUserProfile = u"Control Panel\\International\\User Profile";
 
-ustring languageKeyName(LANGID langid) { return u"0x" + hexText(langid, 8); }
+ustring languageKeyName(LANGID langid) {
+    return u"0x" + hexText(langid, 8);
+}
 
 ustring profilePath(const ustring& tips, const GUID& clsid, LANGID langid, const GUID& profile) {
     return tips + u"\\" + guidText(clsid) + u"\\LanguageProfile\\" + languageKeyName(langid) +
@@ -34,7 +36,9 @@ bool isHexDigit(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
-bool allHex(ustring_view text) { return std::all_of(text.begin(), text.end(), isHexDigit); }
+bool allHex(ustring_view text) {
+    return std::all_of(text.begin(), text.end(), isHexDigit);
+}
 
 HKL hklFromBits(std::uint64_t bits) {
     return reinterpret_cast<HKL>(static_cast<std::uintptr_t>(bits));
@@ -87,9 +91,9 @@ void readTextServices(LANGID filter, std::vector<TF_INPUTPROCESSORPROFILE>& out)
                     continue;
                 }
                 const auto machine = RegKey::open(language.get(), profileName);
-                const auto user = RegKey::open(
-                    HKEY_CURRENT_USER,
-                    profilePath(kUserTips, toWin(*clsid), *langid, toWin(*profile)));
+                const auto user =
+                    RegKey::open(HKEY_CURRENT_USER,
+                                 profilePath(kUserTips, toWin(*clsid), *langid, toWin(*profile)));
                 // The user's choice wins over the machine default; a profile that states
                 // neither counts as not enabled.
                 auto enable = user.readDword(u"Enable");

@@ -16,11 +16,14 @@
 
 namespace quillon::testbed {
 
-inline constexpr DWORD kIppFlagEnabled = 2;           // TF_IPP_FLAG_ENABLED
-inline constexpr DWORD kIppmfEnableProfile = 1;       // TF_IPPMF_ENABLEPROFILE
-inline constexpr DWORD kIppmfDisableProfile = 2;      // TF_IPPMF_DISABLEPROFILE
-inline constexpr GUID kCatTipKeyboard = {             // GUID_TFCAT_TIP_KEYBOARD
-    0x34745C63, 0xB2F0, 0x4784, {0x8B, 0x67, 0x5E, 0x12, 0xC8, 0x70, 0x1A, 0x31}};
+inline constexpr DWORD kIppFlagEnabled = 2;      // TF_IPP_FLAG_ENABLED
+inline constexpr DWORD kIppmfEnableProfile = 1;  // TF_IPPMF_ENABLEPROFILE
+inline constexpr DWORD kIppmfDisableProfile = 2; // TF_IPPMF_DISABLEPROFILE
+inline constexpr GUID kCatTipKeyboard = {        // GUID_TFCAT_TIP_KEYBOARD
+    0x34745C63,
+    0xB2F0,
+    0x4784,
+    {0x8B, 0x67, 0x5E, 0x12, 0xC8, 0x70, 0x1A, 0x31}};
 
 // Every profile of `langid` (0: of all languages): the text services in registry order,
 // then the keyboard layouts.

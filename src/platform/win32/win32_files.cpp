@@ -29,13 +29,14 @@ std::optional<std::string> Win32Files::ReadFile(ustring_view path) {
     std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunkBytes));
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunkBytes));
         DWORD read = 0;
         if (!::ReadFile(file.get(), bytes.data() + done, want, &read, nullptr)) {
             return std::nullopt;
         }
         if (read == 0) {
-            bytes.resize(done);  // the file shrank meanwhile
+            bytes.resize(done); // the file shrank meanwhile
             break;
         }
         done += read;
@@ -51,7 +52,8 @@ bool Win32Files::WriteFile(ustring_view path, std::string_view bytes) {
     }
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunkBytes));
+        const DWORD want =
+            static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, kChunkBytes));
         DWORD written = 0;
         if (!::WriteFile(file.get(), bytes.data() + done, want, &written, nullptr) ||
             written == 0) {

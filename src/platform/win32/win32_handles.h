@@ -36,7 +36,9 @@ namespace quillon::platform::win32 {
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
 
 // A NUL-terminated copy for the API (string views carry no terminator).
-inline std::wstring wide(ustring_view text) { return std::wstring(text.begin(), text.end()); }
+inline std::wstring wide(ustring_view text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 inline ustring fromWide(const wchar_t* text, std::size_t length) {
     ustring out;

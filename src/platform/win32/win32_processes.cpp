@@ -133,8 +133,7 @@ bool Win32KeyboardLayouts::UnloadKeyboardLayout(std::uint64_t hkl) {
     return ::UnloadKeyboardLayout(win32::toHKL(hkl)) != FALSE;
 }
 
-std::uint64_t Win32KeyboardLayouts::ActivateKeyboardLayout(std::uint64_t hkl,
-                                                          std::uint32_t flags) {
+std::uint64_t Win32KeyboardLayouts::ActivateKeyboardLayout(std::uint64_t hkl, std::uint32_t flags) {
     return win32::fromHKL(::ActivateKeyboardLayout(win32::toHKL(hkl), flags));
 }
 

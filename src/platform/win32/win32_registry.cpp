@@ -56,8 +56,7 @@ bool Win32Registry::keyExists(Hive hive, ustring_view path) {
     return openExisting(hive, path, KEY_READ, key) == ERROR_SUCCESS;
 }
 
-std::optional<RegValue> Win32Registry::queryValue(Hive hive, ustring_view path,
-                                                  ustring_view name) {
+std::optional<RegValue> Win32Registry::queryValue(Hive hive, ustring_view path, ustring_view name) {
     RegKey key;
     if (openExisting(hive, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
         return std::nullopt;
@@ -65,7 +64,8 @@ std::optional<RegValue> Win32Registry::queryValue(Hive hive, ustring_view path,
     const std::wstring valueName = wide(name);
     DWORD type = 0;
     DWORD size = 0;
-    LSTATUS status = ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
+    LSTATUS status =
+        ::RegQueryValueExW(key.get(), valueName.c_str(), nullptr, &type, nullptr, &size);
     RegValue value;
     // The value can grow between the size query and the read; then ask again.
     while (status == ERROR_SUCCESS || status == ERROR_MORE_DATA) {
@@ -97,7 +97,7 @@ RegStatus Win32Registry::setValue(Hive hive, ustring_view path, ustring_view nam
     if (isStringType(value.type)) {
         buffer.insert(buffer.end(), {0xFF, 0xFF, 0xFF});
     } else if (buffer.empty()) {
-        buffer.push_back(0);  // a valid pointer for a zero-length value
+        buffer.push_back(0); // a valid pointer for a zero-length value
     }
     return statusOf(::RegSetValueExW(key.get(), wide(name).c_str(), 0, value.type, buffer.data(),
                                      static_cast<DWORD>(value.data.size())));
@@ -115,7 +115,7 @@ RegStatus Win32Registry::deleteValue(Hive hive, ustring_view path, ustring_view 
 RegStatus Win32Registry::deleteKeyTree(Hive hive, ustring_view path) {
     const ustring normal = normalizeKeyPath(path);
     if (normal.empty()) {
-        return RegStatus::NotFound;  // the hive itself is never deleted
+        return RegStatus::NotFound; // the hive itself is never deleted
     }
     RegKey key;
     const LSTATUS opened = openExisting(
@@ -142,8 +142,8 @@ std::vector<ustring> Win32Registry::subKeyNames(Hive hive, ustring_view path) {
     wchar_t name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = 256;
-        if (::RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr,
-                            nullptr) != ERROR_SUCCESS) {
+        if (::RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
             break;
         }
         names.push_back(win32::fromWide(name, length));

@@ -48,11 +48,17 @@ std::uint32_t Win32System::VersionMajor() {
     return info.dwMajorVersion;
 }
 
-std::uint32_t Win32System::SystemDefaultLcid() { return ::GetSystemDefaultLCID(); }
+std::uint32_t Win32System::SystemDefaultLcid() {
+    return ::GetSystemDefaultLCID();
+}
 
-ustring Win32System::CommandLine() { return fromWide(::GetCommandLineW()); }
+ustring Win32System::CommandLine() {
+    return fromWide(::GetCommandLineW());
+}
 
-std::uint32_t Win32System::TickCount() { return ::GetTickCount(); }
+std::uint32_t Win32System::TickCount() {
+    return ::GetTickCount();
+}
 
 bool Win32System::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
                                        std::uint32_t winIni) {

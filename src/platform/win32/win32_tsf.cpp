@@ -85,8 +85,8 @@ public:
         return description.text();
     }
 
-    std::int32_t ActivateProfile(std::uint32_t profileType, std::uint16_t langid,
-                                 const Guid& clsid, const Guid& profile, std::uint64_t hkl,
+    std::int32_t ActivateProfile(std::uint32_t profileType, std::uint16_t langid, const Guid& clsid,
+                                 const Guid& profile, std::uint64_t hkl,
                                  std::uint32_t flags) override {
         if (!manager_) {
             return E_NOINTERFACE;
@@ -128,14 +128,15 @@ HRESULT lastErrorResult() {
 } // namespace
 
 std::int32_t Win32Tsf::CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) {
-    auto library = std::make_shared<const Library>(Library::system(L"msctf.dll"));
-    if (!*library) {
+    Library loaded = Library::system(L"msctf.dll");
+    if (!loaded) {
         return lastErrorResult();
     }
+    const auto library = std::make_shared<const Library>(std::move(loaded));
     // mingw has no import library entry for it, and the lookup must not search beside the
     // program anyway.
-    const auto create = reinterpret_cast<CreateProfilesFn>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(library->get(), "TF_CreateInputProcessorProfiles")));
+    const auto create = reinterpret_cast<CreateProfilesFn>(reinterpret_cast<void (*)()>(
+        ::GetProcAddress(library->get(), "TF_CreateInputProcessorProfiles")));
     if (!create) {
         return lastErrorResult();
     }
@@ -147,7 +148,7 @@ std::int32_t Win32Tsf::CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>&
     if (!profiles) {
         return E_POINTER;
     }
-    out = std::make_unique<Win32Profiles>(std::move(library), std::move(profiles));
+    out = std::make_unique<Win32Profiles>(library, std::move(profiles));
     return S_OK;
 }
 

@@ -52,8 +52,7 @@ std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
     ofn.nMaxFile = static_cast<DWORD>(path.size());
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY |
-                (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
     const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!chosen) {
         return std::nullopt;
@@ -107,8 +106,12 @@ std::uint32_t Win32Ui::MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t
     return ::MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs, wakeMask);
 }
 
-void Win32Ui::Terminate() { ::PostQuitMessage(0); }
+void Win32Ui::Terminate() {
+    ::PostQuitMessage(0);
+}
 
-void Win32Ui::ExitProcess(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }
+void Win32Ui::ExitProcess(int exitCode) {
+    ::ExitProcess(static_cast<UINT>(exitCode));
+}
 
 } // namespace quillon::platform

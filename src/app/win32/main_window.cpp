@@ -1,0 +1,740 @@
+#include "app/win32/main_window.h"
+
+#include "core/error.h"
+#include "res/resource_ids.h"
+
+#include <uxtheme.h>
+#include <windowsx.h>
+
+#include <exception>
+
+namespace quillon::win32view {
+
+namespace {
+
+const wchar_t* const kClassName = L"TForm1";
+
+// Tooltips break lines at CR LF; the hints carry a lone CR.
+ustring tooltipText(const ustring& hint) {
+    ustring out;
+    for (const char16_t c : hint) {
+        out += c;
+        if (c == u'\r') {
+            out += u'\n';
+        }
+    }
+    return out;
+}
+
+ustring windowText(HWND h) {
+    const int length = GetWindowTextLengthW(h);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    GetWindowTextW(h, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(length));
+    return ustring(text.begin(), text.end());
+}
+
+void setText(HWND h, const ustring& text) {
+    if (windowText(h) != text) {
+        SetWindowTextW(h, wide(text));
+    }
+}
+
+SIZE textExtent(HWND h, HFONT font, const ustring& text) {
+    SIZE size{0, 0};
+    HDC dc = GetDC(h);
+    const HGDIOBJ old = SelectObject(dc, font);
+    GetTextExtentPoint32W(dc, wide(text), static_cast<int>(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(h, dc);
+    return size;
+}
+
+const Placement* placementOf(int id) {
+    for (const Placement& p : kLayout) {
+        if (p.id == id) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+MainWindow::MainWindow(TForm1& form, HINSTANCE instance) : form_(form), instance_(instance) {
+    form_.Changed = [this] { sync(); };
+}
+
+MainWindow::~MainWindow() {
+    form_.Changed = nullptr;
+    if (hwnd_) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+UINT MainWindow::currentDpi() const {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    // Present from Windows 10 1607 on; older builds get the system DPI.
+    const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpi && hwnd_) {
+        return getDpi(hwnd_);
+    }
+    HDC dc = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+    ReleaseDC(nullptr, dc);
+    return static_cast<UINT>(dpi);
+}
+
+void MainWindow::create() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = &MainWindow::windowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLON));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+
+    const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    hwnd_ = CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kClassName, wide(form_.Caption),
+                            style, CW_USEDEFAULT, CW_USEDEFAULT, 600, 700, nullptr, nullptr,
+                            instance_, this);
+    if (!hwnd_) {
+        throw QuillonError(u"无法创建主窗口。");
+    }
+    dpi_ = currentDpi();
+    createControls();
+    applyFonts();
+    layout();
+
+    // Centred on the desktop's work area.
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = window.right - window.left;
+    const int h = window.bottom - window.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::createControls() {
+    for (const Placement& p : kLayout) {
+        const wchar_t* cls = WC_BUTTONW;
+        DWORD style = WS_CHILD | WS_VISIBLE;
+        DWORD exStyle = 0;
+        switch (p.kind) {
+        case Kind::GroupBox:
+            style |= BS_GROUPBOX;
+            break;
+        case Kind::ListView:
+            cls = WC_LISTVIEWW;
+            style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        case Kind::Button:
+            style |= WS_TABSTOP | BS_PUSHBUTTON;
+            break;
+        case Kind::SplitButton:
+            style |= WS_TABSTOP | BS_SPLITBUTTON;
+            break;
+        case Kind::FlatButton:
+            style |= BS_OWNERDRAW;
+            break;
+        case Kind::Label:
+            cls = WC_STATICW;
+            style |= SS_LEFT | SS_NOTIFY;
+            break;
+        case Kind::Combo:
+            cls = WC_COMBOBOXW;
+            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+            break;
+        case Kind::CheckBox:
+            style |= WS_TABSTOP | BS_AUTOCHECKBOX;
+            break;
+        }
+        CreateWindowExW(exStyle, cls, L"", style, 0, 0, 10, 10, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance_, nullptr);
+    }
+    CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_,
+                    nullptr);
+    SendMessageW(item(kStatusBar1), SB_SIMPLE, TRUE, 0);
+
+    struct Column {
+        const char16_t* caption;
+        int width;
+    };
+    const Column columns1[] = {{u"名称", 180}, {u"clsid", 0},   {u"langid", 0}, {u"catid", 0},
+                               {u"Profile", 0}, {u"hkl", 0}, {u"热键", 165}};
+    const Column columns2[] = {{u"名称", 330}, {u"clsid", 0},   {u"langid", 0},
+                               {u"catid", 0},  {u"Profile", 0}, {u"hkl", 0}};
+    auto addColumns = [&](int id, const Column* cols, int count) {
+        HWND list = item(id);
+        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                                    LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+        // The Explorer look gives the hot-tracking highlight under the mouse.
+        SetWindowTheme(list, L"Explorer", nullptr);
+        for (int i = 0; i < count; ++i) {
+            LVCOLUMNW column{};
+            column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+            column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(cols[i].caption));
+            column.cx = cols[i].width;
+            column.iSubItem = i;
+            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                         reinterpret_cast<LPARAM>(&column));
+        }
+    };
+    addColumns(kListView1, columns1, 7);
+    addColumns(kListView2, columns2, 6);
+
+    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                               instance_, nullptr);
+    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+
+    helpImages_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
+    for (const int bitmapId : {IDB_HELP, IDB_HELP_DISABLED}) {
+        Bitmap bitmap(static_cast<HBITMAP>(
+            LoadImageW(instance_, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
+        ImageList_AddMasked(helpImages_.get(), bitmap.get(), RGB(255, 0, 255));
+    }
+}
+
+void MainWindow::applyFonts() {
+    LOGFONTW lf{};
+    lf.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = GB2312_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(lf.lfFaceName, L"微软雅黑", LF_FACESIZE);
+    font_.reset(CreateFontIndirectW(&lf));
+    lf.lfWeight = FW_BOLD;
+    boldFont_.reset(CreateFontIndirectW(&lf));
+    EnumChildWindows(
+        hwnd_,
+        [](HWND child, LPARAM font) -> BOOL {
+            SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(font_.get()));
+    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(640));
+}
+
+void MainWindow::layout() {
+    RECT client{0, 0, scale(kClientWidth), scale(kClientHeight)};
+    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
+    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
+    AdjustWindowRectEx(&client, style, FALSE, exStyle);
+    SetWindowPos(hwnd_, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    for (const Placement& p : kLayout) {
+        int x = p.x;
+        int y = p.y;
+        if (p.group) {
+            const Placement* group = placementOf(p.group);
+            x += group->x;
+            y += group->y;
+        }
+        HWND h = item(p.id);
+        int w = scale(p.w);
+        int hh = scale(p.h);
+        if (p.kind == Kind::Combo) {
+            hh = scale(kComboDropHeight);
+        }
+        if (p.w == 0 || p.h == 0) {
+            const Control* model = modelControl(p.id);
+            const SIZE extent = textExtent(h, font_.get(), model ? model->caption : ustring());
+            if (p.w == 0) {
+                w = extent.cx + (p.kind == Kind::CheckBox
+                                     ? GetSystemMetrics(SM_CXMENUCHECK) + scale(8)
+                                     : scale(2));
+            }
+            if (p.h == 0) {
+                hh = extent.cy + scale(2);
+            }
+        }
+        SetWindowPos(h, nullptr, scale(x), scale(y), w, hh, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SendMessageW(item(kStatusBar1), WM_SIZE, 0, 0);
+}
+
+Control* MainWindow::modelControl(int id) {
+    switch (id) {
+    case kGroupBox1: return &form_.GroupBox1;
+    case kListView1: return &form_.ListView1;
+    case kButtonUp: return &form_.Button_Up;
+    case kButtonDown: return &form_.Button_Down;
+    case kButtonHotkey: return &form_.Button_Hotkey;
+    case kButtonDisable: return &form_.Button_Disable;
+    case kGroupBox2: return &form_.GroupBox2;
+    case kListView2: return &form_.ListView2;
+    case kButtonEnable: return &form_.Button_Enable;
+    case kButtonDel: return &form_.Button_DEL;
+    case kSpeedButton1: return &form_.SpeedButton1;
+    case kGroupBox3: return &form_.GroupBox3;
+    case kLabel1: return &form_.Label1;
+    case kComboBox1: return &form_.ComboBox1;
+    case kLabel2: return &form_.Label2;
+    case kComboBox2: return &form_.ComboBox2;
+    case kLabel3: return &form_.Label3;
+    case kComboBox3: return &form_.ComboBox3;
+    case kLabelSW1: return &form_.Label_SW1;
+    case kButtonSW1: return &form_.Button_SW1;
+    case kLabelSW2: return &form_.Label_SW2;
+    case kButtonSW2: return &form_.Button_SW2;
+    case kLabelSW3: return &form_.Label_SW3;
+    case kButtonSW3: return &form_.Button_SW3;
+    case kGroupBox4: return &form_.GroupBox4;
+    case kCheckBox1: return &form_.CheckBox1;
+    case kCheckBox2: return &form_.CheckBox2;
+    case kCheckBox3: return &form_.CheckBox3;
+    case kLabel4: return &form_.Label4;
+    case kComboBoxLang: return &form_.ComboBox_Lang;
+    case kButtonOther: return &form_.Button_Other;
+    case kButtonRefresh: return &form_.Button_Refresh;
+    default: return nullptr;
+    }
+}
+
+void MainWindow::syncControl(int id, const Control& model) {
+    HWND h = item(id);
+    const Placement* p = placementOf(id);
+    const bool hasCaption = p && p->kind != Kind::ListView && p->kind != Kind::Combo &&
+                            p->kind != Kind::FlatButton;
+    if (hasCaption) {
+        setText(h, model.caption);
+    }
+    if (static_cast<bool>(IsWindowEnabled(h)) != model.enabled) {
+        EnableWindow(h, model.enabled);
+        if (p && p->kind == Kind::FlatButton) {
+            InvalidateRect(h, nullptr, TRUE);
+        }
+    }
+    if (static_cast<bool>(IsWindowVisible(h)) != model.visible) {
+        ShowWindow(h, model.visible ? SW_SHOWNA : SW_HIDE);
+    }
+    addTooltip(id, model.hint);
+}
+
+void MainWindow::addTooltip(int id, const ustring& hint) {
+    auto& shown = tooltips_[id];
+    if (shown == hint) {
+        return;
+    }
+    TTTOOLINFOW info{};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = hwnd_;
+    info.uId = reinterpret_cast<UINT_PTR>(item(id));
+    if (!shown.empty()) {
+        SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    }
+    shown = hint;
+    if (hint.empty()) {
+        return;
+    }
+    const ustring text = tooltipText(hint);
+    info.lpszText = const_cast<wchar_t*>(wide(text));
+    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void MainWindow::syncCombo(int id, const ComboBox& model, StringList& shown) {
+    HWND h = item(id);
+    if (shown != model.items) {
+        SendMessageW(h, CB_RESETCONTENT, 0, 0);
+        for (const ustring& text : model.items) {
+            SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
+        }
+        shown = model.items;
+    }
+    if (static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)) != model.itemIndex) {
+        SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(model.itemIndex), 0);
+    }
+}
+
+void MainWindow::syncList(int id, const ListView& model, EntryList& shown) {
+    HWND list = item(id);
+    const int columns = id == kListView1 ? 7 : 6;
+    if (shown != model.rows) {
+        SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+        ListView_DeleteAllItems(list);
+        for (std::size_t r = 0; r < model.rows.size(); ++r) {
+            const InputMethodEntry& row = model.rows[r];
+            LVITEMW lv{};
+            lv.mask = LVIF_TEXT;
+            lv.iItem = static_cast<int>(r);
+            lv.pszText = const_cast<wchar_t*>(wide(row.name));
+            SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv));
+            for (int c = 1; c < columns; ++c) {
+                LVITEMW sub{};
+                sub.iSubItem = c;
+                sub.pszText = const_cast<wchar_t*>(wide(row.fields[static_cast<std::size_t>(c - 1)]));
+                SendMessageW(list, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&sub));
+            }
+        }
+        SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list, nullptr, TRUE);
+        shown = model.rows;
+    }
+    const int selected = ListView_GetNextItem(list, -1, LVNI_SELECTED);
+    if (selected != model.selected) {
+        ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+        if (model.selected >= 0) {
+            ListView_SetItemState(list, model.selected, LVIS_SELECTED | LVIS_FOCUSED,
+                                  LVIS_SELECTED | LVIS_FOCUSED);
+            ListView_EnsureVisible(list, model.selected, FALSE);
+        }
+    }
+}
+
+void MainWindow::sync() {
+    if (!hwnd_ || syncing_) {
+        return;
+    }
+    syncing_ = true;
+    setText(hwnd_, form_.Caption);
+    if (!systemMenuDone_ && !form_.systemMenuAppended.empty()) {
+        HMENU menu = GetSystemMenu(hwnd_, FALSE);
+        for (const MenuItem& entry : form_.systemMenuAppended) {
+            if (entry.caption == u"-") {
+                AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+            } else {
+                AppendMenuW(menu, MF_STRING | (entry.checked ? MF_CHECKED : 0u), kAboutCommandId,
+                            wide(entry.caption));
+            }
+        }
+        systemMenuDone_ = true;
+    }
+    for (const Placement& p : kLayout) {
+        syncControl(p.id, *modelControl(p.id));
+    }
+    syncList(kListView1, form_.ListView1, shown1_);
+    syncList(kListView2, form_.ListView2, shown2_);
+    if (shownDefime_ != form_.defime) {
+        shownDefime_ = form_.defime;
+        InvalidateRect(item(kListView1), nullptr, TRUE);
+    }
+    syncCombo(kComboBox1, form_.ComboBox1, shownItems_[kComboBox1]);
+    syncCombo(kComboBox2, form_.ComboBox2, shownItems_[kComboBox2]);
+    syncCombo(kComboBox3, form_.ComboBox3, shownItems_[kComboBox3]);
+    syncCombo(kComboBoxLang, form_.ComboBox_Lang, shownItems_[kComboBoxLang]);
+    for (const auto& [id, box] : {std::pair<int, const CheckBox*>{kCheckBox1, &form_.CheckBox1},
+                                  {kCheckBox2, &form_.CheckBox2},
+                                  {kCheckBox3, &form_.CheckBox3}}) {
+        const WPARAM state = box->checked ? BST_CHECKED : BST_UNCHECKED;
+        if (static_cast<WPARAM>(SendMessageW(item(id), BM_GETCHECK, 0, 0)) != state) {
+            SendMessageW(item(id), BM_SETCHECK, state, 0);
+        }
+    }
+    SendMessageW(item(kStatusBar1), SB_SETTEXTW, SB_SIMPLEID,
+                 reinterpret_cast<LPARAM>(wide(form_.StatusBar1)));
+    if (static_cast<bool>(IsWindowEnabled(hwnd_)) != form_.Enabled) {
+        EnableWindow(hwnd_, form_.Enabled);
+    }
+    SetCursor(LoadCursorW(nullptr, form_.ScreenCursor == Cursor::HourGlass ? IDC_WAIT : IDC_ARROW));
+    if (form_.Minimized && IsWindowVisible(hwnd_) && !IsIconic(hwnd_)) {
+        ShowWindow(hwnd_, SW_MINIMIZE);
+    }
+    syncing_ = false;
+}
+
+void MainWindow::dispatch(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const QuillonError& e) {
+        form_.ShowError(e.message());
+    } catch (const std::exception& e) {
+        form_.ShowError(fromUtf8(e.what()));
+    }
+    sync();
+}
+
+void MainWindow::show(int showCommand) {
+    sync();
+    ShowWindow(hwnd_, form_.Minimized ? SW_SHOWMINIMIZED : showCommand);
+    UpdateWindow(hwnd_);
+}
+
+void MainWindow::showMenu(const Menu& menu, int base, int x, int y) {
+    PopupMenu popup(CreatePopupMenu());
+    for (std::size_t i = 0; i < menu.items.size(); ++i) {
+        const MenuItem& entry = menu.items[i];
+        if (entry.caption == u"-") {
+            AppendMenuW(popup.get(), MF_SEPARATOR, 0, nullptr);
+        } else {
+            AppendMenuW(popup.get(),
+                        MF_STRING | (entry.enabled ? MF_ENABLED : MF_GRAYED) |
+                            (entry.checked ? MF_CHECKED : 0u),
+                        static_cast<UINT_PTR>(base) + i, wide(entry.caption));
+        }
+    }
+    SetForegroundWindow(hwnd_);
+    TrackPopupMenu(popup.get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, x, y, 0, hwnd_,
+                   nullptr);
+    PostMessageW(hwnd_, WM_NULL, 0, 0);
+}
+
+void MainWindow::onContextMenu(HWND source, int x, int y) {
+    const bool first = source == item(kListView1);
+    if (!first && source != item(kListView2)) {
+        return;
+    }
+    if (x == -1 && y == -1) {
+        // From the keyboard: below the selected row, or the list's corner.
+        RECT rect{};
+        const int row = ListView_GetNextItem(source, -1, LVNI_SELECTED);
+        if (row < 0 || !ListView_GetItemRect(source, row, &rect, LVIR_LABEL)) {
+            GetClientRect(source, &rect);
+            rect.bottom = rect.top;
+        }
+        POINT at{rect.left, rect.bottom};
+        ClientToScreen(source, &at);
+        x = at.x;
+        y = at.y;
+    }
+    dispatch([this] { form_.PopupMenu1Popup(); });
+    if (first) {
+        showMenu(form_.PopupMenu1, kPopupMenu1Base, x, y);
+    } else {
+        showMenu(form_.PopupMenu3, kPopupMenu3Base, x, y);
+    }
+}
+
+void MainWindow::onCommand(int id, int code, HWND control) {
+    auto run = [this](void (TForm1::*handler)()) { dispatch([this, handler] { (form_.*handler)(); }); };
+    if (!control) {
+        // Menu items.
+        if (id >= kPopupMenu1Base && id < kPopupMenu1Base + 8) {
+            switch (id - kPopupMenu1Base) {
+            case 0: run(&TForm1::Button_DisableClick); break;
+            case 2: run(&TForm1::DefaultClick); break;
+            case 3: run(&TForm1::N4Click); break;
+            case 5: run(&TForm1::Button_HotkeyClick); break;
+            case 7: run(&TForm1::ExportEnabledClick); break;
+            default: break;
+            }
+        } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 6) {
+            switch (id - kPopupMenu2Base) {
+            case 0: run(&TForm1::RemoveEnglishClick); break;
+            case 1: run(&TForm1::ExportEnabledClick); break;
+            case 2: run(&TForm1::ExportDisabledClick); break;
+            case 4: run(&TForm1::SaveConfigClick); break;
+            case 5: run(&TForm1::LoadConfigClick); break;
+            default: break;
+            }
+        } else if (id == kPopupMenu3Base) {
+            run(&TForm1::ExportDisabledClick);
+        }
+        return;
+    }
+    if (syncing_) {
+        return;
+    }
+    if (code == CBN_SELCHANGE) {
+        const int index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
+        switch (id) {
+        case kComboBox1: form_.ComboBox1.itemIndex = index; run(&TForm1::ComboBox1Change); break;
+        case kComboBox2: form_.ComboBox2.itemIndex = index; run(&TForm1::ComboBox2Change); break;
+        case kComboBox3: form_.ComboBox3.itemIndex = index; run(&TForm1::ComboBox3Change); break;
+        case kComboBoxLang:
+            form_.ComboBox_Lang.itemIndex = index;
+            run(&TForm1::ComboBox_LangClick);
+            break;
+        default: break;
+        }
+        return;
+    }
+    if (code != BN_CLICKED) {
+        return;
+    }
+    const auto checked = [control] { return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    switch (id) {
+    case kButtonUp: run(&TForm1::Button_UpClick); break;
+    case kButtonDown: run(&TForm1::Button_DownClick); break;
+    case kButtonHotkey: run(&TForm1::Button_HotkeyClick); break;
+    case kButtonDisable: run(&TForm1::Button_DisableClick); break;
+    case kButtonEnable: run(&TForm1::Button_EnableClick); break;
+    case kButtonDel: run(&TForm1::Button_DELClick); break;
+    case kSpeedButton1: run(&TForm1::SpeedButton1Click); break;
+    case kButtonSW1: dispatch([this] { form_.Button_SWClick(1); }); break;
+    case kButtonSW2: dispatch([this] { form_.Button_SWClick(2); }); break;
+    case kButtonSW3: dispatch([this] { form_.Button_SWClick(3); }); break;
+    case kButtonRefresh: run(&TForm1::Button_RefreshClick); break;
+    case kCheckBox1: form_.CheckBox1.checked = checked(); run(&TForm1::CheckBox1Click); break;
+    case kCheckBox2: form_.CheckBox2.checked = checked(); run(&TForm1::CheckBox1Click); break;
+    case kCheckBox3: form_.CheckBox3.checked = checked(); run(&TForm1::CheckBox3Click); break;
+    default: break;  // the split button's face does nothing
+    }
+}
+
+LRESULT MainWindow::onNotify(NMHDR* header) {
+    const int id = static_cast<int>(header->idFrom);
+    if (id == kListView1 || id == kListView2) {
+        ListView& model = id == kListView1 ? form_.ListView1 : form_.ListView2;
+        switch (header->code) {
+        case LVN_ITEMCHANGED: {
+            const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
+            if (syncing_ || !(change->uChanged & LVIF_STATE) ||
+                ((change->uNewState ^ change->uOldState) & (LVIS_SELECTED | LVIS_FOCUSED)) == 0) {
+                return 0;
+            }
+            model.selected = ListView_GetNextItem(header->hwndFrom, -1, LVNI_SELECTED);
+            dispatch([this, id] {
+                if (id == kListView1) {
+                    form_.ListView1Change();
+                } else {
+                    form_.ListView2Change();
+                }
+            });
+            return 0;
+        }
+        case NM_DBLCLK:
+            dispatch([this, id] {
+                if (id == kListView1) {
+                    form_.ListView1DblClick();
+                } else {
+                    form_.ListView2DblClick();
+                }
+            });
+            return 0;
+        case NM_CUSTOMDRAW: {
+            auto* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(header);
+            if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) {
+                return CDRF_NOTIFYITEMDRAW;
+            }
+            if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
+                const int row = static_cast<int>(draw->nmcd.dwItemSpec);
+                const RowStyle style = id == kListView1 ? form_.ListView1AdvancedCustomDrawItem(row)
+                                                        : form_.ListView2AdvancedCustomDrawItem(row);
+                draw->clrText = style.color == kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT)
+                                                             : static_cast<COLORREF>(style.color);
+                SelectObject(draw->nmcd.hdc, style.bold ? boldFont_.get() : font_.get());
+                return CDRF_NEWFONT;
+            }
+            return CDRF_DODEFAULT;
+        }
+        default:
+            break;
+        }
+        (void)model;
+    }
+    if (header->code == HDN_BEGINTRACKW || header->code == HDN_BEGINTRACKA ||
+        header->code == HDN_DIVIDERDBLCLICKW || header->code == HDN_DIVIDERDBLCLICKA) {
+        // The hidden columns stay hidden.
+        const auto* track = reinterpret_cast<NMHEADERW*>(header);
+        const bool firstList = GetParent(header->hwndFrom) == item(kListView1);
+        const int hotkeyColumn = firstList ? 6 : -1;
+        return track->iItem > 0 && track->iItem != hotkeyColumn ? TRUE : FALSE;
+    }
+    if (id == kButtonOther && header->code == BCN_DROPDOWN) {
+        RECT rect{};
+        GetWindowRect(header->hwndFrom, &rect);
+        showMenu(form_.PopupMenu2, kPopupMenu2Base, rect.left, rect.bottom);
+        return 0;
+    }
+    return 0;
+}
+
+void MainWindow::onDrawHelpButton(const DRAWITEMSTRUCT& draw) {
+    RECT rect = draw.rcItem;
+    FillRect(draw.hDC, &rect, GetSysColorBrush(COLOR_BTNFACE));
+    if (draw.itemState & ODS_SELECTED) {
+        DrawEdge(draw.hDC, &rect, BDR_SUNKENOUTER, BF_RECT);
+    }
+    const bool enabled = !(draw.itemState & ODS_DISABLED);
+    const int x = rect.left + (rect.right - rect.left - 16) / 2;
+    const int y = rect.top + (rect.bottom - rect.top - 16) / 2;
+    ImageList_Draw(helpImages_.get(), enabled ? 0 : 1, draw.hDC, x, y, ILD_TRANSPARENT);
+    if (draw.itemState & ODS_FOCUS) {
+        InflateRect(&rect, -2, -2);
+        DrawFocusRect(draw.hDC, &rect);
+    }
+}
+
+LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_NOTIFY:
+        return onNotify(reinterpret_cast<NMHDR*>(lParam));
+    case WM_CONTEXTMENU:
+        onContextMenu(reinterpret_cast<HWND>(wParam), GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_DRAWITEM: {
+        const auto* draw = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (draw->CtlID == kSpeedButton1) {
+            onDrawHelpButton(*draw);
+            return TRUE;
+        }
+        break;
+    }
+    case WM_CTLCOLORSTATIC: {
+        // Labels and check boxes on the button-face background, as the window itself.
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SYSCOMMAND:
+        if (form_.WMSysCommand(static_cast<std::uint32_t>(wParam))) {
+            return 0;
+        }
+        break;
+    case WM_SETCURSOR:
+        if (form_.ScreenCursor == Cursor::HourGlass) {
+            SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+            return TRUE;
+        }
+        break;
+    case WM_SIZE:
+        SendMessageW(item(kStatusBar1), WM_SIZE, 0, 0);
+        break;
+    case WM_DPICHANGED: {
+        dpi_ = HIWORD(wParam);
+        applyFonts();
+        layout();
+        const auto* suggested = reinterpret_cast<RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_CLOSE:
+        DestroyWindow(hwnd_);
+        return 0;
+    case WM_DESTROY:
+        form_.FormClose();
+        PostQuitMessage(0);
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        auto* self = static_cast<MainWindow*>(create->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || !self->hwnd_) {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return self->handle(msg, wParam, lParam);
+}
+
+} // namespace quillon::win32view

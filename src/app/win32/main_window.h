@@ -1,0 +1,68 @@
+// The Win32 view of TForm1: creates the native controls from the layout table, keeps them in
+// step with the model, and turns user input into model changes and handler calls.
+#pragma once
+
+#include "app/tform1.h"
+#include "app/win32/gdi_handles.h"
+#include "app/win32/main_window_layout.h"
+
+#include <functional>
+#include <map>
+
+namespace quillon::win32view {
+
+class MainWindow {
+public:
+    MainWindow(TForm1& form, HINSTANCE instance);
+    ~MainWindow();
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // Creates the (hidden) window and its controls.
+    void create();
+    HWND hwnd() const { return hwnd_; }
+    // Model -> controls.
+    void sync();
+    // Runs one handler at the event boundary: an error is shown in the standard error box and
+    // the application goes on.
+    void dispatch(const std::function<void()>& handler);
+    void show(int showCommand);
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT onNotify(NMHDR* header);
+    void onCommand(int id, int code, HWND control);
+    void onContextMenu(HWND source, int x, int y);
+    void onDrawHelpButton(const DRAWITEMSTRUCT& item);
+    void createControls();
+    void layout();
+    void applyFonts();
+    void syncList(int id, const ListView& model, EntryList& shown);
+    void syncCombo(int id, const ComboBox& model, StringList& shown);
+    void syncControl(int id, const Control& model);
+    void addTooltip(int id, const ustring& hint);
+    void showMenu(const Menu& menu, int base, int x, int y);
+    int scale(int v) const { return MulDiv(v, static_cast<int>(dpi_), 96); }
+    UINT currentDpi() const;
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+    Control* modelControl(int id);
+
+    TForm1& form_;
+    HINSTANCE instance_;
+    HWND hwnd_ = nullptr;
+    HWND tooltip_ = nullptr;
+    UINT dpi_ = 96;
+    Font font_;
+    Font boldFont_;
+    ImageList helpImages_;
+    bool syncing_ = false;
+    bool systemMenuDone_ = false;
+    EntryList shown1_;
+    EntryList shown2_;
+    int shownDefime_ = -2;
+    std::map<int, StringList> shownItems_;
+    std::map<int, ustring> tooltips_;
+};
+
+} // namespace quillon::win32view
