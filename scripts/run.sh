@@ -48,6 +48,8 @@ for _ in $(seq 1 120); do
     fi
     sleep 0.5
 done
+# Keep the pointer off the window so no tooltip covers it.
+xdotool mousemove 0 0 2>/dev/null || true
 sleep 2
 import -window root "$shot"
 echo "Screenshot: $shot"

@@ -5,6 +5,7 @@
 #include "tip_registry.h"
 
 #include <memory>
+#include <new>
 #include <string>
 #include <utility>
 

@@ -2,7 +2,8 @@
 # Runs the stand-ins' test program in a fresh prefix with both stand-ins installed and the
 # sample fixture imported:
 #   run.sh BUILD_DIR TEST_PROGRAM.exe [GTEST_ARGS...]
-# The stand-ins' call logs are kept in BUILD_DIR/testbed/standins-test/artefacts.
+# The stand-ins' call logs are kept in BUILD_DIR/testbed/standins-test/artefacts; the prefix
+# itself (some 700 MB) is removed.
 set -euo pipefail
 HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 # shellcheck source=../standins.sh
@@ -19,6 +20,10 @@ artefacts="$work/artefacts"
 cleanup() {
     stop_prefix "$prefix"
     stop_display
+    rm -rf "$artefacts"
+    mkdir -p "$artefacts"
+    cp "$prefix"/drive_c/quillon-testbed/*.log "$artefacts"/ 2>/dev/null || true
+    rm -rf "$prefix"
 }
 trap cleanup EXIT
 
@@ -31,8 +36,4 @@ set +e
 WINEPREFIX="$prefix" $WINE "$program" --gtest_brief=1 "$@"
 rc=$?
 set -e
-
-rm -rf "$artefacts"
-mkdir -p "$artefacts"
-cp "$prefix"/drive_c/quillon-testbed/*.log "$artefacts"/ 2>/dev/null || true
 exit $rc
