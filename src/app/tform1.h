@@ -116,9 +116,6 @@ public:
     ustring readcatid();
     std::int32_t getdefime();
 
-    // ---- hotkeys ----
-    void BuildKeyTable();
-
     // ---- command line and help ----
     void ReadParam(const StringList& paramlist);
     void ShowHelp();
@@ -130,28 +127,49 @@ public:
     RowStyle ListView1AdvancedCustomDrawItem(int row) const;
     RowStyle ListView2AdvancedCustomDrawItem(int row) const;
 
-    // ---- handlers supplied by later subsystems (do nothing until then) ----
+    // ---- catalogue handlers ----
     void Button_RefreshClick();
+    void ComboBox_LangClick();
+
+    // ---- operations (order and commit, enable and disable, default, removal) ----
     void Button_FixClick();
+    void ListViewItemMoveUpDown(ListView& lv, int item, bool moveUp, bool setFocus);
     void Button_UpClick();
     void Button_DownClick();
+    void move_num(int n1, int n2);
     void Button_EnableClick();
     void Button_DisableClick();
-    void Button_DELClick();
-    void Button_HotkeyClick();
-    void ListView1DblClick();
     void ListView2DblClick();
     void DefaultClick();
     void N4Click();
-    void ComboBox_LangClick();
+    void Button_DELClick();
+    void N7Click();
+    void disable_all_Click();
+
+    // ---- hotkeys ----
+    void BuildKeyTable();
+    bool codetokey(const ustring& Modifiers, const ustring& VirtualKey, ustring& key);
+    bool keytocode(const ustring& key, ustring& Modifiers, ustring& VirtualKey);
+    void gethotkey();
+    void puthotkey();
+    void getswitchkey();
     void ComboBox1Change();
     void ComboBox2Change();
-    void ComboBox3Change();
-    void Button_SWClick(int which);
+    void getSWkey();
+    // `which` is 1, 2 or 3: the toggle button clicked.
+    void Button_SW1Click(int which);
+    ustring paramtohotkey(const ustring& str1, const ustring& str2);
+    void Button_HotkeyClick();
+    void ListView1DblClick();
+
+    // ---- other settings ----
+    void readother();
     void CheckBox1Click();
     void CheckBox3Click();
+    void ComboBox3Change();
+
+    // ---- files, help ----
     void SpeedButton1Click();
-    void RemoveEnglishClick();
     void ExportEnabledClick();
     void ExportDisabledClick();
     void SaveConfigClick();

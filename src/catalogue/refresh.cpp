@@ -94,6 +94,10 @@ void TForm1::Button_RefreshClick() {
     }
     addenglish();
     addimetolist();
+    gethotkey();
+    getswitchkey();
+    getSWkey();
+    readother();
     defime = getdefime();
     selectFirstWhenNone(ListView1);
     selectFirstWhenNone(ListView2);

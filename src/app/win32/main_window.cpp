@@ -523,7 +523,7 @@ void MainWindow::onCommand(int id, int code, HWND control) {
             }
         } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 6) {
             switch (id - kPopupMenu2Base) {
-            case 0: run(&TForm1::RemoveEnglishClick); break;
+            case 0: run(&TForm1::N7Click); break;
             case 1: run(&TForm1::ExportEnabledClick); break;
             case 2: run(&TForm1::ExportDisabledClick); break;
             case 4: run(&TForm1::SaveConfigClick); break;
@@ -564,9 +564,9 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     case kButtonEnable: run(&TForm1::Button_EnableClick); break;
     case kButtonDel: run(&TForm1::Button_DELClick); break;
     case kSpeedButton1: run(&TForm1::SpeedButton1Click); break;
-    case kButtonSW1: dispatch([this] { form_.Button_SWClick(1); }); break;
-    case kButtonSW2: dispatch([this] { form_.Button_SWClick(2); }); break;
-    case kButtonSW3: dispatch([this] { form_.Button_SWClick(3); }); break;
+    case kButtonSW1: dispatch([this] { form_.Button_SW1Click(1); }); break;
+    case kButtonSW2: dispatch([this] { form_.Button_SW1Click(2); }); break;
+    case kButtonSW3: dispatch([this] { form_.Button_SW1Click(3); }); break;
     case kButtonRefresh: run(&TForm1::Button_RefreshClick); break;
     case kCheckBox1: form_.CheckBox1.checked = checked(); run(&TForm1::CheckBox1Click); break;
     case kCheckBox2: form_.CheckBox2.checked = checked(); run(&TForm1::CheckBox1Click); break;
