@@ -48,6 +48,8 @@ public:
     // The application's show-main-window flag: cleared by a command-line run.
     bool ShowMainForm = true;
     std::vector<MenuItem> systemMenuAppended;
+    // The control that is to have the keyboard focus.
+    Control* ActiveControl = nullptr;
 
     Control GroupBox1{u" 启用的输入法 "};
     ListView ListView1;
@@ -145,6 +147,10 @@ public:
     void Button_DELClick();
     void N7Click();
     void disable_all_Click();
+    // The profile manager of the last refresh; QuillonError when there is none.
+    platform::TfProfiles& profileManager();
+    void writeLayoutSubstitutes();
+    void deactivateTextService(const InputMethodEntry& row);
 
     // ---- hotkeys ----
     void BuildKeyTable();

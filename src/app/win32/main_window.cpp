@@ -440,6 +440,17 @@ void MainWindow::sync() {
         EnableWindow(hwnd_, form_.Enabled);
     }
     SetCursor(LoadCursorW(nullptr, form_.ScreenCursor == Cursor::HourGlass ? IDC_WAIT : IDC_ARROW));
+    if (form_.ActiveControl) {
+        for (const Placement& p : kLayout) {
+            if (modelControl(p.id) == form_.ActiveControl) {
+                SetFocus(item(p.id));
+            }
+        }
+        form_.ActiveControl = nullptr;
+    }
+    if (form_.Visible && !IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_SHOWNORMAL);
+    }
     if (form_.Minimized && IsWindowVisible(hwnd_) && !IsIconic(hwnd_)) {
         ShowWindow(hwnd_, SW_MINIMIZE);
     }
@@ -460,6 +471,7 @@ void MainWindow::dispatch(const std::function<void()>& handler) {
 void MainWindow::show(int showCommand) {
     sync();
     ShowWindow(hwnd_, form_.Minimized ? SW_SHOWMINIMIZED : showCommand);
+    form_.Visible = true;
     UpdateWindow(hwnd_);
 }
 

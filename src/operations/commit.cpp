@@ -1,0 +1,147 @@
+// The commit: writes the shown language's enabled list back to Windows, all or nothing.
+#include "app/tform1.h"
+#include "core/error.h"
+#include "operations/registry_snapshot.h"
+#include "operations/row_values.h"
+
+#include <algorithm>
+
+namespace quillon {
+
+namespace {
+
+const char16_t* const kSortOrder = u"\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\";
+const char16_t* const kReapply =
+    u"-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\"";
+
+bool isInputMethodValue(const ustring& name) {
+    return name != u"CachedLanguageName" && name.size() >= 5 && name[4] == u':';
+}
+
+// Everything the commit will write, worked out before the first change.
+struct CommitPlan {
+    ustring profileKey;     // the language's user-profile key
+    ustring sortOrderKey;   // the language's category key, or empty when there is none
+    struct Row {
+        ustring tip;
+        ustring sortKey;  // the row's language and category key, or empty: not written
+        ustring clsid;
+        ustring profile;
+        std::uint32_t layout = 0;
+    };
+    std::vector<Row> rows;
+};
+
+} // namespace
+
+void TForm1::Button_FixClick() {
+    const ustring code = hexText(static_cast<std::uint32_t>(mylangid), 4);
+    const auto at = std::find(lang.code.begin(), lang.code.end(), code);
+    if (at == lang.code.end()) {
+        throw QuillonError(u"语言 " + code + u" 不在已安装的语言列表中，无法保存输入法设置。");
+    }
+    const ustring& tag = lang.name[static_cast<std::size_t>(at - lang.code.begin())];
+
+    CommitPlan plan;
+    plan.profileKey = u"\\Control Panel\\International\\User Profile\\" + tag + u"\\";
+    // Without a category the key would be the language's own, with every category below it:
+    // that is never what is meant.
+    if (!mycatid.empty()) {
+        plan.sortOrderKey = kSortOrder + (u"0x" + hexText(static_cast<std::uint32_t>(mylangid), 8)) +
+                            u"\\" + mycatid + u"\\";
+    }
+    for (const InputMethodEntry& row : ListView1.rows) {
+        CommitPlan::Row r;
+        r.layout = hklValue(row);
+        r.tip = inputMethodTip(row);
+        if (!row.fields[kFieldCatid].empty()) {
+            r.sortKey = kSortOrder + (u"0x0000" + row.fields[kFieldLangid]) + u"\\" +
+                        row.fields[kFieldCatid] + u"\\";
+        }
+        r.clsid = row.fields[kFieldClsid];
+        r.profile = row.fields[kFieldProfile];
+        plan.rows.push_back(std::move(r));
+    }
+
+    // What the commit may change, kept so that a failed write puts it all back.
+    platform::RegistryBackend& backend = os().registry;
+    std::vector<RegistrySnapshot> kept;
+    auto keep = [&](const ustring& path) {
+        if (path.empty()) {
+            return;
+        }
+        const ustring normal = platform::normalizeKeyPath(path);
+        for (const RegistrySnapshot& s : kept) {
+            if (equalsNoCase(s.path(), normal)) {
+                return;
+            }
+        }
+        kept.push_back(RegistrySnapshot::take(backend, platform::Hive::CurrentUser, normal));
+    };
+    keep(plan.profileKey);
+    keep(plan.sortOrderKey);
+    for (const auto& r : plan.rows) {
+        keep(r.sortKey);
+    }
+    keep(u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys");
+    keep(u"Control Panel\\Input Method\\Hot Keys");
+
+    try {
+        platform::TRegistry profile(backend);
+        if (profile.OpenKey(plan.profileKey, false)) {
+            StringList names;
+            profile.GetValueNames(names);
+            for (const ustring& name : names) {
+                if (isInputMethodValue(name) && !profile.DeleteValue(name)) {
+                    throw QuillonError(u"无法删除注册表值“" + name + u"”。");
+                }
+            }
+        }
+        // Without the key no value is open for writing: the first write fails naming it.
+        std::int32_t position = 1;
+        for (const auto& r : plan.rows) {
+            profile.WriteInteger(r.tip, position++);
+        }
+
+        if (!plan.sortOrderKey.empty()) {
+            platform::TRegistry sortOrder(backend);
+            if (sortOrder.OpenKey(plan.sortOrderKey, false)) {
+                StringList subKeys;
+                sortOrder.GetKeyNames(subKeys);
+                for (const ustring& name : subKeys) {
+                    if (!sortOrder.DeleteKey(name)) {
+                        throw QuillonError(u"无法删除注册表项“" + name + u"”。");
+                    }
+                }
+            }
+        }
+        std::uint32_t n = 0;
+        for (const auto& r : plan.rows) {
+            const ustring number = hexText(n++, 8);
+            if (r.sortKey.empty()) {
+                continue;
+            }
+            platform::TRegistry item(backend);
+            if (!item.OpenKey(r.sortKey, false)) {
+                continue;  // no key is created above the numbered sub-keys
+            }
+            if (!item.OpenKey(number, true)) {
+                throw QuillonError(u"无法创建注册表项“" + platform::joinKeyPath(r.sortKey, number) + u"”。");
+            }
+            item.WriteString(u"CLSID", r.clsid);
+            item.WriteString(u"Profile", r.profile);
+            item.WriteInteger(u"KeyboardLayout", static_cast<std::int32_t>(r.layout));
+        }
+
+        puthotkey();
+    } catch (const QuillonError&) {
+        for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
+            it->restore(backend);
+        }
+        throw;
+    }
+
+    os().processes.ShellExecute(u"open", PowerShellPath(), kReapply, platform::kSwHide);
+}
+
+} // namespace quillon

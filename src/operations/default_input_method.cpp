@@ -1,0 +1,31 @@
+// The default input method: a chosen row, or the language list.
+#include "app/tform1.h"
+#include "operations/row_values.h"
+
+namespace quillon {
+
+void TForm1::DefaultClick() {
+    const int i = ListView1.selected;
+    if (i < 0 || i >= ListView1.count()) {
+        return;
+    }
+    const ustring tip = defaultInputMethodTip(ListView1.rows[static_cast<std::size_t>(i)], mylangid);
+    os().processes.ShellExecute(u"open", PowerShellPath(),
+                                u"-command \"& {Set-WinDefaultInputMethodOverride '" + tip + u"'}",
+                                platform::kSwHide);
+    std::swap(ListView1.rows[0], ListView1.rows[static_cast<std::size_t>(i)]);
+    defime = 0;
+    ListView1Change();
+    Button_FixClick();
+}
+
+void TForm1::N4Click() {
+    os().processes.ShellExecute(u"open", PowerShellPath(),
+                                u"-command \"& {Set-WinDefaultInputMethodOverride}\"",
+                                platform::kSwHide);
+    defime = -1;
+    ListView1Change();
+    Button_FixClick();
+}
+
+} // namespace quillon

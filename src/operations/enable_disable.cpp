@@ -1,0 +1,110 @@
+// Enabling and disabling one input method: tell Windows by the row's kind, move the row,
+// commit, let Windows settle, refresh.
+#include "app/tform1.h"
+#include "core/error.h"
+#include "operations/row_values.h"
+
+namespace quillon {
+
+namespace {
+
+const char16_t* const kSixSeconds = u"处理键盘布局中，请等待六秒钟...";
+
+void removeRow(ListView& list, int index) {
+    list.rows.erase(list.rows.begin() + index);
+    if (list.selected == index) {
+        list.selected = -1;
+    } else if (list.selected > index) {
+        --list.selected;
+    }
+}
+
+} // namespace
+
+platform::TfProfiles& TForm1::profileManager() {
+    if (!ipm) {
+        throw QuillonError(u"无法访问文本服务框架（TSF），请点击“刷新”后重试。");
+    }
+    return *ipm;
+}
+
+void TForm1::writeLayoutSubstitutes() {
+    platform::TRegistry reg(os().registry);
+    if (reg.OpenKey(u"\\Keyboard Layout\\Substitutes\\", false)) {
+        reg.WriteString(u"00000804", u"00000409");
+        reg.WriteString(u"d0010804", u"00000804");
+    }
+}
+
+void TForm1::deactivateTextService(const InputMethodEntry& row) {
+    const std::uint16_t langid = langidValue(row);
+    const Guid clsid = guidField(row, kFieldClsid);
+    const Guid profile = guidField(row, kFieldProfile);
+    platform::TfProfiles& manager = profileManager();
+    for (const std::uint32_t flags : {platform::kTfIppmfForProcess, platform::kTfIppmfForSession,
+                                      platform::kTfIppmfDisableProfile}) {
+        manager.DeactivateProfile(platform::kTfProfileTypeInputProcessor, langid, clsid, profile,
+                                  0, flags);
+    }
+}
+
+void TForm1::Button_EnableClick() {
+    const int selected = ListView2.selected;
+    if (selected < 0 || selected >= ListView2.count()) {
+        return;
+    }
+    InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(selected)];
+    const std::uint32_t v = hklValue(row);
+    if (v == 0) {
+        const std::uint16_t langid = langidValue(row);
+        const Guid clsid = guidField(row, kFieldClsid);
+        const Guid profile = guidField(row, kFieldProfile);
+        profileManager().ActivateProfile(platform::kTfProfileTypeInputProcessor, langid, clsid,
+                                         profile, 0, platform::kTfIppmfEnableProfile);
+    } else if (row.fields[kFieldHkl].front() == u'0') {
+        writeLayoutSubstitutes();
+    } else {
+        os().layouts.LoadKeyboardLayout(row.fields[kFieldHkl], platform::kKlfReplaceLang);
+    }
+    row.fields[kFieldHotkey].clear();
+    ListView1.rows.push_back(row);
+    removeRow(ListView2, selected);
+    ListView1Change();
+    ListView2Change();
+    SettleWait(6000, kSixSeconds);
+}
+
+void TForm1::ListView2DblClick() { Button_EnableClick(); }
+
+void TForm1::Button_DisableClick() {
+    const int s = ListView1.selected;
+    if (s < 0 || s >= ListView1.count()) {
+        return;
+    }
+    const std::uint32_t v = hklValue(ListView1.rows[static_cast<std::size_t>(s)]);
+    if (v == 0) {
+        // Every conversion is checked before Windows is told anything.
+        const InputMethodEntry& row = ListView1.rows[static_cast<std::size_t>(s)];
+        langidValue(row);
+        guidField(row, kFieldClsid);
+        guidField(row, kFieldProfile);
+        profileManager();
+    }
+    if (s == defime) {
+        N4Click();
+    }
+    InputMethodEntry row = ListView1.rows[static_cast<std::size_t>(s)];
+    if (v == 0) {
+        deactivateTextService(row);
+    } else {
+        os().layouts.UnloadKeyboardLayout(layoutHandle(v));
+    }
+    row.fields[kFieldHotkey].clear();
+    ListView2.rows.push_back(row);
+    removeRow(ListView1, s);
+    ListView1Change();
+    ListView2Change();
+    SettleWait(6000, kSixSeconds);
+}
+
+} // namespace quillon

@@ -1,0 +1,115 @@
+// Removing input methods for good, the stubborn US keyboard, and disabling all.
+#include "app/tform1.h"
+#include "operations/row_values.h"
+
+namespace quillon {
+
+namespace {
+
+const char16_t* const kConfirm = u"确认";
+
+bool isLayout(const InputMethodEntry& row) {
+    std::uint32_t v = 0;
+    return parseHex32(row.fields[kFieldHkl], v) && v != 0 && row.fields[kFieldHkl].front() == u'0';
+}
+
+} // namespace
+
+void TForm1::Button_DELClick() {
+    const int i = ListView2.selected;
+    if (i < 0 || i >= ListView2.count()) {
+        return;
+    }
+    if (os().ui.MessageBox(u"是否要从注册表中彻底删除此项目？", kConfirm,
+                           platform::kMbYesNo | platform::kMbIconQuestion |
+                               platform::kMbDefButton2) != platform::kIdYes) {
+        return;
+    }
+    const InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(i)];
+    if (row.kind() == EntryKind::TextService) {
+        const Guid clsid = guidField(row, kFieldClsid);
+        if (!Iprofiles) {
+            profileManager();  // reports that TSF is not available
+        }
+        ListView2.rows.erase(ListView2.rows.begin() + i);
+        ListView2.selected = -1;
+        ListView2Change();
+        Iprofiles->Unregister(clsid);
+    } else {
+        os().layouts.UnloadKeyboardLayout(layoutHandle(hklValue(row)));
+        platform::TRegistry machine(os().registry, platform::Hive::LocalMachine);
+        const ustring key =
+            u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + row.fields[kFieldHkl];
+        if (!row.fields[kFieldHkl].empty() && machine.KeyExists(key)) {
+            machine.DeleteKey(key);
+        }
+    }
+    Button_FixClick();
+    Button_RefreshClick();
+}
+
+void TForm1::N7Click() {
+    if (os().ui.MessageBox(u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英语美式键盘。是否删除？",
+                           kConfirm, platform::kMbYesNo | platform::kMbIconQuestion) !=
+        platform::kIdYes) {
+        return;
+    }
+    os().layouts.UnloadKeyboardLayout(0x409);
+    Button_RefreshClick();
+}
+
+void TForm1::disable_all_Click() {
+    // Every row is checked before anything changes.
+    for (const InputMethodEntry& row : ListView1.rows) {
+        if (hklValue(row) == 0) {
+            langidValue(row);
+            guidField(row, kFieldClsid);
+            guidField(row, kFieldProfile);
+            profileManager();
+        }
+    }
+    bool haveLayout = false;
+    for (const InputMethodEntry& row : ListView1.rows) {
+        haveLayout = haveLayout || isLayout(row);
+    }
+    if (!haveLayout) {
+        for (std::size_t i = 0; i < ListView2.rows.size(); ++i) {
+            if (isLayout(ListView2.rows[i])) {
+                writeLayoutSubstitutes();
+                InputMethodEntry row = ListView2.rows[i];
+                row.fields[kFieldHotkey].clear();
+                ListView1.rows.push_back(row);
+                ListView2.rows.erase(ListView2.rows.begin() + static_cast<std::ptrdiff_t>(i));
+                ListView2.selected = -1;
+                break;
+            }
+        }
+    }
+    if (ListView1.rows.empty()) {
+        return;
+    }
+    os().processes.ShellExecute(u"open", PowerShellPath(),
+                                u"-command \"& {Set-WinDefaultInputMethodOverride}\"",
+                                platform::kSwHide);
+    defime = -1;
+    for (std::size_t k = ListView1.rows.size(); k-- > 0;) {
+        InputMethodEntry row = ListView1.rows[k];
+        const std::uint32_t v = hklValue(row);
+        if (v == 0) {
+            deactivateTextService(row);
+        } else if (row.fields[kFieldHkl].front() == u'0') {
+            continue;
+        } else {
+            os().layouts.UnloadKeyboardLayout(layoutHandle(v));
+        }
+        row.fields[kFieldHotkey].clear();
+        ListView2.rows.push_back(row);
+        ListView1.rows.erase(ListView1.rows.begin() + static_cast<std::ptrdiff_t>(k));
+    }
+    ListView1.selected = -1;
+    ListView1Change();
+    ListView2Change();
+    SettleWait(4000, u"处理键盘布局中，请等待四秒钟...");
+}
+
+} // namespace quillon

@@ -1,0 +1,452 @@
+// Order and commit, enable and disable, the default input method, removal.
+#include "core/error.h"
+#include "form_fixture.h"
+
+namespace quillon::testing {
+namespace {
+
+using platform::Hive;
+
+const char* const kReapply =
+    "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+    "-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\", 0)";
+const char* const kClearDefault =
+    "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+    "-command \"& {Set-WinDefaultInputMethodOverride}\", 0)";
+const ustring kProfileKey = u"Control Panel\\International\\User Profile\\zh-Hans-CN";
+const ustring kSortKey = u"Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
+                         u"{34745C63-B2F0-4784-8B67-5E12C8701A31}";
+
+InputMethodEntry row(const char* name, const ustring& clsid, const ustring& profile,
+                     const ustring& hkl) {
+    return InputMethodEntry{fromUtf8(name),
+                            {clsid, u"0804", u"{34745C63-B2F0-4784-8B67-5E12C8701A31}", profile,
+                             hkl, u""}};
+}
+
+const InputMethodEntry kA = row("A", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                                u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}", u"00000000");
+const InputMethodEntry kB = row("B", nullGuidText(), nullGuidText(), u"04090804");
+const InputMethodEntry kC = row("C", nullGuidText(), nullGuidText(), u"E0200804");
+
+class OperationsTest : public FormTest {
+protected:
+    void SetUp() override {
+        start();
+        form.ListView1.rows = {kA, kB, kC};
+        form.ListView1.selected = -1;
+        windows.calls.clear();
+    }
+
+    int count(const std::string& call) const {
+        return static_cast<int>(std::count(windows.calls.begin(), windows.calls.end(), call));
+    }
+    std::string names1() const {
+        std::string out;
+        for (const auto& r : form.ListView1.rows) {
+            out += toUtf8(r.name);
+        }
+        return out;
+    }
+    std::unique_ptr<platform::TRegistry> key(const ustring& path) {
+        auto reg = std::make_unique<platform::TRegistry>(windows.registry);
+        EXPECT_TRUE(reg->OpenKey(u"\\" + path, false)) << toUtf8(path);
+        return reg;
+    }
+    std::string state() const {
+        return windows.registry.dump(Hive::CurrentUser);
+    }
+};
+
+TEST_F(OperationsTest, MovesCarryTheDefaultAlong) {
+    struct Case {
+        bool up;
+        int selected;
+        const char* order;
+        int defime;
+    };
+    const Case cases[] = {{false, 0, "BAC", 0}, {false, 1, "ACB", 2}, {true, 2, "ACB", 2},
+                          {true, 1, "BAC", 0}};
+    for (const Case& c : cases) {
+        form.ListView1.rows = {kA, kB, kC};
+        form.defime = 1;
+        form.ListView1.selected = c.selected;
+        windows.calls.clear();
+        c.up ? form.Button_UpClick() : form.Button_DownClick();
+        EXPECT_EQ(names1(), c.order) << c.selected;
+        EXPECT_EQ(form.defime, c.defime) << c.selected;
+        EXPECT_EQ(form.ListView1.selected, c.up ? c.selected - 1 : c.selected + 1);
+        EXPECT_EQ(count(kReapply), 1);
+        EXPECT_TRUE(form.Visible);
+    }
+    // Nothing selected: nothing moves, the default stays, and the commit still runs.
+    form.ListView1.selected = -1;
+    form.defime = 1;
+    windows.calls.clear();
+    form.Button_DownClick();
+    EXPECT_EQ(form.defime, 1);
+    EXPECT_EQ(count(kReapply), 1);
+}
+
+TEST_F(OperationsTest, MoveNumClampsAndCommitsOncePerPlace) {
+    const InputMethodEntry d = row("D", nullGuidText(), nullGuidText(), u"E0210804");
+    const InputMethodEntry e = row("E", nullGuidText(), nullGuidText(), u"E0220804");
+    struct Case {
+        std::vector<InputMethodEntry> rows;
+        int n1, n2;
+        const char* order;
+        int commits;
+    };
+    const Case cases[] = {
+        {{kA, kB, kC, d, e}, 3, 1, "CABDE", 2}, {{kA, kB, kC, d}, 2, 9, "ACDB", 2},
+        {{kA, kB, kC, d}, 7, 1, "DABC", 3},     {{kA, kB, kC, d}, 0, 2, "ABCD", 0},
+        {{kA, kB, kC, d}, 2, -1, "ABCD", 0},    {{kA, kB, kC, d}, 2, 2, "ABCD", 0},
+    };
+    for (const Case& c : cases) {
+        form.ListView1.rows = c.rows;
+        form.ListView1.selected = -1;
+        windows.calls.clear();
+        form.move_num(c.n1, c.n2);
+        EXPECT_EQ(names1(), c.order) << c.n1 << "->" << c.n2;
+        EXPECT_EQ(count(kReapply), c.commits) << c.n1 << "->" << c.n2;
+    }
+}
+
+TEST_F(OperationsTest, CommitRewritesTheLanguage) {
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\zh-Hans-CN]\n"
+                    "\"0804:00000409\"=dword:00000005\n"
+                    "\"Other\"=\"kept\"\n"
+                    "\"080\"=dword:00000001\n"
+                    "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
+                    "{34745C63-B2F0-4784-8B67-5E12C8701A31}\\00000007]\n"
+                    "\"CLSID\"=\"x\"\n");
+    form.ListView1.rows = {kC, kA};
+    form.Button_FixClick();
+
+    auto profile = key(kProfileKey);
+    StringList names;
+    profile->GetValueNames(names);
+    EXPECT_EQ(names, (StringList{u"CachedLanguageName", u"Other", u"080", u"0804:E0200804",
+                                 u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
+                                 u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}"}));
+    EXPECT_EQ(profile->ReadInteger(u"0804:E0200804"), 1);
+    auto sort = key(kSortKey);
+    sort->GetKeyNames(names);
+    EXPECT_EQ(names, (StringList{u"00000000", u"00000001"}));
+    auto first = key(kSortKey + u"\\00000000");
+    EXPECT_EQ(first->ReadString(u"CLSID"), nullGuidText());
+    EXPECT_EQ(static_cast<std::uint32_t>(first->ReadInteger(u"KeyboardLayout")), 0xE0200804u);
+    auto second = key(kSortKey + u"\\00000001");
+    EXPECT_EQ(second->ReadString(u"Profile"), u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}");
+    EXPECT_EQ(second->ReadInteger(u"KeyboardLayout"), 0);
+    EXPECT_EQ(windows.calls.back(), kReapply);
+
+    // The US keyboard row is named 0804:00000409 with layout 0x04090804.
+    form.ListView1.rows = {kB};
+    form.Button_FixClick();
+    EXPECT_EQ(key(kProfileKey)->ReadInteger(u"0804:00000409"), 1);
+    EXPECT_EQ(key(kSortKey + u"\\00000000")->ReadInteger(u"KeyboardLayout"), 0x04090804);
+
+    // An empty list removes everything of the language and still re-applies.
+    form.ListView1.rows.clear();
+    windows.calls.clear();
+    form.Button_FixClick();
+    key(kProfileKey)->GetValueNames(names);
+    EXPECT_EQ(names, (StringList{u"CachedLanguageName", u"Other", u"080"}));
+    key(kSortKey)->GetKeyNames(names);
+    EXPECT_TRUE(names.empty());
+    EXPECT_EQ(count(kReapply), 1);
+}
+
+TEST_F(OperationsTest, CommitFailuresChangeNothing) {
+    const std::string before = state();
+    // A language that is not installed has no tag.
+    form.mylangid = 0x0411;
+    EXPECT_THROW(form.Button_FixClick(), QuillonError);
+    form.mylangid = 0x0804;
+    // A row whose field 4 is no number stops the commit before the first deletion.
+    form.ListView1.rows = {kA, row("bad", nullGuidText(), nullGuidText(), u"XYZ")};
+    try {
+        form.Button_FixClick();
+        FAIL() << "no error";
+    } catch (const QuillonError& e) {
+        EXPECT_NE(e.message().find(u"bad"), ustring::npos);
+    }
+    // Without the user-profile key the first write fails naming its value.
+    windows.registry.removeKey(Hive::CurrentUser, kProfileKey);
+    const std::string withoutKey = state();
+    form.ListView1.rows = {kA, kB};
+    try {
+        form.Button_FixClick();
+        FAIL() << "no error";
+    } catch (const QuillonError& e) {
+        EXPECT_NE(e.message().find(u"0804:{81D4E9C9"), ustring::npos);
+    }
+    EXPECT_EQ(state(), withoutKey);
+    EXPECT_EQ(count(kReapply), 0);
+    (void)before;
+}
+
+// Fails the n-th registry write of a commit, for every n: the language's keys end exactly as
+// before, and nothing is re-applied.
+TEST(CommitFaults, AllOrNothingWhateverWriteFails) {
+    const char* const kOldSortOrder =
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
+        "{34745C63-B2F0-4784-8B67-5E12C8701A31}\\00000000]\n"
+        "\"CLSID\"=\"old\"\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000]\n"
+        "\"LangId\"=\"00000804\"\n";
+    // Returns (state before, state after, number of writes, whether it failed).
+    auto commit = [&](int failAt) {
+        platform::Substitute windows;
+        windows.loadReg(kBaseRegistry);
+        windows.loadReg(kOldSortOrder);
+        windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
+        windows.processes.runs.push_back({kLanguageQueryOutput, true, 100});
+        TForm1 form(windows.platform());
+        form.FormCreate();
+        form.ListView1.rows = {kC, kA, kB};
+        const std::string before = windows.registry.dump(Hive::CurrentUser);
+        int seen = 0;
+        windows.registry.setWriteFault([&](const platform::RegWrite&) { return ++seen == failAt; });
+        windows.calls.clear();
+        bool failed = false;
+        try {
+            form.Button_FixClick();
+        } catch (const QuillonError&) {
+            failed = true;
+        }
+        windows.registry.setWriteFault(nullptr);
+        const bool reapplied = std::count(windows.calls.begin(), windows.calls.end(), kReapply) > 0;
+        EXPECT_NE(failed, reapplied) << failAt;
+        return std::make_tuple(before, windows.registry.dump(Hive::CurrentUser), seen, failed);
+    };
+    const auto [before, intended, total, failed] = commit(0);
+    ASSERT_FALSE(failed);
+    ASSERT_NE(before, intended);
+    ASSERT_GT(total, 5);
+    for (int n = 1; n <= total; ++n) {
+        const auto [start, after, writes, broke] = commit(n);
+        EXPECT_TRUE(broke) << "write " << n;
+        EXPECT_EQ(after, start) << "write " << n;
+        (void)writes;
+    }
+}
+
+TEST_F(OperationsTest, EnableTellsWindowsByKind) {
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Keyboard Layout\\Substitutes]\n");
+    form.ListView1.rows = {kA};
+    form.ListView2.rows = {kB, kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                                      u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    struct Case {
+        int selected;
+        std::string call;
+        bool substitutes;
+    };
+    // Selected rows in the order they are enabled (each enable refreshes the lists, so the
+    // rows are put back before each case).
+    const Case cases[] = {
+        {0, "", true},
+        {1, "LoadKeyboardLayout(E0200804, 0x10)", false},
+        {2, "ActivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
+            "{82590C13-F4DD-44F4-BA1D-8667246FDF8E}, 0x0, 0x1)", false},
+    };
+    for (const Case& c : cases) {
+        windows.registry.removeKey(Hive::CurrentUser, u"Keyboard Layout\\Substitutes");
+        windows.registry.createKey(Hive::CurrentUser, u"Keyboard Layout\\Substitutes");
+        form.Button_RefreshClick();
+        form.ListView1.rows = {kA};
+        form.ListView2.rows = {kB, kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                                          u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+        form.ListView2.selected = c.selected;
+        windows.calls.clear();
+        const std::uint32_t start = windows.clockMs;
+        bool waitedDisabled = false;
+        windows.ui.pendingInput.emplace_back(windows.clockMs + 1, [&] {
+            waitedDisabled = !form.Enabled && form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
+        });
+        form.ListView2DblClick();
+        EXPECT_TRUE(waitedDisabled) << c.selected;
+        EXPECT_GE(windows.clockMs - start, 6000u);
+        EXPECT_EQ(form.StatusBar1, u"就绪");
+        const bool called = c.call.empty() || count(c.call) == 1;
+        EXPECT_TRUE(called) << c.call;
+        EXPECT_EQ(count("LoadKeyboardLayout(E0200804, 0x10)"), c.selected == 1 ? 1 : 0);
+        EXPECT_EQ(windows.registry
+                      .queryValue(Hive::CurrentUser, u"Keyboard Layout\\Substitutes", u"d0010804")
+                      .has_value(),
+                  c.substitutes);
+        // Committed with the row at the end, before the refresh.
+        EXPECT_EQ(count(kReapply), 1);
+    }
+}
+
+TEST_F(OperationsTest, DisableTellsWindowsByKindAndClearsTheDefaultFirst) {
+    form.ListView1.selected = 0;
+    form.defime = 0;
+    form.Button_DisableClick();
+    const std::vector<std::string> expected = {
+        "DeactivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
+        "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}, 0x0, 0x10000000)",
+        "DeactivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
+        "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}, 0x0, 0x20000000)",
+        "DeactivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
+        "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}, 0x0, 0x2)"};
+    auto at = std::search(windows.calls.begin(), windows.calls.end(), expected.begin(),
+                          expected.end());
+    ASSERT_NE(at, windows.calls.end());
+    // The default was cleared and committed (with the row) before Windows was told.
+    const auto clear = std::find(windows.calls.begin(), windows.calls.end(), kClearDefault);
+    ASSERT_NE(clear, windows.calls.end());
+    EXPECT_LT(clear, at);
+    EXPECT_LT(std::find(windows.calls.begin(), windows.calls.end(), kReapply), at);
+    EXPECT_EQ(count(kReapply), 2);
+
+    for (const auto& [hkl, handle] : {std::pair<ustring, std::string>{u"E0200804", "0xFFFFFFFFE0200804"},
+                                      {u"04090804", "0x4090804"}}) {
+        form.ListView1.rows = {kA, row("L", nullGuidText(), nullGuidText(), hkl)};
+        form.ListView1.selected = 1;
+        form.defime = 0;
+        windows.calls.clear();
+        form.Button_DisableClick();
+        EXPECT_EQ(count("UnloadKeyboardLayout(" + handle + ")"), 1);
+        EXPECT_EQ(count(kClearDefault), 0);  // not the default: left alone
+        EXPECT_EQ(count(kReapply), 1);
+    }
+}
+
+TEST_F(OperationsTest, DefaultIsExchangedWithTheFirstRow) {
+    form.ListView1.selected = 2;
+    form.DefaultClick();
+    EXPECT_EQ(names1(), "CBA");
+    EXPECT_EQ(form.defime, 0);
+    EXPECT_EQ(count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+                    "-command \"& {Set-WinDefaultInputMethodOverride '0804:E0200804'}, 0)"),
+              1);
+    EXPECT_EQ(count(kReapply), 1);
+
+    form.ListView1.rows = {kA, kB};
+    form.ListView1.selected = 0;
+    windows.calls.clear();
+    form.DefaultClick();
+    EXPECT_EQ(names1(), "AB");
+    EXPECT_EQ(count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+                    "-command \"& {Set-WinDefaultInputMethodOverride '0804:"
+                    "{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{FA550B04-5AD7-411F-A5AC-CA038EC515D7}'}, 0)"),
+              1);
+    form.ListView1.selected = 1;
+    form.DefaultClick();
+    EXPECT_EQ(windows.calls.back(), kReapply);
+    EXPECT_EQ(count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+                    "-command \"& {Set-WinDefaultInputMethodOverride '0804:00000409'}, 0)"),
+              1);
+
+    form.defime = 2;
+    windows.calls.clear();
+    form.N4Click();
+    EXPECT_EQ(form.defime, -1);
+    EXPECT_EQ(windows.calls.front(), kClearDefault);
+    EXPECT_EQ(count(kReapply), 1);
+}
+
+TEST_F(OperationsTest, NonCanonicalRowNeverReachesPowerShell) {
+    form.ListView1.rows = {
+        kA, row("evil", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                u"{FA550B04'}; Remove-Item C:\\ -Recurse; {'-5AD7-411F-A5AC-CA038EC515D7}",
+                u"00000000"),
+        row("evil2", nullGuidText(), nullGuidText(), u"E020'; x")};
+    for (int i : {1, 2}) {
+        form.ListView1.selected = i;
+        windows.calls.clear();
+        EXPECT_THROW(form.DefaultClick(), QuillonError);
+        EXPECT_TRUE(windows.calls.empty());
+        EXPECT_EQ(form.ListView1.rows[0].name, u"A");
+    }
+}
+
+TEST_F(OperationsTest, DeleteAsksFirst) {
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804\\Sub]\n");
+    form.ListView2.rows = {kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                                  u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    form.ListView2.selected = 0;
+    form.Button_DELClick();  // answered No
+    ASSERT_EQ(windows.ui.boxes.size(), 1u);
+    EXPECT_EQ(windows.ui.boxes[0].caption, u"确认");
+    EXPECT_EQ(windows.ui.boxes[0].flags, 0x124u);
+    EXPECT_EQ(windows.calls.size(), 1u);
+
+    windows.ui.answers.push_back(platform::kIdYes);
+    form.Button_DELClick();
+    EXPECT_EQ(count("UnloadKeyboardLayout(0xFFFFFFFFE0200804)"), 1);
+    EXPECT_FALSE(windows.registry.keyExists(
+        Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
+    EXPECT_EQ(count(kReapply), 1);
+
+    form.ListView2.rows = {row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                               u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    form.ListView2.selected = 0;
+    windows.ui.answers.push_back(platform::kIdYes);
+    windows.calls.clear();
+    form.Button_DELClick();
+    EXPECT_EQ(count("Unregister({81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E})"), 1);
+    EXPECT_TRUE(windows.tsf.profiles.empty() ||
+                std::none_of(windows.tsf.profiles.begin(), windows.tsf.profiles.end(),
+                             [](const platform::ScriptedProfile& p) {
+                                 return p.profile.clsid == kPinyinClsid;
+                             }));
+    EXPECT_EQ(count(kReapply), 1);
+    EXPECT_EQ(count("TF_CreateInputProcessorProfiles"), 1);  // refreshed
+}
+
+TEST_F(OperationsTest, StubbornUsKeyboard) {
+    form.N7Click();  // answered No
+    EXPECT_EQ(windows.ui.boxes.back().flags, 0x24u);
+    EXPECT_EQ(count("UnloadKeyboardLayout(0x409)"), 0);
+    windows.ui.answers.push_back(platform::kIdYes);
+    form.N7Click();
+    EXPECT_EQ(count("UnloadKeyboardLayout(0x409)"), 1);
+    EXPECT_EQ(count(kReapply), 0);
+    EXPECT_EQ(count("TF_CreateInputProcessorProfiles"), 1);
+}
+
+TEST_F(OperationsTest, DisableAll) {
+    form.defime = 1;
+    const std::uint32_t start = windows.clockMs;
+    form.disable_all_Click();
+    const auto unload = std::find(windows.calls.begin(), windows.calls.end(),
+                                  "UnloadKeyboardLayout(0xFFFFFFFFE0200804)");
+    const auto deactivate =
+        std::find_if(windows.calls.begin(), windows.calls.end(),
+                     [](const std::string& c) { return c.rfind("DeactivateProfile", 0) == 0; });
+    ASSERT_NE(unload, windows.calls.end());
+    ASSERT_NE(deactivate, windows.calls.end());
+    EXPECT_LT(unload, deactivate);
+    EXPECT_EQ(windows.calls.front(), kClearDefault);
+    EXPECT_GE(windows.clockMs - start, 4000u);
+    EXPECT_LT(windows.clockMs - start, 6000u);
+
+    // Only text services enabled, the US keyboard offered: it is enabled first.
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Keyboard Layout\\Substitutes]\n");
+    form.ListView1.rows = {kA};
+    form.ListView2.rows = {kC, kB};
+    windows.calls.clear();
+    form.disable_all_Click();
+    EXPECT_TRUE(windows.registry.queryValue(Hive::CurrentUser, u"Keyboard Layout\\Substitutes",
+                                            u"00000804"));
+    EXPECT_EQ(count(kReapply), 1);
+
+    // Nothing enabled and no layout offered: nothing at all.
+    form.ListView1.rows.clear();
+    form.ListView2.rows = {kC};
+    windows.calls.clear();
+    form.disable_all_Click();
+    EXPECT_TRUE(windows.calls.empty());
+}
+
+} // namespace
+} // namespace quillon::testing
