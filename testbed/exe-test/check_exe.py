@@ -1,0 +1,63 @@
+#!/usr/bin/env python3
+"""Checks what quillon.exe is made of: a PE32+ GUI program importing only Windows system
+DLLs, with the manifest and version resource the program declares."""
+import struct
+import subprocess
+import sys
+
+SYSTEM_DLLS = {
+    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
+    "ole32.dll", "oleaut32.dll", "rpcrt4.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
+    "uxtheme.dll", "msimg32.dll", "version.dll",
+}
+
+failures = []
+
+
+def check(condition, what):
+    print(("ok   " if condition else "FAIL ") + what)
+    if not condition:
+        failures.append(what)
+
+
+def main(exe, objdump):
+    data = open(exe, "rb").read()
+    headers = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True).stdout
+    check("(PE32+)" in headers, "PE32+ (x86_64)")
+    check("(Windows GUI)" in headers, "GUI subsystem")
+    imports = {line.split(":", 1)[1].strip().lower() for line in headers.splitlines()
+               if "DLL Name:" in line}
+    check(imports <= SYSTEM_DLLS, "imports only system DLLs: " + ", ".join(sorted(imports)))
+    check(not any("libstdc++" in d or "libgcc" in d or "pthread" in d for d in imports),
+          "no runtime DLLs")
+
+    for needle in [b'level="highestAvailable"', b"PerMonitorV2", b"true/pm",
+                   b"Microsoft.Windows.Common-Controls", b'version="6.0.0.0"',
+                   b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]:
+        check(needle in data, "manifest holds " + needle.decode())
+
+    def utf16(text):
+        return text.encode("utf-16-le")
+
+    for key, value in [("FileVersion", "0.9.3.0"), ("ProductVersion", "0.9.3.0"),
+                       ("FileDescription", "Quillon for Windows 10/11"),
+                       ("Comments", "TSF输入法设置工具")]:
+        at = data.find(utf16(key))
+        check(at >= 0 and data.find(utf16(value), at) - at < 64 + 2 * len(key),
+              f"version resource {key} = {value}")
+    check(utf16("080403A8") in data or utf16("080403a8") in data,
+          "string table 0804 / code page 936")
+    check(struct.pack("<HH", 0x0804, 936) in data, "translation 0x0804, 936")
+    sig = data.find(struct.pack("<I", 0xFEEF04BD))
+    check(sig >= 0, "fixed file info present")
+    if sig >= 0:
+        _, _, file_ms, file_ls, prod_ms, prod_ls = struct.unpack_from("<6I", data, sig)
+        check((file_ms, file_ls) == (0x00000009, 0x00030000), "FILEVERSION 0,9,3,0")
+        check((prod_ms, prod_ls) == (0x00000009, 0x00030000), "PRODUCTVERSION 0,9,3,0")
+    total = len(failures)
+    print(f"{0 if total else 1} passed, {1 if total else 0} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1], sys.argv[2]))
