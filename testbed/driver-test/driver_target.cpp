@@ -41,7 +41,9 @@ constexpr UINT kContextDefault = 702;
 constexpr UINT kContextHotkey = 703;
 constexpr UINT kContextExport = 704;
 
-const wchar_t* wide(const ustring& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* wide(const ustring& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 ustring fromWide(const wchar_t* text) {
     return text == nullptr ? ustring() : ustring(reinterpret_cast<const char16_t*>(text));
@@ -136,10 +138,9 @@ struct Target {
 
 HWND child(HWND parent, const wchar_t* cls, const wchar_t* text, DWORD style,
            std::array<int, 4> rect, int id, HFONT font) {
-    HWND hwnd = CreateWindowExW(0, cls, text, WS_CHILD | WS_VISIBLE | style, rect[0], rect[1],
-                                rect[2], rect[3], parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                GetModuleHandleW(nullptr), nullptr);
+    HWND hwnd = CreateWindowExW(
+        0, cls, text, WS_CHILD | WS_VISIBLE | style, rect[0], rect[1], rect[2], rect[3], parent,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
     if (hwnd == nullptr) {
         throw QuillonError(u("cannot create a control of class ") + fromWide(cls));
     }
@@ -178,7 +179,8 @@ void setStatus(const Target& target, const ustring& text) {
 
 ustring windowText(HWND hwnd) {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
+    text.resize(
+        static_cast<std::size_t>(GetWindowTextW(hwnd, text.data(), static_cast<int>(text.size()))));
     return fromWide(text.c_str());
 }
 
@@ -192,9 +194,11 @@ void createControls(HWND hwnd, Target& target) {
     addColumn(target.list1, 0, L"名称", 140);
     addColumn(target.list1, 1, L"clsid", 0);
     addColumn(target.list1, 2, L"热键", 120);
-    addRow(target.list1, 0, {L"微软拼音", L"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}", L"Ctrl+Shift+1"});
+    addRow(target.list1, 0,
+           {L"微软拼音", L"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}", L"Ctrl+Shift+1"});
     addRow(target.list1, 1, {L"English (US)", L"{00000000-0000-0000-0000-000000000000}", L""});
-    addRow(target.list1, 2, {L"五笔 \"86\" 版", L"{6A498709-E00B-4C45-A018-8F9E4081AE40}", L"Alt+2"});
+    addRow(target.list1, 2,
+           {L"五笔 \"86\" 版", L"{6A498709-E00B-4C45-A018-8F9E4081AE40}", L"Alt+2"});
 
     target.list2 = child(hwnd, WC_LISTVIEWW, L"", listStyle, {16, 190, 300, 70}, kList2, font);
     addColumn(target.list2, 0, L"名称", 200);
@@ -203,8 +207,8 @@ void createControls(HWND hwnd, Target& target) {
     child(hwnd, L"Button", L"上移", BS_PUSHBUTTON, {330, 28, 90, 25}, kButtonUp, font);
     child(hwnd, L"Button", L"消息", BS_PUSHBUTTON, {330, 58, 90, 25}, kButtonAsk, font);
     child(hwnd, L"Button", L"导出", BS_PUSHBUTTON, {330, 88, 90, 25}, kButtonSave, font);
-    HWND disabled =
-        child(hwnd, L"Button", L"禁用的按钮", BS_PUSHBUTTON, {330, 118, 90, 25}, kButtonDisabled, font);
+    HWND disabled = child(hwnd, L"Button", L"禁用的按钮", BS_PUSHBUTTON, {330, 118, 90, 25},
+                          kButtonDisabled, font);
     EnableWindow(disabled, FALSE);
 
     target.combo = child(hwnd, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL,
@@ -227,7 +231,8 @@ void createControls(HWND hwnd, Target& target) {
 }
 
 int selectedRow(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    return static_cast<int>(
+        SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
 }
 
 // The context menu is built when it opens, with an item greyed by the selection, as the product's
@@ -244,7 +249,8 @@ void showContextMenu(HWND hwnd, const Target& target, LPARAM where) {
     menu.item(kContextExport, L"导出输入法列表");
     const int x = static_cast<short>(LOWORD(where));
     const int y = static_cast<short>(HIWORD(where));
-    const BOOL chosen = TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hwnd, nullptr);
+    const BOOL chosen =
+        TrackPopupMenu(menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, x, y, 0, hwnd, nullptr);
     target.log.line(u("menu ") + (chosen == 0 ? u("none") : number(chosen)));
 }
 
@@ -296,8 +302,8 @@ void onCommand(HWND hwnd, const Target& target, WPARAM wParam, LPARAM lParam) {
     }
     target.log.line(u("click ") + number(id) + u(" ") + windowText(reinterpret_cast<HWND>(lParam)));
     if (id == kButtonAsk) {
-        const int answer = MessageBoxW(hwnd, L"确认删除吗？\r第二行", L"驱动测试",
-                                       MB_YESNO | MB_ICONQUESTION);
+        const int answer =
+            MessageBoxW(hwnd, L"确认删除吗？\r第二行", L"驱动测试", MB_YESNO | MB_ICONQUESTION);
         target.log.line(u("msgbox ") + number(answer));
     } else if (id == kButtonSave) {
         saveFile(hwnd, target);
@@ -353,7 +359,7 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
             }
             break;
         case WM_SYSCOMMAND:
-            if ((wParam & 0xFFF0) == kAboutCommand) {
+            if (wParam == kAboutCommand) {
                 target->log.line(u("about"));
                 MessageBoxW(hwnd, L"驱动测试窗口\r版本 1", L"关于", MB_ICONINFORMATION);
                 return 0;
@@ -382,7 +388,8 @@ ustring unquote(ustring text) {
 }
 
 int run(HINSTANCE instance, const ustring& logPath) {
-    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX),
+                                  ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
     WNDCLASSEXW windowClass{};
@@ -401,8 +408,8 @@ int run(HINSTANCE instance, const ustring& logPath) {
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRectEx(&frame, style, FALSE, 0);
     HWND hwnd = CreateWindowExW(0, windowClass.lpszClassName, L"驱动测试窗口 driver target", style,
-                                40, 40, frame.right - frame.left, frame.bottom - frame.top,
-                                nullptr, nullptr, instance, &target);
+                                40, 40, frame.right - frame.left, frame.bottom - frame.top, nullptr,
+                                nullptr, instance, &target);
     if (hwnd == nullptr) {
         throw QuillonError(u("CreateWindowExW failed"));
     }
@@ -424,7 +431,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int) {
     try {
         const ustring logPath = unquote(fromWide(commandLine));
         if (logPath.empty()) {
-            MessageBoxW(nullptr, L"usage: driver-target.exe LOGFILE", L"driver-target", MB_ICONERROR);
+            MessageBoxW(nullptr, L"usage: driver-target.exe LOGFILE", L"driver-target",
+                        MB_ICONERROR);
             return 2;
         }
         return run(instance, logPath);

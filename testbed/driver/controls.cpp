@@ -15,23 +15,27 @@ constexpr std::size_t kFirstTextChars = 256;
 constexpr std::size_t kMaxTextChars = 32768;
 
 // Structures the other process fills in are followed by their text buffer in the same block.
-constexpr std::size_t textOffset(std::size_t structSize) { return (structSize + 15) / 16 * 16; }
+constexpr std::size_t textOffset(std::size_t structSize) {
+    return (structSize + 15) / 16 * 16;
+}
 
-const char* flag(bool value) { return value ? "1" : "0"; }
+const char* flag(bool value) {
+    return value ? "1" : "0";
+}
 
 } // namespace
 
 ustring buttonStyleName(HWND hwnd) {
     static constexpr std::array<const char16_t*, 16> names = {
-        u"pushbutton",   u"defpushbutton", u"checkbox",     u"autocheckbox",
-        u"radiobutton",  u"3state",        u"auto3state",   u"groupbox",
-        u"userbutton",   u"autoradiobutton", u"pushbox",    u"ownerdraw",
-        u"splitbutton",  u"defsplitbutton", u"commandlink", u"defcommandlink"};
+        u"pushbutton",  u"defpushbutton",   u"checkbox",    u"autocheckbox",
+        u"radiobutton", u"3state",          u"auto3state",  u"groupbox",
+        u"userbutton",  u"autoradiobutton", u"pushbox",     u"ownerdraw",
+        u"splitbutton", u"defsplitbutton",  u"commandlink", u"defcommandlink"};
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     return names[style & BS_TYPEMASK];
 }
 
-std::string describeWindow(HWND hwnd, HWND top) {
+std::string describeWindow(HWND hwnd, HWND top, DWORD timeoutMs) {
     const ustring cls = className(hwnd);
     RECT rect{};
     if (hwnd == top) {
@@ -42,8 +46,8 @@ std::string describeWindow(HWND hwnd, HWND top) {
     }
     const auto style = static_cast<DWORD>(GetWindowLongPtrW(hwnd, GWL_STYLE));
     std::string line = quillon::toUtf8(cls) + " id=" + std::to_string(controlId(hwnd)) +
-                       " rect=" + std::to_string(rect.left) + "," + std::to_string(rect.top) +
-                       "," + std::to_string(rect.right - rect.left) + "x" +
+                       " rect=" + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+                       std::to_string(rect.right - rect.left) + "x" +
                        std::to_string(rect.bottom - rect.top) +
                        " visible=" + flag((style & WS_VISIBLE) != 0) +
                        " enabled=" + flag((style & WS_DISABLED) == 0);
@@ -51,7 +55,7 @@ std::string describeWindow(HWND hwnd, HWND top) {
         const ustring kind = buttonStyleName(hwnd);
         line += " style=" + quillon::toUtf8(kind);
         if (kind != u"groupbox") {
-            line += " check=" + std::to_string(sendMessage(hwnd, BM_GETCHECK, 0, 0, 5000));
+            line += " check=" + std::to_string(sendMessage(hwnd, BM_GETCHECK, 0, 0, timeoutMs));
         }
     }
     return line + " caption=" + quote(windowText(hwnd));
@@ -77,9 +81,9 @@ ustring itemText(const Process& process, HWND list, int row, int column, DWORD t
         item.pszText = reinterpret_cast<wchar_t*>(remoteAddress(memory, offset));
         item.cchTextMax = static_cast<int>(chars);
         process.put(memory, 0, item);
-        const auto length = static_cast<std::size_t>(std::max<LRESULT>(
-            0, sendMessage(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
-                           remoteAddress(memory), timeoutMs)));
+        const auto length = static_cast<std::size_t>(
+            std::max<LRESULT>(0, sendMessage(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row),
+                                             remoteAddress(memory), timeoutMs)));
         if (length + 1 < chars || chars >= kMaxTextChars) {
             return process.text(memory, offset, std::min(length, chars - 1));
         }
@@ -130,8 +134,8 @@ ListViewContent readListView(const Process& process, HWND list, DWORD timeoutMs)
         content.rows.push_back(std::move(texts));
     }
     for (LRESULT row = -1;;) {
-        row = sendMessage(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED,
-                          timeoutMs);
+        row =
+            sendMessage(list, LVM_GETNEXTITEM, static_cast<WPARAM>(row), LVNI_SELECTED, timeoutMs);
         if (row < 0 || static_cast<int>(content.selected.size()) >= rows) {
             break;
         }
@@ -180,10 +184,11 @@ ComboContent readCombo(HWND combo, DWORD timeoutMs) {
 }
 
 ustring statusText(const Process& process, HWND status, int part, DWORD timeoutMs) {
+    // A simple status bar answers for part 0 (SB_SIMPLEID is only for setting its text).
     const bool simple = sendMessage(status, SB_ISSIMPLE, 0, 0, timeoutMs) != 0;
-    const auto which = static_cast<WPARAM>(simple ? SB_SIMPLEID : part);
-    const auto length =
-        static_cast<std::size_t>(LOWORD(sendMessage(status, SB_GETTEXTLENGTHW, which, 0, timeoutMs)));
+    const auto which = static_cast<WPARAM>(simple ? 0 : part);
+    const auto length = static_cast<std::size_t>(
+        LOWORD(sendMessage(status, SB_GETTEXTLENGTHW, which, 0, timeoutMs)));
     const RemoteMemory memory = process.allocate((length + 1) * sizeof(wchar_t));
     process.put(memory, 0, L'\0');
     sendMessage(status, SB_GETTEXTW, which, remoteAddress(memory), timeoutMs);

@@ -10,7 +10,7 @@ namespace qdriver {
 
 // One line describing a window: class, id, place (x,y,width x height in client coordinates of
 // `top`), visibility, enabled state, button style and check state, caption.
-std::string describeWindow(HWND hwnd, HWND top);
+std::string describeWindow(HWND hwnd, HWND top, DWORD timeoutMs);
 ustring buttonStyleName(HWND hwnd);
 
 struct ListColumn {

@@ -49,10 +49,12 @@ struct Shared {
 // Names of the mapping and of the event that wakes the driver; the driver's process id keeps two
 // drivers that drive the same program apart.
 inline void sharedName(wchar_t (&out)[64], DWORD driverPid) {
-    std::swprintf(out, 64, L"Local\\Quillon.QDriver.Shared.%lu", static_cast<unsigned long>(driverPid));
+    std::swprintf(out, 64, L"Local\\Quillon.QDriver.Shared.%lu",
+                  static_cast<unsigned long>(driverPid));
 }
 inline void eventName(wchar_t (&out)[64], DWORD driverPid) {
-    std::swprintf(out, 64, L"Local\\Quillon.QDriver.Answered.%lu", static_cast<unsigned long>(driverPid));
+    std::swprintf(out, 64, L"Local\\Quillon.QDriver.Answered.%lu",
+                  static_cast<unsigned long>(driverPid));
 }
 
 } // namespace qdriver::hook

@@ -51,8 +51,8 @@ void answer(DWORD driverPid, LONG sequence) noexcept {
     if (!mapping) {
         return;
     }
-    const MappedView view(MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0,
-                                        sizeof(hook::Shared)));
+    const MappedView view(
+        MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(hook::Shared)));
     if (!view) {
         return;
     }
@@ -93,8 +93,8 @@ void answer(DWORD driverPid, LONG sequence) noexcept {
 
 } // namespace
 
-extern "C" __declspec(dllexport) LRESULT CALLBACK qdriverGetMessageProc(int code, WPARAM removal,
-                                                                        LPARAM lParam) {
+extern "C" __declspec(dllexport) LRESULT CALLBACK
+    qdriverGetMessageProc(int code, WPARAM removal, LPARAM lParam) {
     if (code == HC_ACTION && lParam != 0) {
         auto& msg = *reinterpret_cast<MSG*>(lParam);
         const UINT request = requestMessage();

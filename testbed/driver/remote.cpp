@@ -28,8 +28,8 @@ void Process::write(const RemoteMemory& memory, std::size_t offset, const void* 
         fail(u"write past the end of remote memory");
     }
     SIZE_T written = 0;
-    if (WriteProcessMemory(handle_.get(), static_cast<char*>(memory.address()) + offset, data,
-                           size, &written) == FALSE ||
+    if (WriteProcessMemory(handle_.get(), static_cast<char*>(memory.address()) + offset, data, size,
+                           &written) == FALSE ||
         written != size) {
         failWin32(u"cannot write to process " + number(pid_));
     }
@@ -41,8 +41,8 @@ void Process::read(const RemoteMemory& memory, std::size_t offset, void* data,
         fail(u"read past the end of remote memory");
     }
     SIZE_T done = 0;
-    if (ReadProcessMemory(handle_.get(), static_cast<char*>(memory.address()) + offset, data,
-                          size, &done) == FALSE ||
+    if (ReadProcessMemory(handle_.get(), static_cast<char*>(memory.address()) + offset, data, size,
+                          &done) == FALSE ||
         done != size) {
         failWin32(u"cannot read from process " + number(pid_));
     }
@@ -123,7 +123,13 @@ bool ThreadHook::request(HWND window, hook::Kind kind, std::uint64_t handle, DWO
     shared.handle = handle;
     shared.status = 0;
     shared.count = 0;
-    postMessage(window, message_, GetCurrentProcessId(), sequence);
+    if (PostMessageW(window, message_, GetCurrentProcessId(), sequence) == FALSE) {
+        // The input before it may have closed the window; that is what it was waiting for.
+        if (IsWindow(window) == FALSE) {
+            return false;
+        }
+        failWin32(u"cannot post to the program's window");
+    }
     const ULONGLONG start = GetTickCount64();
     while (shared.answered != sequence) {
         if (IsWindow(window) == FALSE) {

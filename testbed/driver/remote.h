@@ -21,7 +21,8 @@ public:
                std::size_t size) const;
     void read(const RemoteMemory& memory, std::size_t offset, void* data, std::size_t size) const;
 
-    template <typename T> void put(const RemoteMemory& memory, std::size_t offset, const T& value) const {
+    template <typename T>
+    void put(const RemoteMemory& memory, std::size_t offset, const T& value) const {
         write(memory, offset, &value, sizeof(T));
     }
     template <typename T> T get(const RemoteMemory& memory, std::size_t offset) const {

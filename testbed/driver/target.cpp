@@ -4,7 +4,9 @@ namespace qdriver {
 
 namespace {
 
-bool isDialogOrMenu(const ustring& cls) { return cls == u"#32770" || cls == u"#32768"; }
+bool isDialogOrMenu(const ustring& cls) {
+    return cls == u"#32770" || cls == u"#32768";
+}
 
 ustring withoutAmpersands(const ustring& text) {
     ustring out;
@@ -15,6 +17,15 @@ ustring withoutAmpersands(const ustring& text) {
         out += text[i];
     }
     return out;
+}
+
+// "否(&N)" is "否" to a reader: Chinese captions put the mnemonic in parentheses after the text.
+ustring withoutMnemonicGroup(const ustring& text) {
+    const auto open = text.find(u"(&");
+    if (open == ustring::npos || open + 3 >= text.size() || text[open + 3] != u')') {
+        return text;
+    }
+    return text.substr(0, open) + text.substr(open + 4);
 }
 
 } // namespace
@@ -58,7 +69,7 @@ HWND findWindow(const WindowQuery& query) {
             if (!quillon::equalsNoCase(cls, *query.windowClass)) {
                 continue;
             }
-        } else if (isDialogOrMenu(cls) || cls == u"IME") {
+        } else if (isDialogOrMenu(cls) || cls == u"IME" || cls == u"tooltips_class32") {
             continue;
         }
         if (query.titlePrefix && windowText(hwnd).rfind(*query.titlePrefix, 0) != 0) {
@@ -90,7 +101,8 @@ HWND waitForWindow(const WindowQuery& query, DWORD timeoutMs) {
 }
 
 bool captionMatches(const ustring& text, const ustring& wanted) {
-    return text == wanted || withoutAmpersands(text) == wanted;
+    return text == wanted || withoutAmpersands(text) == wanted ||
+           withoutMnemonicGroup(text) == wanted;
 }
 
 HWND findControl(HWND top, ControlQuery query, const wchar_t* defaultClass, DWORD timeoutMs) {
@@ -104,7 +116,8 @@ HWND findControl(HWND top, ControlQuery query, const wchar_t* defaultClass, DWOR
         std::vector<HWND> found;
         for (HWND hwnd : descendants(top)) {
             if ((query.id && controlId(hwnd) != *query.id) ||
-                (query.windowClass && !quillon::equalsNoCase(className(hwnd), *query.windowClass)) ||
+                (query.windowClass &&
+                 !quillon::equalsNoCase(className(hwnd), *query.windowClass)) ||
                 (query.caption && !captionMatches(windowText(hwnd), *query.caption))) {
                 continue;
             }
@@ -112,7 +125,10 @@ HWND findControl(HWND top, ControlQuery query, const wchar_t* defaultClass, DWOR
         }
         return found;
     };
-    const auto index = static_cast<std::size_t>(query.index < 0 ? 0 : query.index);
+    if (query.index < 0) {
+        fail(u"a control index counts from 0");
+    }
+    const auto index = static_cast<std::size_t>(query.index);
     HWND hwnd = poll(timeoutMs, [&]() -> HWND {
         const auto found = matches();
         return index < found.size() ? found[index] : nullptr;
@@ -120,7 +136,8 @@ HWND findControl(HWND top, ControlQuery query, const wchar_t* defaultClass, DWOR
     if (hwnd == nullptr) {
         fail(u"no " + query.describe() + u" in the window");
     }
-    if (defaultClass != nullptr && !quillon::equalsNoCase(className(hwnd), fromWide(defaultClass))) {
+    if (defaultClass != nullptr &&
+        !quillon::equalsNoCase(className(hwnd), fromWide(defaultClass))) {
         fail(query.describe() + u" is a " + className(hwnd) + u", not a " + fromWide(defaultClass));
     }
     return hwnd;

@@ -36,6 +36,7 @@ HWND findWindow(const WindowQuery& query);
 // Waits up to the time limit for the window to appear.
 HWND waitForWindow(const WindowQuery& query, DWORD timeoutMs);
 
+// A caption matches as written, without its "&" markers, or without a "(&X)" mnemonic group.
 bool captionMatches(const ustring& text, const ustring& wanted);
 
 // The control of `top` matching `query`; when the query names no class, id or caption, the

@@ -13,11 +13,17 @@ ustring fromWide(const wchar_t* text) {
     return text == nullptr ? ustring() : ustring(reinterpret_cast<const char16_t*>(text));
 }
 
-ustring ascii(const std::string& text) { return ustring(text.begin(), text.end()); }
+ustring ascii(const std::string& text) {
+    return ustring(text.begin(), text.end());
+}
 
-ustring number(long long value) { return ascii(std::to_string(value)); }
+ustring number(long long value) {
+    return ascii(std::to_string(value));
+}
 
-void fail(const ustring& message) { throw quillon::QuillonError(message); }
+void fail(const ustring& message) {
+    throw quillon::QuillonError(message);
+}
 
 void failWin32(const ustring& what, DWORD error) {
     std::array<wchar_t, 512> buffer{};
@@ -86,7 +92,9 @@ ustring windowText(HWND hwnd) {
     }
 }
 
-int controlId(HWND hwnd) { return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_ID)); }
+int controlId(HWND hwnd) {
+    return static_cast<int>(GetWindowLongPtrW(hwnd, GWLP_ID));
+}
 
 DWORD processOf(HWND hwnd) {
     DWORD pid = 0;
@@ -94,7 +102,9 @@ DWORD processOf(HWND hwnd) {
     return pid;
 }
 
-DWORD threadOf(HWND hwnd) { return GetWindowThreadProcessId(hwnd, nullptr); }
+DWORD threadOf(HWND hwnd) {
+    return GetWindowThreadProcessId(hwnd, nullptr);
+}
 
 namespace {
 
