@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Below Windows 10 the only thing shown is the version message; the process ends with 0.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup version_check "$E2E_DIR/../fixtures/sample.reg"
+reg="$E2E_TMP/win81.reg"
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="win81"\n' >"$reg"
+import_reg "$E2E_PREFIX" "$reg"
+
+start_app
+box="$(qd msgbox)"
+check "version message" contains "$box" 'text "只支持 Windows10、Windows Server 2019 及更高版本操作系统。"'
+check "version caption" contains "$box" 'caption "Quillon 输入法设置工具"'
+qd msgbox-press --id 1 >/dev/null
+check "exit code 0" test "$(app_exit_code)" = 0
+check "no language query ran" test ! -s "$E2E_LOGS/powershell.log"
+e2e_finish
