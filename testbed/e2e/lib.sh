@@ -137,3 +137,30 @@ e2e_finish() {
     echo "$E2E_PASSED passed, $E2E_FAILED failed"
     [ "$E2E_FAILED" = 0 ]
 }
+
+# row_of LIST_ID NAME: the index of the row with that name (empty when none).
+row_of() {
+    q listview --id "$1" | sed -n "s/^row \([0-9]*\) \"$2\".*/\1/p" | head -n1
+}
+
+# eventually COMMAND...: for what a hidden PowerShell does in its own time; retries until the
+# command succeeds or a generous bound passes.
+eventually() {
+    local i
+    for i in $(seq 1 100); do
+        if "$@"; then
+            return 0
+        fi
+        sleep 0.2
+    done
+    return 1
+}
+
+# key_holds KEY NAME NEEDLE: the exported key (saved as NAME) contains NEEDLE.
+key_holds() {
+    grep -qF -- "$3" "$(export_key "$1" "$2")"
+}
+
+key_lacks() {
+    ! grep -qF -- "$3" "$(export_key "$1" "$2")"
+}
