@@ -1,8 +1,10 @@
-// The key table: display names of keys and their virtual-key codes as two hex digits.
+// The key table: display names of keys and their virtual-key codes as two hex digits, and the
+// converters between registry codes and hotkey text that every hotkey passes through.
 #pragma once
 
 #include "core/text.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace quillon {
@@ -13,5 +15,20 @@ struct KeyRow {
 };
 
 using KeyTable = std::vector<KeyRow>;
+
+// Text services accept only the first 89 keys; IMM input methods and the general toggles may
+// also use the two Windows keys and the application key, which therefore stay last.
+constexpr std::size_t kTextServiceKeyRows = 89;
+constexpr std::size_t kAllKeyRows = 92;
+
+// The 92 rows in their fixed order.
+KeyTable makeKeyTable();
+
+// The first of the table's first `rows` rows whose name equals `name` exactly (letter case
+// counts); null when there is none.
+const KeyRow* findKeyName(const KeyTable& table, ustring_view name, std::size_t rows = kAllKeyRows);
+
+// Only a-z become A-Z: the Chinese side prefixes and every other character stay as they are.
+ustring upperAscii(ustring_view text);
 
 } // namespace quillon

@@ -1,6 +1,7 @@
 // The commit: writes the shown language's enabled list back to Windows, all or nothing.
 #include "app/tform1.h"
 #include "core/error.h"
+#include "hotkeys/hotkey_store.h"
 #include "operations/registry_snapshot.h"
 #include "operations/row_values.h"
 
@@ -63,6 +64,9 @@ void TForm1::Button_FixClick() {
         plan.rows.push_back(std::move(r));
     }
 
+    // Every hotkey text is converted before anything is removed.
+    const HotkeyPlan hotkeys = planHotkeys(*this);
+
     // What the commit may change, kept so that a failed write puts it all back.
     platform::RegistryBackend& backend = os().registry;
     std::vector<RegistrySnapshot> kept;
@@ -83,8 +87,9 @@ void TForm1::Button_FixClick() {
     for (const auto& r : plan.rows) {
         keep(r.sortKey);
     }
-    keep(u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys");
-    keep(u"Control Panel\\Input Method\\Hot Keys");
+    for (const ustring& path : hotkeyKeysTouched()) {
+        keep(path);
+    }
 
     try {
         platform::TRegistry profile(backend);
@@ -133,7 +138,7 @@ void TForm1::Button_FixClick() {
             item.WriteInteger(u"KeyboardLayout", static_cast<std::int32_t>(r.layout));
         }
 
-        puthotkey();
+        writeHotkeys(*this, hotkeys);
     } catch (const QuillonError&) {
         for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
             it->restore(backend);

@@ -173,6 +173,14 @@ TEST_F(OperationsTest, CommitFailuresChangeNothing) {
     } catch (const QuillonError& e) {
         EXPECT_NE(e.message().find(u"bad"), ustring::npos);
     }
+    // A hotkey text that cannot be converted stops the commit before the first change.
+    InputMethodEntry withHotkey = kC;
+    withHotkey.fields[kFieldHotkey] = u"Hyper+Q";
+    form.ListView1.rows = {kA, withHotkey};
+    const int writesBefore = windows.registry.writeCount();
+    EXPECT_THROW(form.Button_FixClick(), QuillonError);
+    EXPECT_EQ(windows.registry.writeCount(), writesBefore);
+    EXPECT_EQ(state(), before);
     // Without the user-profile key the first write fails naming its value.
     windows.registry.removeKey(Hive::CurrentUser, kProfileKey);
     const std::string withoutKey = state();
@@ -185,7 +193,6 @@ TEST_F(OperationsTest, CommitFailuresChangeNothing) {
     }
     EXPECT_EQ(state(), withoutKey);
     EXPECT_EQ(count(kReapply), 0);
-    (void)before;
 }
 
 // Fails the n-th registry write of a commit, for every n: the language's keys end exactly as

@@ -1,0 +1,57 @@
+#include "hotkeys/hotkey_registry.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace quillon::hotkeys {
+
+std::optional<std::uint32_t> readBinary32(platform::TRegistry& reg, ustring_view name) {
+    const int size = reg.GetDataSize(name);
+    if (size < 0) {
+        return std::nullopt;
+    }
+    // The whole value must fit the buffer, or the read fails; only its first four bytes count.
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max(size, 4)), 0);
+    reg.ReadBinaryData(name, bytes.data(), static_cast<int>(bytes.size()));
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    }
+    return value;
+}
+
+void writeBinary32(platform::TRegistry& reg, ustring_view name, std::uint32_t value) {
+    const std::uint8_t bytes[4] = {
+        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
+    reg.WriteBinaryData(name, bytes, 4);
+}
+
+std::optional<ToggleGroup> toggleGroup(std::int32_t langid) {
+    switch (langid) {
+    case 0x0404:
+        return ToggleGroup{u'7', 3};
+    case 0x0411:
+        return ToggleGroup{u'3', 1};
+    case 0x0412:
+        return ToggleGroup{u'5', 3};
+    case 0x0804:
+        return ToggleGroup{u'1', 3};
+    default:
+        return std::nullopt;
+    }
+}
+
+ustring toggleSubkey(const ToggleGroup& group, int index) {
+    return ustring(u"000000") + group.digit + static_cast<char16_t>(u'0' + index);
+}
+
+ustring hexAtLeast(std::uint32_t value, int digits) {
+    ustring text = hexText(value, 8);
+    const std::size_t keep =
+        std::max<std::size_t>(static_cast<std::size_t>(digits),
+                              8 - std::min<std::size_t>(text.find_first_not_of(u'0'), 8));
+    return text.substr(8 - keep);
+}
+
+} // namespace quillon::hotkeys

@@ -1,0 +1,228 @@
+// The key table, the converters between registry codes and hotkey text, and the command
+// line's hotkey words.
+#include "hotkeys_fixture.h"
+
+#include <set>
+
+namespace quillon::testing {
+namespace {
+
+class KeyTableTest : public HotkeyTest {};
+
+TEST_F(KeyTableTest, RowsInTheirFixedOrder) {
+    const KeyTable& t = form.scancode;
+    ASSERT_EQ(t.size(), 92u);
+    const std::pair<std::size_t, KeyRow> rows[] = {
+        {1, {u"0", u"30"}},         {10, {u"9", u"39"}},        {11, {u"SPACE", u"20"}},
+        {12, {u"F1", u"70"}},       {23, {u"F12", u"7B"}},      {24, {u"A", u"41"}},
+        {49, {u"Z", u"5A"}},        {50, {u";", u"BA"}},        {56, {u"`", u"C0"}},
+        {58, {u"\\", u"DC"}},       {60, {u"'", u"DE"}},        {61, {u"BACKSPACE", u"08"}},
+        {63, {u"ENTER", u"0D"}},    {64, {u"PAGE UP", u"21"}},  {73, {u"DEL", u"2E"}},
+        {74, {u"NUMPAD 0", u"60"}}, {83, {u"NUMPAD 9", u"69"}}, {84, {u"NUMPAD *", u"6A"}},
+        {85, {u"NUMPAD +", u"6B"}}, {86, {u"NUMPAD -", u"6D"}}, {88, {u"NUMPAD /", u"6F"}},
+        {89, {u"~", u"7E"}},        {90, {u"左WINDOW", u"5B"}}, {91, {u"右WINDOW", u"5C"}},
+        {92, {u"APPS", u"5D"}},
+    };
+    for (const auto& [number, row] : rows) {
+        EXPECT_EQ(t[number - 1].name, row.name) << number;
+        EXPECT_EQ(t[number - 1].code, row.code) << number;
+    }
+    std::set<ustring> names;
+    std::set<ustring> codes;
+    for (const KeyRow& row : t) {
+        EXPECT_EQ(row.code.size(), 2u) << toUtf8(row.name);
+        names.insert(row.name);
+        codes.insert(row.code);
+    }
+    EXPECT_EQ(names.size(), 92u);
+    EXPECT_EQ(codes.size(), 92u);
+    EXPECT_EQ(codes.count(u"6C"), 0u);
+}
+
+TEST_F(KeyTableTest, NameLookupIsExactAndBoundedByTheCallersRows) {
+    const KeyTable& t = form.scancode;
+    ASSERT_NE(findKeyName(t, u"APPS"), nullptr);
+    EXPECT_EQ(findKeyName(t, u"APPS")->code, u"5D");
+    EXPECT_EQ(findKeyName(t, u"APPS", kTextServiceKeyRows), nullptr);
+    EXPECT_EQ(findKeyName(t, u"左WINDOW", kTextServiceKeyRows), nullptr);
+    ASSERT_NE(findKeyName(t, u"~", kTextServiceKeyRows), nullptr);
+    EXPECT_EQ(findKeyName(t, u"a"), nullptr);
+    EXPECT_EQ(findKeyName(t, u"space"), nullptr);
+    EXPECT_EQ(findKeyName(t, u"NUMPAD+"), nullptr);
+}
+
+TEST_F(KeyTableTest, CodesToText) {
+    struct Case {
+        const char16_t* modifiers;
+        const char16_t* key;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        // Long form: the side byte names the side of Ctrl and Shift only.
+        {u"0000C002", u"00000020", u"Ctrl+SPACE"},
+        {u"00008002", u"41", u"左Ctrl+A"},
+        {u"00004004", u"20", u"右Shift+SPACE"},
+        {u"0000C003", u"35", u"Ctrl+Alt+5"},
+        {u"00008003", u"35", u"左Ctrl+Alt+5"},
+        {u"00008001", u"41", u"左Alt+A"},
+        {u"00004005", u"41", u"左Alt+Shift+A"},
+        {u"00008007", u"41", u"Ctrl+左Alt+Shift+A"},
+        {u"00000002", u"41", u"Ctrl+A"},
+        {u"00002006", u"41", u"Ctrl+Shift+A"},
+        {u"00008006", u"6B", u"左Ctrl+Shift+NUMPAD +"},
+        {u"0000C002", u"0000005B", u"Ctrl+左WINDOW"},
+        // Short form: the flags are the last two characters.
+        {u"0003", u"35", u"Ctrl+左Alt+5"},
+        {u"C003", u"35", u"Ctrl+左Alt+5"},
+        {u"8002", u"41", u"Ctrl+A"},
+        {u"0002", u"be", u"Ctrl+."},
+        {u"2", u"41", u"Ctrl+A"},
+        {u"000000004", u"41", u"Shift+A"},
+        {u"0007", u"DC", u"Ctrl+左Alt+Shift+\\"},
+        // An unknown key code leaves the modifier alone.
+        {u"0002", u"FF", u"Ctrl"},
+        {u"0002", u"", u"Ctrl"},
+        {u"0002", u"6C", u"Ctrl"},
+        // No modifier, or one that cannot be read: no hotkey at all.
+        {u"0000", u"41", u""},
+        {u"0008", u"41", u""},
+        {u"00000000", u"41", u""},
+        {u"0000C008", u"41", u""},
+        {u"", u"41", u""},
+        {u"00ZZ", u"41", u""},
+        {u"0000ZZ02", u"41", u""},
+    };
+    for (const Case& c : cases) {
+        ustring text = u"old";
+        EXPECT_TRUE(form.codetokey(c.modifiers, c.key, text));
+        EXPECT_EQ(text, c.text) << toUtf8(c.modifiers) << " " << toUtf8(c.key);
+    }
+}
+
+TEST_F(KeyTableTest, TextToCodes) {
+    struct Case {
+        const char16_t* text;
+        const char16_t* modifiers;
+        const char16_t* key;
+    };
+    const Case cases[] = {
+        {u"", u"00", u"SPACE"},
+        {u"无", u"00", u"SPACE"},
+        {u"none", u"00", u"SPACE"},
+        {u"NoNe", u"00", u"SPACE"},
+        {u"Ctrl+左Alt+5", u"C003", u"5"},
+        {u"Ctrl+Alt+5", u"C003", u"5"},
+        {u"左Ctrl+Shift+F1", u"8006", u"F1"},
+        {u"右Ctrl+Shift+F1", u"4006", u"F1"},
+        {u"左Alt+A", u"C001", u"A"},
+        {u"左Alt+Shift+A", u"C005", u"A"},
+        {u"Ctrl+左Alt+Shift+A", u"C007", u"A"},
+        {u"右Shift+SPACE", u"4004", u"SPACE"},
+        {u"A", u"0000", u"A"},
+        {u"+A", u"0000", u"A"},
+        {u"ctrl+a", u"C002", u"a"},
+        {u"Ctrl+NUMPAD +", u"C002", u"NUMPAD +"},
+        {u"Ctrl++", u"C002", u"+"},
+        {u"NUMPAD +", u"0000", u"NUMPAD +"},
+        {u"Ctrl+", u"0000", u"Ctrl+"},
+        {u"Ctrl", u"0000", u"Ctrl"},
+        // Texts outside the table are passed on upper-cased, to fail where they are used.
+        {u"Alt+A", u"ALT", u"A"},
+        {u"右Alt+A", u"右ALT", u"A"},
+        {u"左Ctrl+Alt+A", u"左CTRL+ALT", u"A"},
+    };
+    for (const Case& c : cases) {
+        ustring modifiers = u"old";
+        ustring key = u"old";
+        EXPECT_TRUE(form.keytocode(c.text, modifiers, key));
+        EXPECT_EQ(modifiers, c.modifiers) << toUtf8(c.text);
+        EXPECT_EQ(key, c.key) << toUtf8(c.text);
+    }
+}
+
+// What each displayed text gives back: short-form texts their flags with both sides; long-form
+// Ctrl and Shift keep their side, Ctrl+Alt only without one, Alt combinations lose it.
+TEST_F(KeyTableTest, DisplayedTextsConvertBack) {
+    for (std::uint32_t flags = 1; flags <= 7; ++flags) {
+        ustring text;
+        form.codetokey(hexText(flags, 4), u"41", text);
+        ustring modifiers;
+        ustring key;
+        form.keytocode(text, modifiers, key);
+        EXPECT_EQ(modifiers, hexText(0xC000 + flags, 4)) << toUtf8(text);
+        EXPECT_EQ(key, u"A");
+    }
+    for (const std::uint32_t side : {0x80u, 0x40u, 0xC0u}) {
+        for (std::uint32_t flags = 1; flags <= 7; ++flags) {
+            ustring text;
+            form.codetokey(hexText((side << 8) | flags, 8), u"41", text);
+            ustring modifiers;
+            ustring key;
+            form.keytocode(text, modifiers, key);
+            std::uint32_t back = 0;
+            const bool converts = parseHex32(modifiers, back);
+            const bool keepsSide = flags == 2 || flags == 4 || flags == 6;
+            if (flags == 3 && side != 0xC0) {
+                EXPECT_FALSE(converts) << toUtf8(text);
+                continue;
+            }
+            EXPECT_TRUE(converts) << toUtf8(text);
+            EXPECT_EQ(back, ((keepsSide ? side : 0xC0u) << 8) | flags) << toUtf8(text);
+        }
+    }
+}
+
+TEST_F(KeyTableTest, CommandLineWords) {
+    struct Case {
+        const char16_t* modifier;
+        const char16_t* key;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {u"ctrl", u"5", u"Ctrl+5"},
+        {u"shift", u"HOME", u"Shift+HOME"},
+        {u"ctrl+alt", u"D", u"Ctrl+左Alt+D"},
+        {u"left_ctrl+shift", u"NUM?", u"左Ctrl+Shift+NUMPAD /"},
+        {u"right_ctrl+shift", u"NUM*", u"右Ctrl+Shift+NUMPAD *"},
+        {u"alt", u"?", u"左Alt+/"},
+        {u"ctrl", u"PGDN", u"Ctrl+PAGE DOWN"},
+        {u"ctrl", u"PGUP", u"Ctrl+PAGE UP"},
+        {u"left_ctrl", u"NUM0", u"左Ctrl+NUMPAD 0"},
+        {u"right_ctrl", u"NUM9", u"右Ctrl+NUMPAD 9"},
+        {u"left_shift", u"NUM.", u"左Shift+NUMPAD ."},
+        {u"right_shift", u"LEFT_WINDOW", u"右Shift+左WINDOW"},
+        {u"alt+shift", u"RIGHT_WINDOW", u"左Alt+Shift+右WINDOW"},
+        {u"ctrl+shift", u"\\", u"Ctrl+Shift+\\"},
+        {u"ctrl+alt+shift", u"APPS", u"Ctrl+左Alt+Shift+APPS"},
+        {u"win", u"A", u"+A"},
+        {u"ctrl", u"NUM+", u"Ctrl+NUM+"},
+        {u"ctrl", u"NUM-", u"Ctrl+NUM-"},
+        {u"ctrl", u"NUM10", u"Ctrl+NUM10"},
+        {u"Alt", u"A", u"+A"},
+        {u"alt", u"pgup", u"左Alt+pgup"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(form.paramtohotkey(c.modifier, c.key), c.text)
+            << toUtf8(c.modifier) << " " << toUtf8(c.key);
+    }
+}
+
+// Every key name without a blank is its own word, and every word reaches a key the store can
+// write, except the two keypad keys that have no word.
+TEST_F(KeyTableTest, EveryWordedKeyIsReachable) {
+    for (const KeyRow& row : form.scancode) {
+        if (row.name.find(u' ') != ustring::npos || row.name.find(u"WINDOW") != ustring::npos) {
+            continue;
+        }
+        const ustring word = row.name == u"/" ? ustring(u"?") : row.name;
+        const ustring text = form.paramtohotkey(u"ctrl", word);
+        ustring modifiers;
+        ustring key;
+        form.keytocode(text, modifiers, key);
+        EXPECT_EQ(modifiers, u"C002") << toUtf8(text);
+        EXPECT_EQ(key, row.name) << toUtf8(text);
+    }
+}
+
+} // namespace
+} // namespace quillon::testing

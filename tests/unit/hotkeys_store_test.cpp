@@ -1,0 +1,632 @@
+// The per-input-method hotkey store: reading the hotkeys into the enabled list, and writing the
+// list and the general toggles back.
+#include "core/error.h"
+#include "hotkeys/hotkey_store.h"
+#include "hotkeys_fixture.h"
+
+#include <algorithm>
+
+namespace quillon::testing {
+namespace {
+
+using platform::Hive;
+
+class HotkeyStoreTest : public HotkeyTest {};
+
+TEST_F(HotkeyStoreTest, TextServiceEntryNeedsBothGuidsInTheirExactCase) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Modifiers"="0000C003"
+"VirtualKey"="00000035"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001001]
+"CLSID"="{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Modifiers"="0000C002"
+"VirtualKey"="00000041"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001002]
+"CLSID"="{7b6c3d20-4f5a-4b8c-8d2e-3f4a5b6c7d8e}"
+"Profile"="{7b6c3d21-4f5a-4b8c-8d2e-3f4a5b6c7d8e}"
+"Modifiers"="0000C002"
+"VirtualKey"="00000042"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\my own name]
+"clsid"="{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+"PROFILE"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"modifiers"="00008006"
+"virtualkey"="00000070"
+)");
+    addTextService(kTipA, kTipAProfile); // the first entry
+    addTextService(kTipB, kTipBProfile); // only the lower-case entry names it
+    addTextService(kTipB, kTipAProfile); // the last entry, names in another case
+    form.gethotkey();
+    // The side byte of a text-service entry is never shown.
+    EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"Ctrl+左Alt+5", u"", u"Ctrl+Shift+F1"}));
+}
+
+TEST_F(HotkeyStoreTest, TextServiceValuesThatAreShortOrMissing) {
+    struct Case {
+        const char* modifiers; // nullptr: no value
+        const char* virtualKey;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {"\"C002\"", "\"41\"", u"Ctrl+A"},  {"\"4\"", "\"0041\"", u"Shift+A"},
+        {"\"0000C002\"", "\"1\"", u"Ctrl"}, {"\"0000C002\"", nullptr, u"Ctrl"},
+        {"\"0000C002\"", "\"\"", u"Ctrl"},  {nullptr, "\"00000041\"", u""},
+        {"\"\"", "\"00000041\"", u""},
+    };
+    for (const Case& c : cases) {
+        windows.registry.removeKey(Hive::CurrentUser, kDirectSwitch);
+        std::string body = "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\x]\n"
+                           "\"CLSID\"=\"" +
+                           toUtf8(kTipA) + "\"\n\"Profile\"=\"" + toUtf8(kTipAProfile) + "\"\n";
+        if (c.modifiers) {
+            body += std::string("\"Modifiers\"=") + c.modifiers + "\n";
+        }
+        if (c.virtualKey) {
+            body += std::string("\"VirtualKey\"=") + c.virtualKey + "\n";
+        }
+        reg(body);
+        form.ListView1.rows.clear();
+        addTextService(kTipA, kTipAProfile);
+        form.gethotkey();
+        EXPECT_EQ(hotkeys().front(), c.text) << body;
+    }
+}
+
+TEST_F(HotkeyStoreTest, ImmEntriesComeLastAndShowTheSide) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Modifiers"="0000C002"
+"VirtualKey"="00000031"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001001]
+"CLSID"="{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+"Profile"="{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+"Modifiers"="0000C002"
+"VirtualKey"="00000032"
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,80,00,00
+"Virtual Key"=hex:41,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:04,08,09,04
+"Key Modifiers"=hex:04,40,00,00,ff,ff
+"Virtual Key"=hex:5b
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\000001FF]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:36,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000102]
+"Target IME"=hex:00,00,00,00
+"Key Modifiers"=hex:03,c0,00,00
+"Virtual Key"=hex:35,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000200]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:37,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000010]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+)");
+    addTextService(kTipA, kTipAProfile);
+    addLayout(u"E0200804");
+    addLayout(u"04090804");
+    addLayout(u"E0210804");
+    addTextService(kTipB, kTipBProfile);
+    form.gethotkey();
+    // 102 targets layout 0, which is every text service's: it replaces their entries' texts.
+    // 1FF has no target and so names nothing; 200 and the toggle 010 are out of range.
+    EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"Ctrl+Alt+5", u"左Ctrl+A", u"右Shift+左WINDOW", u"",
+                                               u"Ctrl+Alt+5"}));
+}
+
+TEST_F(HotkeyStoreTest, ValuesOfAnotherTypeEndTheRead) {
+    const char* const bodies[] = {
+        R"([HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Modifiers"=dword:0000c002
+)",
+        R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"="E0200804"
+)",
+        R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=dword:0000c002
+)",
+    };
+    for (const char* body : bodies) {
+        windows.registry.removeKey(Hive::CurrentUser, kDirectSwitch);
+        windows.registry.removeKey(Hive::CurrentUser, kImmHotKeys);
+        reg(body);
+        form.ListView1.rows.clear();
+        addTextService(kTipA, kTipAProfile);
+        addLayout(u"E0200804");
+        EXPECT_THROW(form.gethotkey(), QuillonError) << body;
+    }
+}
+
+TEST_F(HotkeyStoreTest, TextServiceEntriesTakeTheFirstFreeNumbers) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{11111111-1111-1111-1111-111111111111}"
+"LangId"="00000409"
+"Profile"="{22222222-2222-2222-2222-222222222222}"
+"Modifiers"="0000C002"
+"virtualkey"="00000041"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001002]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\no language]
+"CLSID"="{33333333-3333-3333-3333-333333333333}"
+"LangId"=""
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\nothing at all]
+)");
+    addTextService(kTipA, kTipAProfile, u"Ctrl+左Alt+5");
+    addLayout(u"04090804");
+    addTextService(kTipB, kTipBProfile, u"左Ctrl+Shift+NUMPAD +");
+    form.puthotkey();
+    // 1000 is another language's and stays; 1002, and the entries naming no language, go.
+    EXPECT_EQ(exported(kDirectSwitch),
+              R"([HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys]
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{11111111-1111-1111-1111-111111111111}"
+"LangId"="00000409"
+"Profile"="{22222222-2222-2222-2222-222222222222}"
+"Modifiers"="0000C002"
+"virtualkey"="00000041"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001001]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"PreservedKeyId"="{A0000001-1111-4222-8333-444455556666}"
+"Modifiers"="0000C003"
+"virtualkey"="00000035"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001002]
+"CLSID"="{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+"LangId"="00000804"
+"Profile"="{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+"PreservedKeyId"="{A0000002-1111-4222-8333-444455556666}"
+"Modifiers"="00008006"
+"virtualkey"="0000006B"
+)");
+    // The two entries read back, without their sides.
+    form.ListView1.rows[0].fields[kFieldHotkey].clear();
+    form.ListView1.rows[2].fields[kFieldHotkey].clear();
+    form.gethotkey();
+    EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"Ctrl+左Alt+5", u"", u"Ctrl+Shift+NUMPAD +"}));
+}
+
+TEST_F(HotkeyStoreTest, NoOtherEntriesGiveTheFirstNumbers) {
+    addTextService(kTipA, kTipAProfile, u"Ctrl+1");
+    addTextService(kTipB, kTipBProfile, u"Ctrl+2");
+    form.puthotkey();
+    StringList names = windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch);
+    EXPECT_EQ(names, (StringList{u"00001000", u"00001001"}));
+}
+
+TEST_F(HotkeyStoreTest, TextServiceTextsAreStoredAsTheyAre) {
+    addTextService(kTipA, kTipAProfile, u"Alt+a");
+    addTextService(kTipB, kTipBProfile, u"无");
+    form.puthotkey();
+    platform::TRegistry reg(windows.registry);
+    ASSERT_TRUE(reg.OpenKey(u"\\" + kDirectSwitch + u"\\00001000", false));
+    EXPECT_EQ(reg.ReadString(u"Modifiers"), u"0000ALT");
+    EXPECT_EQ(reg.ReadString(u"virtualkey"), u"a");
+    ASSERT_TRUE(reg.OpenKey(u"\\" + kDirectSwitch + u"\\00001001", false));
+    EXPECT_EQ(reg.ReadString(u"Modifiers"), u"000000");
+    EXPECT_EQ(reg.ReadString(u"virtualkey"), u"00000020");
+}
+
+TEST_F(HotkeyStoreTest, ImmEntriesTakeTheFirstFreeNumbersAfterTheRemoval) {
+    reg(R"(
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,09,04
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:41,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:42,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000103]
+"Target IME"=hex:09,04,09,04
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:43,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000104]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:44,00,00,00
+)");
+    form.mylangid = 0x0409; // no toggles
+    addLayout(u"E0200409", u"右Ctrl+左WINDOW");
+    addLayout(u"04090409", u"无");
+    addLayout(u"E0210409", u"Ctrl+Alt+F12");
+    form.puthotkey();
+    // Only the language's own entry (103) goes; one without a target belongs to nobody.
+    EXPECT_EQ(exported(kImmHotKeys), R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys]
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,09,04
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:41,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:42,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000102]
+"Target IME"=hex:09,04,20,e0
+"Key Modifiers"=hex:02,40,00,00
+"Virtual Key"=hex:5b,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000103]
+"Target IME"=hex:09,04,09,04
+"Key Modifiers"=hex:00,00,00,00
+"Virtual Key"=hex:20,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000104]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:44,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000105]
+"Target IME"=hex:09,04,21,e0
+"Key Modifiers"=hex:03,c0,00,00
+"Virtual Key"=hex:7b,00,00,00
+)");
+    // What was written reads back as it was given, except that "无" is no hotkey.
+    for (auto& row : form.ListView1.rows) {
+        row.fields[kFieldHotkey].clear();
+    }
+    form.gethotkey();
+    EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"右Ctrl+左WINDOW", u"", u"Ctrl+Alt+F12"}));
+}
+
+TEST_F(HotkeyStoreTest, AllImmNumbersTakenWritesNothing) {
+    for (std::uint32_t n = 0x100; n <= 0x1FF; ++n) {
+        windows.registry.createKey(Hive::CurrentUser, kImmHotKeys + u"\\" + hexText(n, 8));
+    }
+    form.mylangid = 0x0409;
+    addLayout(u"E0200409", u"Ctrl+A");
+    const std::string before = wholeUser();
+    form.puthotkey();
+    EXPECT_EQ(wholeUser(), before);
+}
+
+TEST_F(HotkeyStoreTest, TogglesOfTheLanguagesGroup) {
+    struct Case {
+        std::int32_t langid;
+        std::vector<const char16_t*> subkeys;
+    };
+    const Case cases[] = {
+        {0x0804, {u"00000010", u"00000011", u"00000012"}},
+        {0x0404, {u"00000070", u"00000071", u"00000072"}},
+        {0x0412, {u"00000050", u"00000051", u"00000052"}},
+        {0x0411, {u"00000030"}},
+        {0x0409, {}},
+    };
+    for (const Case& c : cases) {
+        windows.registry.removeKey(Hive::CurrentUser, kImmHotKeys);
+        form.mylangid = c.langid;
+        form.Button_SW1.caption = u"Ctrl+SPACE";
+        form.Button_SW2.caption = u"无";
+        form.Button_SW3.caption = u"左Shift+.";
+        form.puthotkey();
+        const StringList names = windows.registry.subKeyNames(Hive::CurrentUser, kImmHotKeys);
+        EXPECT_EQ(names, StringList(c.subkeys.begin(), c.subkeys.end())) << c.langid;
+    }
+    form.mylangid = 0x0804;
+    form.Button_SW2.caption = u"";
+    form.puthotkey();
+    EXPECT_EQ(exported(kImmHotKeys), R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys]
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000010]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000011]
+"Key Modifiers"=hex:00,00,00,00
+"Virtual Key"=hex:00,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000012]
+"Key Modifiers"=hex:04,80,00,00
+"Virtual Key"=hex:be,00,00,00
+"Target IME"=hex:00,00,00,00
+)");
+}
+
+TEST_F(HotkeyStoreTest, NoneCaptionIsAHotkeyOfSpaceWithoutModifiers) {
+    form.mylangid = 0x0411;
+    form.Button_SW1.caption = u"NONE";
+    form.puthotkey();
+    EXPECT_EQ(exported(kImmHotKeys + u"\\00000030"),
+              R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000030]
+"Key Modifiers"=hex:00,00,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+)");
+    form.getSWkey();
+    EXPECT_EQ(form.Button_SW1.caption, u"无");
+}
+
+TEST_F(HotkeyStoreTest, CommitWithoutHotkeysStillRemovesTheLanguagesEntries) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001001]
+"CLSID"="{11111111-1111-1111-1111-111111111111}"
+"LangId"="00000409"
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:09,04,09,04
+)");
+    form.mylangid = 0x0409 + 0x0400; // 0809 has no toggles
+    addTextService(kTipA, kTipAProfile);
+    form.puthotkey();
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch),
+              (StringList{u"00001000", u"00001001"}));
+    form.mylangid = 0x0804;
+    form.Button_SW1.caption = u"无";
+    form.Button_SW2.caption = u"无";
+    form.Button_SW3.caption = u"无";
+    form.puthotkey();
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch),
+              (StringList{u"00001001"}));
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kImmHotKeys),
+              (StringList{u"00000010", u"00000011", u"00000012", u"00000101"}));
+}
+
+TEST_F(HotkeyStoreTest, TextServiceKeyIsCreatedOnlyForSomethingToWrite) {
+    form.mylangid = 0x0409;
+    addTextService(kTipA, kTipAProfile, u"");
+    form.puthotkey();
+    EXPECT_FALSE(windows.registry.keyExists(Hive::CurrentUser, kDirectSwitch));
+    form.ListView1.rows.front().fields[kFieldHotkey] = u"Shift+F5";
+    form.puthotkey();
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch),
+              (StringList{u"00001000"}));
+}
+
+// Whatever cannot be converted stops the commit before anything of any language is removed.
+TEST_F(HotkeyStoreTest, UnconvertibleTextStopsBeforeAnythingIsRemoved) {
+    const char* const existing = R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Modifiers"="0000C002"
+"virtualkey"="00000031"
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:32,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000010]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+)";
+    struct Case {
+        const char16_t* immHotkey;
+        const char16_t* toggle;
+        const char16_t* immHkl;
+        const char* extra; // more registry
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {u"Alt+A", u"Ctrl+SPACE", u"E0200804", "",
+         u"输入法“layout E0200804”的热键“Alt+A”无法转换为按键代码：“ALT”不是可识别的修饰键。"},
+        {u"Ctrl+NUMPAD+", u"Ctrl+SPACE", u"E0200804", "",
+         u"输入法“layout "
+         u"E0200804”的热键“Ctrl+NUMPAD+”无法转换为按键代码：“NUMPAD+”不是可识别的按键。"},
+        {u"Ctrl+A", u"Ctrl", u"E0200804", "",
+         u"“打开/关闭输入法”的热键“Ctrl”无法转换为按键代码：“Ctrl”不是可识别的按键。"},
+        {u"Ctrl+A", u"左Ctrl+Alt+SPACE", u"E0200804", "",
+         u"“打开/"
+         u"关闭输入法”的热键“左Ctrl+Alt+SPACE”无法转换为按键代码：“左CTRL+"
+         u"ALT”不是可识别的修饰键。"},
+        {u"Ctrl+A", u"Ctrl+SPACE", u"E020080G", "",
+         u"输入法“layout E020080G”的键盘布局代码“E020080G”不是十六进制数，无法写入热键。"},
+        {u"Ctrl+A", u"Ctrl+SPACE", u"E0200804",
+         "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001005]\n"
+         "\"LangId\"=\"0x804\"\n",
+         u"注册表项“HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001005”"
+         u"的值“LangId”（“0x804”）不是十六进制数，无法写入热键。"},
+    };
+    for (const Case& c : cases) {
+        windows.registry.removeKey(Hive::CurrentUser, kDirectSwitch);
+        windows.registry.removeKey(Hive::CurrentUser, kImmHotKeys);
+        reg(existing);
+        reg(c.extra);
+        form.ListView1.rows.clear();
+        addTextService(kTipA, kTipAProfile, u"Ctrl+1");
+        addLayout(c.immHkl, c.immHotkey);
+        form.Button_SW1.caption = c.toggle;
+        form.Button_SW2.caption = u"无";
+        form.Button_SW3.caption = u"无";
+        const std::string before = wholeUser();
+        const int writes = windows.registry.writeCount();
+        try {
+            form.puthotkey();
+            ADD_FAILURE() << "no error for " << toUtf8(c.message);
+        } catch (const QuillonError& e) {
+            EXPECT_EQ(e.message(), c.message);
+        }
+        EXPECT_EQ(windows.registry.writeCount(), writes);
+        EXPECT_EQ(wholeUser(), before);
+    }
+}
+
+TEST_F(HotkeyStoreTest, RemovalThatFailsEndsTheWrite) {
+    reg(R"(
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+)");
+    addLayout(u"E0200804", u"Ctrl+A");
+    form.Button_SW1.caption = u"无";
+    windows.registry.setWriteFault(
+        [](const platform::RegWrite& w) { return w.kind == platform::RegWrite::Kind::DeleteKey; });
+    try {
+        form.puthotkey();
+        ADD_FAILURE();
+    } catch (const QuillonError& e) {
+        EXPECT_EQ(e.message(), u"无法删除注册表项“HKEY_CURRENT_USER\\Control Panel\\Input "
+                               u"Method\\Hot Keys\\00000100”。");
+    }
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kImmHotKeys),
+              StringList{u"00000100"});
+}
+
+TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideTheTwoKeys) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"LangId"="00000804"
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+)");
+    addTextService(kTipA, kTipAProfile, u"Ctrl+1");
+    addLayout(u"E0200804", u"Ctrl+2");
+    form.Button_SW1.caption = u"Ctrl+SPACE";
+    const int writes = windows.registry.writeCount();
+    const HotkeyPlan plan = planHotkeys(form);
+    EXPECT_EQ(windows.registry.writeCount(), writes);
+    EXPECT_TRUE(windows.calls.empty());
+    EXPECT_EQ(plan.immEntriesToRemove, StringList{u"00000100"});
+    EXPECT_EQ(plan.textServiceEntriesToRemove, StringList{u"00001000"});
+    EXPECT_EQ(plan.toggles.size(), 3u);
+    EXPECT_EQ(plan.entries.size(), 2u);
+
+    const std::vector<ustring> touched = hotkeyKeysTouched();
+    EXPECT_EQ(touched, (std::vector<ustring>{kDirectSwitch, kImmHotKeys}));
+    std::vector<ustring> outside;
+    windows.registry.setWriteFault([&](const platform::RegWrite& w) {
+        const bool inside = std::any_of(touched.begin(), touched.end(), [&](const ustring& key) {
+            return w.hive == Hive::CurrentUser && w.path.compare(0, key.size(), key) == 0;
+        });
+        if (!inside) {
+            outside.push_back(w.path);
+        }
+        return false;
+    });
+    writeHotkeys(form, plan);
+    EXPECT_TRUE(outside.empty());
+    EXPECT_GT(windows.registry.writeCount(), writes);
+}
+
+// The hotkey part of the test bed's sample setup, read as the window shows it and written back
+// by a commit.
+const char* const kSample = R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"PreservedKeyId"="{3F2E1D0C-5B4A-4978-8695-A4B3C2D1E0F9}"
+"Modifiers"="0000C002"
+"virtualkey"="00000031"
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:32,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000010]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000011]
+"Key Modifiers"=hex:01,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000012]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:be,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Keyboard Layout\Toggle]
+"Hotkey"="1"
+"Language Hotkey"="1"
+"Layout Hotkey"="2"
+)";
+
+TEST_F(HotkeyStoreTest, SampleSetupShowsAndWritesBack) {
+    const std::string preserved = "{3F2E1D0C-5B4A-4978-8695-A4B3C2D1E0F9}";
+    for (const bool immEnabled : {false, true}) {
+        windows.registry.removeKey(Hive::CurrentUser, kDirectSwitch);
+        windows.registry.removeKey(Hive::CurrentUser, kImmHotKeys);
+        reg(kSample);
+        form.ListView1.rows.clear();
+        addTextService(kTipA, kTipAProfile);
+        addLayout(u"04090804");
+        if (immEnabled) {
+            addLayout(u"E0200804");
+        }
+        form.gethotkey();
+        form.getswitchkey();
+        form.getSWkey();
+        const std::vector<ustring> shown = immEnabled
+                                               ? std::vector<ustring>{u"Ctrl+1", u"", u"Ctrl+2"}
+                                               : std::vector<ustring>{u"Ctrl+1", u""};
+        EXPECT_EQ(hotkeys(), shown);
+        EXPECT_EQ(captions(), (std::vector<ustring>{u"Ctrl+SPACE", u"左Alt+SPACE", u"Ctrl+."}));
+        EXPECT_EQ(form.ComboBox1.itemIndex, 1); // Ctrl+Shift
+        EXPECT_EQ(form.ComboBox2.itemIndex, 0); // Alt+Shift
+        EXPECT_EQ(form.ComboBox3.itemIndex, 0); // Caps Lock
+
+        std::string textServices = exported(kDirectSwitch);
+        std::string imm = exported(kImmHotKeys);
+        form.puthotkey();
+
+        // Byte for byte as before but for the fresh PreservedKeyId.
+        platform::TRegistry entry(windows.registry);
+        ASSERT_TRUE(entry.OpenKey(u"\\" + kDirectSwitch + u"\\00001000", false));
+        const std::string fresh = toUtf8(entry.ReadString(u"PreservedKeyId"));
+        EXPECT_NE(fresh, preserved);
+        textServices.replace(textServices.find(preserved), preserved.size(), fresh);
+        EXPECT_EQ(exported(kDirectSwitch), textServices);
+        // A commit keeps exactly the enabled rows' hotkeys: the IMM input method's entry
+        // survives only while it is enabled.
+        if (!immEnabled) {
+            const std::size_t from =
+                imm.find("[HKEY_CURRENT_USER\\Control Panel\\Input Method\\Hot Keys\\00000100]");
+            const std::size_t blank = imm.find("\n\n", from);
+            imm.erase(from - 1, (blank == std::string::npos ? imm.size() : blank + 1) - (from - 1));
+        }
+        EXPECT_EQ(exported(kImmHotKeys), imm) << immEnabled;
+    }
+}
+
+} // namespace
+} // namespace quillon::testing
