@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Hotkeys as Windows holds them, shown in the window, and written back by a commit.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup hotkeys "$E2E_DIR/../fixtures/sample.reg" "$E2E_DIR/../fixtures/imm-enabled.reg"
+DIRECT='HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys'
+IMM='HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys'
+TOGGLE='HKEY_CURRENT_USER\Keyboard Layout\Toggle'
+
+direct_before="$(export_key "$DIRECT" direct-before)"
+imm_before="$(export_key "$IMM" imm-before)"
+
+start_app
+q wait-visible --then status --wait-for 就绪 >/dev/null
+enabled="$(q listview --id 101)"
+echo "$enabled" >"$E2E_ARTEFACTS/listview1.txt"
+check "text-service hotkey shown" contains "$enabled" '"00000000" "Ctrl+1"'
+check "IMM hotkey shown" contains "$enabled" '"E0200804" "Ctrl+2"'
+check "IME on/off toggle" contains "$(q control --id 128)" 'caption="Ctrl+SPACE"'
+check "full/half width toggle" contains "$(q control --id 130)" 'caption="左Alt+SPACE"'
+check "punctuation toggle" contains "$(q control --id 132)" 'caption="Ctrl+."'
+check "switch layout key" contains "$(q combo --id 122)" "selected 1"
+check "switch language key" contains "$(q combo --id 124)" "selected 0"
+screenshot hotkeys
+
+# A move commits: every hotkey goes back as it was, but for a new PreservedKeyId.
+q lv-select --id 101 --row 0 --then click --id 103 >/dev/null
+direct_after="$(export_key "$DIRECT" direct-after)"
+imm_after="$(export_key "$IMM" imm-after)"
+check "text-service entry written back" diff <(grep -v PreservedKeyId "$direct_before") \
+    <(grep -v PreservedKeyId "$direct_after")
+check "a fresh PreservedKeyId" test "$(grep PreservedKeyId "$direct_before")" != \
+    "$(grep PreservedKeyId "$direct_after")"
+check "IMM entry and toggles written back" diff "$imm_before" "$imm_after"
+
+# The switching keys: the mirror rule and the toggle key written, Windows told.
+q combo-select --id 122 --item 0 >/dev/null
+toggle="$(export_key "$TOGGLE" toggle)"
+check "layout hotkey written" contains -f "$toggle" '"Layout Hotkey"="1"'
+check "language hotkey mirrored" contains -f "$toggle" '"Language Hotkey"="2"'
+check "mirror shown" contains "$(q combo --id 124)" "selected 1"
+
+q syscommand --id 0xF060 >/dev/null
+check "exit code 0" test "$(app_exit_code)" = 0
+e2e_finish
