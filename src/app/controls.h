@@ -21,7 +21,7 @@ struct Control {
 
 struct ListView : Control {
     EntryList rows;
-    int selected = -1;  // ItemIndex: -1 when nothing is selected
+    int selected = -1; // ItemIndex: -1 when nothing is selected
 
     int count() const { return static_cast<int>(rows.size()); }
 };
@@ -39,7 +39,7 @@ struct MenuItem {
     MenuItem(ustring text, bool isEnabled = true, bool isChecked = false)
         : caption(std::move(text)), enabled(isEnabled), checked(isChecked) {}
 
-    ustring caption;  // "-" is a separator
+    ustring caption; // "-" is a separator
     bool enabled = true;
     bool checked = false;
 };

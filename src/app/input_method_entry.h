@@ -34,11 +34,11 @@ using EntryList = std::vector<InputMethodEntry>;
 
 // Font colour and weight a row is drawn with.
 struct RowStyle {
-    std::uint32_t color;  // 0x00BBGGRR; kDefaultColor for the list's own colour
+    std::uint32_t color; // 0x00BBGGRR; kDefaultColor for the list's own colour
     bool bold;
 };
 constexpr std::uint32_t kDefaultColor = 0xFFFFFFFFu;
-constexpr std::uint32_t kBlue = 0x00FF0000u;   // RGB(0, 0, 255)
-constexpr std::uint32_t kGreen = 0x00008000u;  // RGB(0, 128, 0)
+constexpr std::uint32_t kBlue = 0x00FF0000u;  // RGB(0, 0, 255)
+constexpr std::uint32_t kGreen = 0x00008000u; // RGB(0, 128, 0)
 
 } // namespace quillon

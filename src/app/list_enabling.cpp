@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::size_t kMenuDisable = 0;      // N1
 constexpr std::size_t kMenuSetDefault = 2;   // N3
-constexpr std::size_t kMenuLanguageList = 3;  // N4
+constexpr std::size_t kMenuLanguageList = 3; // N4
 
 RowStyle rowColour(const EntryList& rows, int row) {
     if (row < 0 || row >= static_cast<int>(rows.size())) {

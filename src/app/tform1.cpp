@@ -17,7 +17,8 @@ const char16_t* const kButtonHotkey = u"TSF架构的输入法与旧的IMM架构�
 const char16_t* const kButtonSW =
     u"热键修改后只对新开窗口有效；可以设置单独的左/右控制键组合，但重启后会恢复为左右双键控制，\r"
     u"需要运行本程序点击一下刷新按钮。也可以从命令行运行 quillon /r 直接刷新。";
-const char16_t* const kEnableDisable = u"注意：在对蓝色的美式键盘布局进行操作后需要稍等三四秒方可刷新完毕。";
+const char16_t* const kEnableDisable =
+    u"注意：在对蓝色的美式键盘布局进行操作后需要稍等三四秒方可刷新完毕。";
 } // namespace hints
 
 namespace {
@@ -36,11 +37,14 @@ TForm1::TForm1(platform::Platform os) : os_(os) {
     CheckBox1.caption = u"每个窗口使用不同的输入法";
     CheckBox2.caption = u"使用桌面语言栏";
     CheckBox3.caption = u"表情符号面板不自动关闭";
-    PopupMenu1.items = {{u"禁用"},       {u"-"},  {u"设置为默认输入法"}, {u"使用语言列表"},
-                        {u"-"},          {u"热键"}, {u"-"},                {u"导出输入法列表"}};
-    PopupMenu2.items = {{u"删除顽固的英语美式键盘"}, {u"导出启用的输入法列表"},
-                        {u"导出禁用的输入法列表"},   {u"-"},
-                        {u"导出配置"},               {u"导入配置"}};
+    PopupMenu1.items = {{u"禁用"}, {u"-"}, {u"设置为默认输入法"}, {u"使用语言列表"}, {u"-"},
+                        {u"热键"}, {u"-"}, {u"导出输入法列表"}};
+    PopupMenu2.items = {{u"删除顽固的英语美式键盘"},
+                        {u"导出启用的输入法列表"},
+                        {u"导出禁用的输入法列表"},
+                        {u"-"},
+                        {u"导出配置"},
+                        {u"导入配置"}};
     PopupMenu3.items = {{u"导出输入法列表"}};
 }
 
@@ -67,8 +71,8 @@ void TForm1::FormCreate() {
     if (os_.system.VersionMajor() < 10) {
         Visible = false;
         ShowMainForm = false;
-        os_.ui.MessageBox(u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。", kAppCaption,
-                          platform::kMbIconInformation);
+        os_.ui.MessageBox(u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。",
+                          kAppCaption, platform::kMbIconInformation);
         os_.ui.ExitProcess(0);
         return;
     }

@@ -15,9 +15,9 @@ namespace quillon {
 constexpr std::uint32_t kAboutCommandId = 1025;
 
 struct Tlang {
-    StringList code;  // language ids, 4 upper-case hex digits, aligned with `name`
-    StringList name;  // language tags, in the order of "Languages"
-    StringList text;  // the combo's items
+    StringList code; // language ids, 4 upper-case hex digits, aligned with `name`
+    StringList name; // language tags, in the order of "Languages"
+    StringList text; // the combo's items
 };
 
 class TForm1 {
@@ -30,7 +30,7 @@ public:
     // ---- fields ----
     std::unique_ptr<platform::TfProfiles> profiles;
     platform::TfProfiles* Iprofiles = nullptr;
-    platform::TfProfiles* ipm = nullptr;  // the same object's profile-manager view
+    platform::TfProfiles* ipm = nullptr; // the same object's profile-manager view
     Tlang lang;
     std::int32_t defime = -1;
     std::int32_t mylangid = 0;

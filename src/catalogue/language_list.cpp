@@ -45,10 +45,10 @@ StringList TForm1::RunDosTolist(const ustring& DosApp) {
 }
 
 StringList TForm1::QueryLanguage() {
-    const StringList output = RunDosTolist(
-        u"\"" + PowerShellPath() +
-        u"\" -command \"& {get-WinUserLanguageList | format-list -property "
-        u"languagetag,localizedname}\"");
+    const StringList output =
+        RunDosTolist(u"\"" + PowerShellPath() +
+                     u"\" -command \"& {get-WinUserLanguageList | format-list -property "
+                     u"languagetag,localizedname}\"");
     ustring joined;
     for (const ustring& line : output) {
         for (const char16_t c : line) {

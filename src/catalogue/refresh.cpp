@@ -9,10 +9,13 @@ namespace quillon {
 
 namespace {
 
-const char16_t* const kKeyboardLayouts = u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\";
+const char16_t* const kKeyboardLayouts =
+    u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\";
 const char16_t* const kUserProfile = u"\\Control Panel\\International\\User Profile\\";
 
-ustring langText(std::int32_t langid) { return hexText(static_cast<std::uint32_t>(langid), 4); }
+ustring langText(std::int32_t langid) {
+    return hexText(static_cast<std::uint32_t>(langid), 4);
+}
 
 int indexOfField(const EntryList& rows, std::size_t field, const ustring& value) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
@@ -79,12 +82,16 @@ void TForm1::Button_RefreshClick() {
                     continue;
                 }
                 InputMethodEntry row;
-                if (auto description =
-                        Iprofiles->GetLanguageProfileDescription(p.clsid, p.langid, p.guidProfile)) {
+                if (auto description = Iprofiles->GetLanguageProfileDescription(p.clsid, p.langid,
+                                                                                p.guidProfile)) {
                     row.name = *description;
                 }
-                row.fields = {guidToText(p.clsid), hexText(p.langid, 4), guidToText(p.catid),
-                              guidToText(p.guidProfile), h, u""};
+                row.fields = {guidToText(p.clsid),
+                              hexText(p.langid, 4),
+                              guidToText(p.catid),
+                              guidToText(p.guidProfile),
+                              h,
+                              u""};
                 if (row.name.empty()) {
                     row.name = getimename(h);
                 }
@@ -164,8 +171,8 @@ void TForm1::addimetolist() {
         }
         InputMethodEntry row;
         row.name = getimename(name);
-        row.fields = {nullGuidText(), name.substr(name.size() - 4), mycatid, nullGuidText(),
-                      name, u""};
+        row.fields = {
+            nullGuidText(), name.substr(name.size() - 4), mycatid, nullGuidText(), name, u""};
         ListView2.rows.push_back(std::move(row));
     }
 }

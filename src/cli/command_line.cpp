@@ -22,7 +22,9 @@ StringList extstring(ustring_view s, ustring_view substr) {
 
 namespace {
 
-bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
+bool isBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
 
 } // namespace
 

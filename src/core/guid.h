@@ -16,8 +16,7 @@ struct Guid {
     std::array<std::uint8_t, 8> data4{};
 
     friend bool operator==(const Guid& a, const Guid& b) {
-        return a.data1 == b.data1 && a.data2 == b.data2 && a.data3 == b.data3 &&
-               a.data4 == b.data4;
+        return a.data1 == b.data1 && a.data2 == b.data2 && a.data3 == b.data3 && a.data4 == b.data4;
     }
     friend bool operator!=(const Guid& a, const Guid& b) { return !(a == b); }
 };

@@ -2,7 +2,9 @@
 
 namespace quillon {
 
-ustring u(std::string_view utf8) { return fromUtf8(utf8); }
+ustring u(std::string_view utf8) {
+    return fromUtf8(utf8);
+}
 
 ustring fromUtf8(std::string_view utf8) {
     ustring out;
@@ -112,7 +114,9 @@ ustring toLower(ustring_view text) {
     return out;
 }
 
-bool equalsNoCase(ustring_view a, ustring_view b) { return compareNoCase(a, b) == 0; }
+bool equalsNoCase(ustring_view a, ustring_view b) {
+    return compareNoCase(a, b) == 0;
+}
 
 int compareNoCase(ustring_view a, ustring_view b) {
     const std::size_t n = a.size() < b.size() ? a.size() : b.size();

@@ -21,11 +21,11 @@ bool isInputMethodValue(const ustring& name) {
 
 // Everything the commit will write, worked out before the first change.
 struct CommitPlan {
-    ustring profileKey;     // the language's user-profile key
-    ustring sortOrderKey;   // the language's category key, or empty when there is none
+    ustring profileKey;   // the language's user-profile key
+    ustring sortOrderKey; // the language's category key, or empty when there is none
     struct Row {
         ustring tip;
-        ustring sortKey;  // the row's language and category key, or empty: not written
+        ustring sortKey; // the row's language and category key, or empty: not written
         ustring clsid;
         ustring profile;
         std::uint32_t layout = 0;
@@ -48,8 +48,9 @@ void TForm1::Button_FixClick() {
     // Without a category the key would be the language's own, with every category below it:
     // that is never what is meant.
     if (!mycatid.empty()) {
-        plan.sortOrderKey = kSortOrder + (u"0x" + hexText(static_cast<std::uint32_t>(mylangid), 8)) +
-                            u"\\" + mycatid + u"\\";
+        plan.sortOrderKey = kSortOrder +
+                            (u"0x" + hexText(static_cast<std::uint32_t>(mylangid), 8)) + u"\\" +
+                            mycatid + u"\\";
     }
     for (const InputMethodEntry& row : ListView1.rows) {
         CommitPlan::Row r;
@@ -128,10 +129,11 @@ void TForm1::Button_FixClick() {
             }
             platform::TRegistry item(backend);
             if (!item.OpenKey(r.sortKey, false)) {
-                continue;  // no key is created above the numbered sub-keys
+                continue; // no key is created above the numbered sub-keys
             }
             if (!item.OpenKey(number, true)) {
-                throw QuillonError(u"无法创建注册表项“" + platform::joinKeyPath(r.sortKey, number) + u"”。");
+                throw QuillonError(u"无法创建注册表项“" + platform::joinKeyPath(r.sortKey, number) +
+                                   u"”。");
             }
             item.WriteString(u"CLSID", r.clsid);
             item.WriteString(u"Profile", r.profile);

@@ -9,7 +9,8 @@ void TForm1::DefaultClick() {
     if (i < 0 || i >= ListView1.count()) {
         return;
     }
-    const ustring tip = defaultInputMethodTip(ListView1.rows[static_cast<std::size_t>(i)], mylangid);
+    const ustring tip =
+        defaultInputMethodTip(ListView1.rows[static_cast<std::size_t>(i)], mylangid);
     os().processes.ShellExecute(u"open", PowerShellPath(),
                                 u"-command \"& {Set-WinDefaultInputMethodOverride '" + tip + u"'}",
                                 platform::kSwHide);

@@ -43,8 +43,8 @@ void TForm1::deactivateTextService(const InputMethodEntry& row) {
     platform::TfProfiles& manager = profileManager();
     for (const std::uint32_t flags : {platform::kTfIppmfForProcess, platform::kTfIppmfForSession,
                                       platform::kTfIppmfDisableProfile}) {
-        manager.DeactivateProfile(platform::kTfProfileTypeInputProcessor, langid, clsid, profile,
-                                  0, flags);
+        manager.DeactivateProfile(platform::kTfProfileTypeInputProcessor, langid, clsid, profile, 0,
+                                  flags);
     }
 }
 
@@ -74,7 +74,9 @@ void TForm1::Button_EnableClick() {
     SettleWait(6000, kSixSeconds);
 }
 
-void TForm1::ListView2DblClick() { Button_EnableClick(); }
+void TForm1::ListView2DblClick() {
+    Button_EnableClick();
+}
 
 void TForm1::Button_DisableClick() {
     const int s = ListView1.selected;

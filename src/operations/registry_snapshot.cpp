@@ -14,7 +14,8 @@ RegistrySnapshot RegistrySnapshot::take(platform::RegistryBackend& backend, plat
         ustring prefix;
         std::size_t start = 0;
         while (start <= snapshot.path_.size()) {
-            const std::size_t end = std::min(snapshot.path_.find(u'\\', start), snapshot.path_.size());
+            const std::size_t end =
+                std::min(snapshot.path_.find(u'\\', start), snapshot.path_.size());
             prefix = snapshot.path_.substr(0, end);
             if (!backend.keyExists(hive, prefix)) {
                 break;

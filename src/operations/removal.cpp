@@ -29,7 +29,7 @@ void TForm1::Button_DELClick() {
     if (row.kind() == EntryKind::TextService) {
         const Guid clsid = guidField(row, kFieldClsid);
         if (!Iprofiles) {
-            profileManager();  // reports that TSF is not available
+            profileManager(); // reports that TSF is not available
         }
         ListView2.rows.erase(ListView2.rows.begin() + i);
         ListView2.selected = -1;
@@ -49,9 +49,10 @@ void TForm1::Button_DELClick() {
 }
 
 void TForm1::N7Click() {
-    if (os().ui.MessageBox(u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英语美式键盘。是否删除？",
-                           kConfirm, platform::kMbYesNo | platform::kMbIconQuestion) !=
-        platform::kIdYes) {
+    if (os().ui.MessageBox(u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英"
+                           u"语美式键盘。是否删除？",
+                           kConfirm,
+                           platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
         return;
     }
     os().layouts.UnloadKeyboardLayout(0x409);

@@ -62,7 +62,9 @@ bool TRegistry::OpenKey(ustring_view key, bool canCreate) {
     return true;
 }
 
-bool TRegistry::KeyExists(ustring_view key) { return backend_.keyExists(hive_, resolve(key)); }
+bool TRegistry::KeyExists(ustring_view key) {
+    return backend_.keyExists(hive_, resolve(key));
+}
 
 void TRegistry::CloseKey() {
     open_ = false;
@@ -76,7 +78,9 @@ std::optional<RegValue> TRegistry::query(ustring_view name) {
     return backend_.queryValue(hive_, path_, name);
 }
 
-bool TRegistry::ValueExists(ustring_view name) { return query(name).has_value(); }
+bool TRegistry::ValueExists(ustring_view name) {
+    return query(name).has_value();
+}
 
 int TRegistry::GetDataSize(ustring_view name) {
     const auto value = query(name);
@@ -98,8 +102,8 @@ ustring TRegistry::ReadString(ustring_view name) {
     }
     ustring text;
     for (std::size_t i = 0; i + 1 < value->data.size(); i += 2) {
-        const auto unit =
-            static_cast<char16_t>(value->data[i] | (static_cast<unsigned>(value->data[i + 1]) << 8));
+        const auto unit = static_cast<char16_t>(value->data[i] |
+                                                (static_cast<unsigned>(value->data[i + 1]) << 8));
         if (unit == 0) {
             break;
         }

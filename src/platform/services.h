@@ -52,12 +52,11 @@ public:
     // Null when no enumerator is returned.
     virtual std::unique_ptr<TfProfileEnum> EnumProfiles(std::uint16_t langid) = 0;
     // Nullopt when the call fails.
-    virtual std::optional<ustring> GetLanguageProfileDescription(const Guid& clsid,
-                                                                 std::uint16_t langid,
-                                                                 const Guid& profile) = 0;
+    virtual std::optional<ustring>
+    GetLanguageProfileDescription(const Guid& clsid, std::uint16_t langid, const Guid& profile) = 0;
     virtual std::int32_t ActivateProfile(std::uint32_t profileType, std::uint16_t langid,
-                                         const Guid& clsid, const Guid& profile,
-                                         std::uint64_t hkl, std::uint32_t flags) = 0;
+                                         const Guid& clsid, const Guid& profile, std::uint64_t hkl,
+                                         std::uint32_t flags) = 0;
     virtual std::int32_t DeactivateProfile(std::uint32_t profileType, std::uint16_t langid,
                                            const Guid& clsid, const Guid& profile,
                                            std::uint64_t hkl, std::uint32_t flags) = 0;
@@ -92,8 +91,8 @@ constexpr int kSwHide = 0;
 constexpr int kSwShowNormal = 1;
 
 struct CapturedOutput {
-    bool started = false;  // false when the pipe or the process could not be made
-    std::string bytes;     // everything written to stdout and stderr, in the OEM code page
+    bool started = false; // false when the pipe or the process could not be made
+    std::string bytes;    // everything written to stdout and stderr, in the OEM code page
 };
 
 class Processes {
@@ -116,15 +115,15 @@ constexpr std::uint32_t kSpiSetLangToggle = 0x5B;
 constexpr std::uint32_t kSpifSendWinIniChange = 2;
 
 struct IndirectString {
-    std::int32_t result = 0;    // HRESULT of SHLoadIndirectString
-    ustring text;               // the buffer up to its first zero
-    ustring errorMessage;       // the system's text for the last error when result != 0
+    std::int32_t result = 0; // HRESULT of SHLoadIndirectString
+    ustring text;            // the buffer up to its first zero
+    ustring errorMessage;    // the system's text for the last error when result != 0
 };
 
 class System {
 public:
     virtual ~System() = default;
-    virtual std::uint32_t VersionMajor() = 0;  // GetVersionExW
+    virtual std::uint32_t VersionMajor() = 0; // GetVersionExW
     virtual std::uint32_t SystemDefaultLcid() = 0;
     virtual ustring CommandLine() = 0;
     virtual std::uint32_t TickCount() = 0;
@@ -155,8 +154,8 @@ constexpr std::uint32_t kQsAllInput = 0x04FF;
 
 struct FileDialogRequest {
     ustring title;
-    ustring filter;            // "描述|*.ext|描述|*.*"
-    ustring defaultExtension;  // without the dot
+    ustring filter;           // "描述|*.ext|描述|*.*"
+    ustring defaultExtension; // without the dot
     ustring fileName;
 };
 

@@ -61,12 +61,12 @@ template <typename F> std::string errorOf(F&& call) {
 
 void absoluteAndRelativePaths(const RegistryCaseContext& ctx) {
     TRegistry reg(ctx.backend, ctx.hive);
-    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"a\\"), true));  // a trailing "\" is harmless
-    ASSERT_TRUE(reg.OpenKey(u"b", true));              // relative to a
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"a\\"), true)); // a trailing "\" is harmless
+    ASSERT_TRUE(reg.OpenKey(u"b", true));            // relative to a
     EXPECT_EQ(reg.CurrentPath(), ctx.root + u"\\a\\b");
     reg.WriteString(u"where", u"a\\b");
     EXPECT_TRUE(reg.KeyExists(ctx.abs(u"a\\b")));
-    EXPECT_FALSE(reg.KeyExists(u"a\\b"));  // relative to the current key a\b
+    EXPECT_FALSE(reg.KeyExists(u"a\\b")); // relative to the current key a\b
     ASSERT_TRUE(reg.OpenKey(ctx.abs(u"c"), true));
     EXPECT_EQ(reg.CurrentPath(), ctx.root + u"\\c");
 
@@ -95,7 +95,7 @@ void openKeyCanCreate(const RegistryCaseContext& ctx) {
     EXPECT_FALSE(reg.HasCurrentKey());
     ASSERT_TRUE(reg.OpenKey(ctx.abs(u"x\\y\\z"), true));
     EXPECT_TRUE(reg.KeyExists(ctx.abs(u"x\\y")));
-    EXPECT_TRUE(reg.KeyExists(ctx.abs(u"X\\Y\\Z")));  // names ignore letter case
+    EXPECT_TRUE(reg.KeyExists(ctx.abs(u"X\\Y\\Z"))); // names ignore letter case
     ASSERT_TRUE(reg.OpenKey(ctx.abs(u"X\\y"), false));
     StringList names;
     reg.GetKeyNames(names);
@@ -106,7 +106,7 @@ void readString(const RegistryCaseContext& ctx) {
     ctx.put(u"", u"plain", sz(u"文本"));
     ctx.put(u"", u"expand", sz(u"%SystemRoot%\\x", kRegExpandSz));
     RegValue withNul = sz(u"ab");
-    withNul.data.insert(withNul.data.begin() + 4, {0, 0, u'c', 0});  // "ab\0c\0"
+    withNul.data.insert(withNul.data.begin() + 4, {0, 0, u'c', 0}); // "ab\0c\0"
     ctx.put(u"", u"nul", withNul);
     ctx.put(u"", u"empty", sz(u""));
     ctx.put(u"", u"number", dword(5));
@@ -117,7 +117,7 @@ void readString(const RegistryCaseContext& ctx) {
     ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
     EXPECT_EQ(reg.ReadString(u"plain"), u"文本");
     EXPECT_EQ(reg.ReadString(u"PLAIN"), u"文本");
-    EXPECT_EQ(reg.ReadString(u"expand"), u"%SystemRoot%\\x");  // not expanded
+    EXPECT_EQ(reg.ReadString(u"expand"), u"%SystemRoot%\\x"); // not expanded
     EXPECT_EQ(reg.ReadString(u"nul"), u"ab");
     EXPECT_EQ(reg.ReadString(u"empty"), u"");
     EXPECT_EQ(reg.ReadString(u"missing"), u"");
@@ -157,7 +157,7 @@ void readBinaryData(const RegistryCaseContext& ctx) {
     EXPECT_EQ(buffer[4], 0x12);
     EXPECT_EQ(reg.ReadBinaryData(u"missing", buffer, 8), 0);
     EXPECT_EQ(reg.ReadBinaryData(u"empty", buffer, 8), 0);
-    EXPECT_EQ(reg.ReadBinaryData(u"multi", buffer, 8), 6);  // REG_MULTI_SZ reads raw
+    EXPECT_EQ(reg.ReadBinaryData(u"multi", buffer, 8), 6); // REG_MULTI_SZ reads raw
     EXPECT_EQ(buffer[0], u'a');
     std::uint8_t small[4] = {};
     EXPECT_NE(errorOf([&] { reg.ReadBinaryData(u"mask", small, 4); }).find("mask"),
@@ -177,7 +177,7 @@ void dataSizeAndTypes(const RegistryCaseContext& ctx) {
     reg.WriteInteger(u"d", -1);
     const std::uint8_t raw[3] = {1, 2, 3};
     reg.WriteBinaryData(u"b", raw, 3);
-    EXPECT_EQ(reg.GetDataSize(u"s"), 8);  // terminating NUL included
+    EXPECT_EQ(reg.GetDataSize(u"s"), 8); // terminating NUL included
     EXPECT_EQ(reg.GetDataType(u"s"), kRegSz);
     EXPECT_EQ(reg.GetDataSize(u"d"), 4);
     EXPECT_EQ(reg.GetDataType(u"d"), kRegDword);
@@ -193,7 +193,7 @@ void enumerationAndEmptying(const RegistryCaseContext& ctx) {
     TRegistry reg(ctx.backend, ctx.hive);
     StringList list{u"stale"};
     reg.GetKeyNames(list);
-    EXPECT_TRUE(list.empty());  // no key open
+    EXPECT_TRUE(list.empty()); // no key open
     list = {u"stale"};
     reg.GetValueNames(list);
     EXPECT_TRUE(list.empty());
@@ -208,7 +208,7 @@ void enumerationAndEmptying(const RegistryCaseContext& ctx) {
     reg.WriteString(u"mid", u"3");
     list = {u"stale"};
     reg.GetKeyNames(list);
-    EXPECT_EQ(list, (StringList{u"A", u"b", u"c"}));  // case-insensitive name order
+    EXPECT_EQ(list, (StringList{u"A", u"b", u"c"})); // case-insensitive name order
     list = {u"stale"};
     reg.GetValueNames(list);
     if (ctx.valuesInCreationOrder) {
@@ -246,10 +246,9 @@ void failedWriteNamesValue(const RegistryCaseContext& ctx) {
     ASSERT_TRUE(other.DeleteKey(ctx.abs(u"gone")));
     EXPECT_NE(errorOf([&] { reg.WriteInteger(u"0804:{X}", 1); }).find("0804:{X}"),
               std::string::npos);
-    EXPECT_NE(errorOf([&] { reg.WriteBinaryData(u"Key Modifiers", "x", 1); })
-                  .find("Key Modifiers"),
+    EXPECT_NE(errorOf([&] { reg.WriteBinaryData(u"Key Modifiers", "x", 1); }).find("Key Modifiers"),
               std::string::npos);
-    EXPECT_FALSE(reg.KeyExists(ctx.abs(u"gone")));  // a failed write never creates the key
+    EXPECT_FALSE(reg.KeyExists(ctx.abs(u"gone"))); // a failed write never creates the key
 }
 
 void readMultiString(const RegistryCaseContext& ctx) {
@@ -262,7 +261,7 @@ void readMultiString(const RegistryCaseContext& ctx) {
     ctx.put(u"", u"Languages", v);
     ctx.put(u"", u"EmptyMulti", bytes({}, kRegMultiSz));
     RegValue tail = sz(u"last");
-    tail.data.resize(tail.data.size() - 2);  // units after the last zero are dropped
+    tail.data.resize(tail.data.size() - 2); // units after the last zero are dropped
     tail.type = kRegMultiSz;
     ctx.put(u"", u"Unterminated", tail);
     TRegistry reg(ctx.backend, ctx.hive);

@@ -27,7 +27,7 @@ TEST_F(FormTest, InteractiveStartFillsListsAndCombo) {
     EXPECT_EQ(form.lang.code, (StringList{u"0804", u"0409"}));
     EXPECT_EQ(form.ListView1.selected, 0);
     EXPECT_EQ(form.ListView2.selected, 0);
-    EXPECT_FALSE(form.Button_Disable.enabled);  // one enabled row
+    EXPECT_FALSE(form.Button_Disable.enabled); // one enabled row
     EXPECT_TRUE(form.Button_Enable.enabled);
     EXPECT_EQ(form.defime, -1);
     EXPECT_EQ(form.systemMenuAppended.size(), 2u);
@@ -36,9 +36,9 @@ TEST_F(FormTest, InteractiveStartFillsListsAndCombo) {
 
 TEST_F(FormTest, ProfileFlagsDecideTheList) {
     windows.tsf.profiles.clear();
-    const std::pair<std::uint32_t, const char16_t*> cases[] = {
-        {0, u"flags0"}, {1, u"flags1"}, {2, u"flags2"}, {3, u"flags3"}, {4, u"flags4"},
-        {6, u"flags6"}};
+    const std::pair<std::uint32_t, const char16_t*> cases[] = {{0, u"flags0"}, {1, u"flags1"},
+                                                               {2, u"flags2"}, {3, u"flags3"},
+                                                               {4, u"flags4"}, {6, u"flags6"}};
     std::uint32_t n = 0;
     for (const auto& [flags, name] : cases) {
         Guid profile;
@@ -49,7 +49,7 @@ TEST_F(FormTest, ProfileFlagsDecideTheList) {
     start();
     EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"flags2", "flags3"}));
     EXPECT_EQ(form.ListView2.rows.front().name, u"flags0");
-    EXPECT_EQ(form.ListView2.count(), 3);  // flags0, the US keyboard, the IMM
+    EXPECT_EQ(form.ListView2.count(), 3); // flags0, the US keyboard, the IMM
 }
 
 TEST_F(FormTest, EnabledUsKeyboardIsNotOfferedAgainButOtherDuplicatesAre) {
@@ -61,7 +61,7 @@ TEST_F(FormTest, EnabledUsKeyboardIsNotOfferedAgainButOtherDuplicatesAre) {
     // The disabled IMM profile is listed by the enumeration and again from the registry:
     // only the enabled list is consulted for duplicates.
     EXPECT_EQ(names(form.ListView2), (std::vector<std::string>{"中文 (简体) - 微软拼音 IMM",
-                                                                "中文 (简体) - 微软拼音 IMM"}));
+                                                               "中文 (简体) - 微软拼音 IMM"}));
     EXPECT_EQ(form.ListView2.rows[0].fields[kFieldHkl], u"E0200804");
 }
 
@@ -74,7 +74,7 @@ TEST_F(FormTest, GetdefimeForms) {
         {u"0804:00000409", 0},
         {u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{FA550B04-5AD7-411F-A5AC-CA038EC515D7}", 1},
         {u"0804:E0200804", 2},
-        {u"0409:00000409", -1},  // names 04090409: not in this language's list
+        {u"0409:00000409", -1}, // names 04090409: not in this language's list
         {u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{00000000-0000-0000-0000-000000000001}", -1},
         {u"garbage", -1},
     };
@@ -96,7 +96,7 @@ TEST_F(FormTest, ProfileFailuresKeepOldRowsButStillAddRegistryRows) {
     windows.tsf.createResult = static_cast<std::int32_t>(0x80004005u);
     form.Button_RefreshClick();
     EXPECT_EQ(form.ListView1.rows, enabledBefore);
-    EXPECT_EQ(form.ListView2.count(), 5);  // old three + US keyboard + IMM appended again
+    EXPECT_EQ(form.ListView2.count(), 5); // old three + US keyboard + IMM appended again
     EXPECT_EQ(form.ipm, nullptr);
 
     windows.tsf.createResult = 0;
@@ -131,7 +131,8 @@ TEST_F(FormTest, LanguageIdFromValueNamesAndMissingLanguages) {
                     "\"Languages\"=hex(7):6a,00,61,00,00,00,78,00,00,00,00,00\n"
                     "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\ja]\n"
                     "\"CachedLanguageName\"=\"x\"\n"
-                    "\"0411:{03B5835F-F03C-411B-9CE2-AA23E1171E36}{A76C93D9-5523-4E90-AAFA-4DB112F9AC76}\"=dword:00000001\n");
+                    "\"0411:{03B5835F-F03C-411B-9CE2-AA23E1171E36}{A76C93D9-5523-4E90-AAFA-"
+                    "4DB112F9AC76}\"=dword:00000001\n");
     // Two tags but one name: the refresh asks PowerShell again, and gets the same answer.
     for (int i = 0; i < 2; ++i) {
         windows.processes.runs.push_back(
@@ -150,7 +151,7 @@ TEST_F(FormTest, LanguageIdFromValueNamesAndMissingLanguages) {
     EXPECT_TRUE(form.lang.code.empty());
     EXPECT_TRUE(form.ComboBox_Lang.items.empty());
     EXPECT_EQ(form.ComboBox_Lang.itemIndex, -1);
-    EXPECT_EQ(form.ListView1.count(), 1);  // the input methods are still listed
+    EXPECT_EQ(form.ListView1.count(), 1); // the input methods are still listed
 }
 
 TEST_F(FormTest, LanguageQueryRunsAgainOnlyWhenTheCountChanges) {
@@ -177,11 +178,12 @@ TEST_F(FormTest, LanguageQueryRunsAgainOnlyWhenTheCountChanges) {
 TEST_F(FormTest, QueryLanguageCommandAndParsing) {
     windows.processes.runs.push_back(
         {"\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : 中文(中华人民共\r\n"
-         "                和国)\r\nLanguageTag   : en-US\r\n\r\nLanguageTag   : fr\rLocalizedName : "
+         "                和国)\r\nLanguageTag   : en-US\r\n\r\nLanguageTag   : fr\rLocalizedName "
+         ": "
          "français\n\n",
          true, 100});
-    EXPECT_EQ(form.QueryLanguage(), (StringList{u"zh-Hans-CN=中文(中华人民共和国)",
-                                                u"en-US=français"}));
+    EXPECT_EQ(form.QueryLanguage(),
+              (StringList{u"zh-Hans-CN=中文(中华人民共和国)", u"en-US=français"}));
     EXPECT_EQ(windows.calls.back(),
               "RunCaptured(\"C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe\" "
               "-command \"& {get-WinUserLanguageList | format-list -property "
@@ -197,7 +199,7 @@ TEST_F(FormTest, PickingALanguageShowsItsInputMethods) {
     EXPECT_EQ(form.mylangid, 0x0409);
     EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"美式键盘"}));
     EXPECT_EQ(form.ListView1.rows[0].fields[kFieldHkl], u"04090409");
-    EXPECT_TRUE(form.ListView2.rows.empty());  // no 0409 IMM; US keyboard already enabled
+    EXPECT_TRUE(form.ListView2.rows.empty()); // no 0409 IMM; US keyboard already enabled
     EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
 }
 

@@ -45,7 +45,8 @@ inline const char* const kBaseRegistry = R"(Windows Registry Editor Version 5.00
 // What format-list prints for the two languages (blanks and wrapping as PowerShell does).
 inline const char* const kLanguageQueryOutput =
     "\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : 中文(中华人民共和国)\r\n\r\n"
-    "LanguageTag   : en-US\r\nLocalizedName : English (United\r\n                States)\r\n\r\n\r\n";
+    "LanguageTag   : en-US\r\nLocalizedName : English (United\r\n                "
+    "States)\r\n\r\n\r\n";
 
 inline platform::TfProfile textService(std::uint16_t langid, const Guid& clsid, const Guid& profile,
                                        std::uint32_t flags) {

@@ -1,6 +1,6 @@
 // Start-up, the single-argument handling, the About box, Delay and the enabling rules.
-#include "platform/substitute/substitute.h"
 #include "form_fixture.h"
+#include "platform/substitute/substitute.h"
 
 namespace quillon::testing {
 namespace {
@@ -12,7 +12,8 @@ TEST_F(FormTest, BelowWindows10OnlyTheMessageShowsAndTheProcessEnds) {
     EXPECT_THROW(form.FormCreate(), ProcessExit);
     EXPECT_EQ(windows.ui.exitCode, 0);
     ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].text, u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。");
+    EXPECT_EQ(windows.ui.boxes[0].text,
+              u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。");
     EXPECT_EQ(windows.ui.boxes[0].caption, u"Quillon 输入法设置工具");
     EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
     EXPECT_EQ(windows.calls, (std::vector<std::string>{"MessageBox(Quillon 输入法设置工具, 0x40)",
@@ -27,24 +28,26 @@ TEST_F(FormTest, RefreshArgumentReappliesLanguagesAndEnds) {
         f.FormCreate();
         EXPECT_FALSE(f.ShowMainForm) << toUtf8(line);
         EXPECT_TRUE(os.ui.terminated);
-        EXPECT_EQ(os.calls.back(),
-                  "Terminate") << toUtf8(line);
-        EXPECT_EQ(os.calls[os.calls.size() - 2],
-                  "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
-                  "-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\", 0)");
+        EXPECT_EQ(os.calls.back(), "Terminate") << toUtf8(line);
+        EXPECT_EQ(
+            os.calls[os.calls.size() - 2],
+            "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+            "-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\", 0)");
         // No refresh ran.
-        EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "TF_CreateInputProcessorProfiles"), 0);
+        EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "TF_CreateInputProcessorProfiles"),
+                  0);
     }
 }
 
 TEST_F(FormTest, RefreshArgumentWithATrailingBlankIsACommand) {
     windows.system.commandLine = u"quillon.exe /r /x";
     start();
-    EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), std::string("ShellExecute")), 0);
+    EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), std::string("ShellExecute")),
+              0);
     EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(),
                          std::string("TF_CreateInputProcessorProfiles")),
               1);
-    EXPECT_FALSE(form.ShowMainForm);  // the command pass hides the window and ends
+    EXPECT_FALSE(form.ShowMainForm); // the command pass hides the window and ends
     EXPECT_TRUE(windows.ui.terminated);
 }
 
@@ -53,7 +56,7 @@ TEST_F(FormTest, WordsWithoutSlashStartInteractively) {
     start();
     EXPECT_TRUE(form.ShowMainForm);
     EXPECT_FALSE(windows.ui.terminated);
-    form.FormShow();  // a single piece: nothing
+    form.FormShow(); // a single piece: nothing
     EXPECT_FALSE(windows.ui.terminated);
 }
 
@@ -80,14 +83,15 @@ TEST_F(FormTest, SingleArgumentHandling) {
 }
 
 TEST_F(FormTest, AboutBoxOnlyForItsCommand) {
-    EXPECT_FALSE(form.WMSysCommand(0xF060));  // SC_CLOSE goes to the default handling
+    EXPECT_FALSE(form.WMSysCommand(0xF060)); // SC_CLOSE goes to the default handling
     EXPECT_TRUE(windows.ui.boxes.empty());
     EXPECT_TRUE(form.WMSysCommand(kAboutCommandId));
     ASSERT_EQ(windows.ui.boxes.size(), 1u);
     EXPECT_EQ(windows.ui.boxes[0].caption, u"Quillon 输入法设置工具");
     EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
-    EXPECT_EQ(windows.ui.boxes[0].text.rfind(u"支持系统：Windows10/11/Windows Server 2019/2021\r\r", 0),
-              0u);
+    EXPECT_EQ(
+        windows.ui.boxes[0].text.rfind(u"支持系统：Windows10/11/Windows Server 2019/2021\r\r", 0),
+        0u);
 }
 
 TEST_F(FormTest, DelayKeepsServicingUntilTheDeadline) {
@@ -155,7 +159,7 @@ TEST_F(FormTest, EnablingRules) {
     form.ListView1Change();
     form.PopupMenu1Popup();
     EXPECT_TRUE(form.PopupMenu1.items[0].enabled);
-    EXPECT_FALSE(form.PopupMenu1.items[2].enabled);  // the default row is selected
+    EXPECT_FALSE(form.PopupMenu1.items[2].enabled); // the default row is selected
     EXPECT_TRUE(form.PopupMenu1.items[3].enabled);
     form.defime = -1;
     form.PopupMenu1Popup();

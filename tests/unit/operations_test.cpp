@@ -19,9 +19,9 @@ const ustring kSortKey = u"Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x
 
 InputMethodEntry row(const char* name, const ustring& clsid, const ustring& profile,
                      const ustring& hkl) {
-    return InputMethodEntry{fromUtf8(name),
-                            {clsid, u"0804", u"{34745C63-B2F0-4784-8B67-5E12C8701A31}", profile,
-                             hkl, u""}};
+    return InputMethodEntry{
+        fromUtf8(name),
+        {clsid, u"0804", u"{34745C63-B2F0-4784-8B67-5E12C8701A31}", profile, hkl, u""}};
 }
 
 const InputMethodEntry kA = row("A", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
@@ -53,9 +53,7 @@ protected:
         EXPECT_TRUE(reg->OpenKey(u"\\" + path, false)) << toUtf8(path);
         return reg;
     }
-    std::string state() const {
-        return windows.registry.dump(Hive::CurrentUser);
-    }
+    std::string state() const { return windows.registry.dump(Hive::CurrentUser); }
 };
 
 TEST_F(OperationsTest, MovesCarryTheDefaultAlong) {
@@ -65,8 +63,8 @@ TEST_F(OperationsTest, MovesCarryTheDefaultAlong) {
         const char* order;
         int defime;
     };
-    const Case cases[] = {{false, 0, "BAC", 0}, {false, 1, "ACB", 2}, {true, 2, "ACB", 2},
-                          {true, 1, "BAC", 0}};
+    const Case cases[] = {
+        {false, 0, "BAC", 0}, {false, 1, "ACB", 2}, {true, 2, "ACB", 2}, {true, 1, "BAC", 0}};
     for (const Case& c : cases) {
         form.ListView1.rows = {kA, kB, kC};
         form.defime = 1;
@@ -113,14 +111,15 @@ TEST_F(OperationsTest, MoveNumClampsAndCommitsOncePerPlace) {
 }
 
 TEST_F(OperationsTest, CommitRewritesTheLanguage) {
-    windows.loadReg("Windows Registry Editor Version 5.00\n"
-                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\zh-Hans-CN]\n"
-                    "\"0804:00000409\"=dword:00000005\n"
-                    "\"Other\"=\"kept\"\n"
-                    "\"080\"=dword:00000001\n"
-                    "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
-                    "{34745C63-B2F0-4784-8B67-5E12C8701A31}\\00000007]\n"
-                    "\"CLSID\"=\"x\"\n");
+    windows.loadReg(
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\zh-Hans-CN]\n"
+        "\"0804:00000409\"=dword:00000005\n"
+        "\"Other\"=\"kept\"\n"
+        "\"080\"=dword:00000001\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
+        "{34745C63-B2F0-4784-8B67-5E12C8701A31}\\00000007]\n"
+        "\"CLSID\"=\"x\"\n");
     form.ListView1.rows = {kC, kA};
     form.Button_FixClick();
 
@@ -246,8 +245,9 @@ TEST_F(OperationsTest, EnableTellsWindowsByKind) {
     windows.loadReg("Windows Registry Editor Version 5.00\n"
                     "[HKEY_CURRENT_USER\\Keyboard Layout\\Substitutes]\n");
     form.ListView1.rows = {kA};
-    form.ListView2.rows = {kB, kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                                      u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    form.ListView2.rows = {kB, kC,
+                           row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                               u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
     struct Case {
         int selected;
         std::string call;
@@ -258,16 +258,19 @@ TEST_F(OperationsTest, EnableTellsWindowsByKind) {
     const Case cases[] = {
         {0, "", true},
         {1, "LoadKeyboardLayout(E0200804, 0x10)", false},
-        {2, "ActivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
-            "{82590C13-F4DD-44F4-BA1D-8667246FDF8E}, 0x0, 0x1)", false},
+        {2,
+         "ActivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
+         "{82590C13-F4DD-44F4-BA1D-8667246FDF8E}, 0x0, 0x1)",
+         false},
     };
     for (const Case& c : cases) {
         windows.registry.removeKey(Hive::CurrentUser, u"Keyboard Layout\\Substitutes");
         windows.registry.createKey(Hive::CurrentUser, u"Keyboard Layout\\Substitutes");
         form.Button_RefreshClick();
         form.ListView1.rows = {kA};
-        form.ListView2.rows = {kB, kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                                          u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+        form.ListView2.rows = {kB, kC,
+                               row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+                                   u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
         form.ListView2.selected = c.selected;
         windows.calls.clear();
         const std::uint32_t start = windows.clockMs;
@@ -302,8 +305,8 @@ TEST_F(OperationsTest, DisableTellsWindowsByKindAndClearsTheDefaultFirst) {
         "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}, 0x0, 0x20000000)",
         "DeactivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
         "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}, 0x0, 0x2)"};
-    auto at = std::search(windows.calls.begin(), windows.calls.end(), expected.begin(),
-                          expected.end());
+    auto at =
+        std::search(windows.calls.begin(), windows.calls.end(), expected.begin(), expected.end());
     ASSERT_NE(at, windows.calls.end());
     // The default was cleared and committed (with the row) before Windows was told.
     const auto clear = std::find(windows.calls.begin(), windows.calls.end(), kClearDefault);
@@ -312,15 +315,16 @@ TEST_F(OperationsTest, DisableTellsWindowsByKindAndClearsTheDefaultFirst) {
     EXPECT_LT(std::find(windows.calls.begin(), windows.calls.end(), kReapply), at);
     EXPECT_EQ(count(kReapply), 2);
 
-    for (const auto& [hkl, handle] : {std::pair<ustring, std::string>{u"E0200804", "0xFFFFFFFFE0200804"},
-                                      {u"04090804", "0x4090804"}}) {
+    for (const auto& [hkl, handle] :
+         {std::pair<ustring, std::string>{u"E0200804", "0xFFFFFFFFE0200804"},
+          {u"04090804", "0x4090804"}}) {
         form.ListView1.rows = {kA, row("L", nullGuidText(), nullGuidText(), hkl)};
         form.ListView1.selected = 1;
         form.defime = 0;
         windows.calls.clear();
         form.Button_DisableClick();
         EXPECT_EQ(count("UnloadKeyboardLayout(" + handle + ")"), 1);
-        EXPECT_EQ(count(kClearDefault), 0);  // not the default: left alone
+        EXPECT_EQ(count(kClearDefault), 0); // not the default: left alone
         EXPECT_EQ(count(kReapply), 1);
     }
 }
@@ -330,9 +334,10 @@ TEST_F(OperationsTest, DefaultIsExchangedWithTheFirstRow) {
     form.DefaultClick();
     EXPECT_EQ(names1(), "CBA");
     EXPECT_EQ(form.defime, 0);
-    EXPECT_EQ(count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
-                    "-command \"& {Set-WinDefaultInputMethodOverride '0804:E0200804'}, 0)"),
-              1);
+    EXPECT_EQ(
+        count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+              "-command \"& {Set-WinDefaultInputMethodOverride '0804:E0200804'}, 0)"),
+        1);
     EXPECT_EQ(count(kReapply), 1);
 
     form.ListView1.rows = {kA, kB};
@@ -340,16 +345,18 @@ TEST_F(OperationsTest, DefaultIsExchangedWithTheFirstRow) {
     windows.calls.clear();
     form.DefaultClick();
     EXPECT_EQ(names1(), "AB");
-    EXPECT_EQ(count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
-                    "-command \"& {Set-WinDefaultInputMethodOverride '0804:"
-                    "{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{FA550B04-5AD7-411F-A5AC-CA038EC515D7}'}, 0)"),
-              1);
+    EXPECT_EQ(
+        count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+              "-command \"& {Set-WinDefaultInputMethodOverride '0804:"
+              "{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}{FA550B04-5AD7-411F-A5AC-CA038EC515D7}'}, 0)"),
+        1);
     form.ListView1.selected = 1;
     form.DefaultClick();
     EXPECT_EQ(windows.calls.back(), kReapply);
-    EXPECT_EQ(count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
-                    "-command \"& {Set-WinDefaultInputMethodOverride '0804:00000409'}, 0)"),
-              1);
+    EXPECT_EQ(
+        count("ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
+              "-command \"& {Set-WinDefaultInputMethodOverride '0804:00000409'}, 0)"),
+        1);
 
     form.defime = 2;
     windows.calls.clear();
@@ -361,9 +368,10 @@ TEST_F(OperationsTest, DefaultIsExchangedWithTheFirstRow) {
 
 TEST_F(OperationsTest, NonCanonicalRowNeverReachesPowerShell) {
     form.ListView1.rows = {
-        kA, row("evil", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                u"{FA550B04'}; Remove-Item C:\\ -Recurse; {'-5AD7-411F-A5AC-CA038EC515D7}",
-                u"00000000"),
+        kA,
+        row("evil", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+            u"{FA550B04'}; Remove-Item C:\\ -Recurse; {'-5AD7-411F-A5AC-CA038EC515D7}",
+            u"00000000"),
         row("evil2", nullGuidText(), nullGuidText(), u"E020'; x")};
     for (int i : {1, 2}) {
         form.ListView1.selected = i;
@@ -376,11 +384,12 @@ TEST_F(OperationsTest, NonCanonicalRowNeverReachesPowerShell) {
 
 TEST_F(OperationsTest, DeleteAsksFirst) {
     windows.loadReg("Windows Registry Editor Version 5.00\n"
-                    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804\\Sub]\n");
+                    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard "
+                    "Layouts\\E0200804\\Sub]\n");
     form.ListView2.rows = {kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                                  u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+                                   u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
     form.ListView2.selected = 0;
-    form.Button_DELClick();  // answered No
+    form.Button_DELClick(); // answered No
     ASSERT_EQ(windows.ui.boxes.size(), 1u);
     EXPECT_EQ(windows.ui.boxes[0].caption, u"确认");
     EXPECT_EQ(windows.ui.boxes[0].flags, 0x124u);
@@ -406,11 +415,11 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
                                  return p.profile.clsid == kPinyinClsid;
                              }));
     EXPECT_EQ(count(kReapply), 1);
-    EXPECT_EQ(count("TF_CreateInputProcessorProfiles"), 1);  // refreshed
+    EXPECT_EQ(count("TF_CreateInputProcessorProfiles"), 1); // refreshed
 }
 
 TEST_F(OperationsTest, StubbornUsKeyboard) {
-    form.N7Click();  // answered No
+    form.N7Click(); // answered No
     EXPECT_EQ(windows.ui.boxes.back().flags, 0x24u);
     EXPECT_EQ(count("UnloadKeyboardLayout(0x409)"), 0);
     windows.ui.answers.push_back(platform::kIdYes);

@@ -7,25 +7,26 @@
 namespace quillon::platform {
 namespace {
 
-const char* const kFixture = "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
-                             "\r\n"
-                             "; a comment\r\n"
-                             "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\r\n"
-                             "\"Languages\"=hex(7):7a,00,68,00,00,00,\\\r\n"
-                             "  65,00,6e,00,00,00,00,00\r\n"
-                             "\"InputMethodOverride\"=\"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}\"\r\n"
-                             "\r\n"
-                             "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\zh-Hans-CN]\r\n"
-                             "\"CachedLanguageName\"=\"@Winlangdb.dll,-1121\"\r\n"
-                             "\"0804:00000804\"=dword:00000001\r\n"
-                             "\"Path\"=\"C:\\\\Windows \\\"quoted\\\"\"\r\n"
-                             "\"Name\"=\"微软拼音\"\r\n"
-                             "\"Expand\"=hex(2):25,00,00,00\r\n"
-                             "@=\"default\"\r\n"
-                             "\r\n"
-                             "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804]\r\n"
-                             "\"Layout Text\"=\"Chinese (Simplified) - QuanPin\"\r\n"
-                             "\"Mask\"=hex:9e,1e,07,80,12,00,00,00\r\n";
+const char* const kFixture =
+    "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
+    "\r\n"
+    "; a comment\r\n"
+    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\r\n"
+    "\"Languages\"=hex(7):7a,00,68,00,00,00,\\\r\n"
+    "  65,00,6e,00,00,00,00,00\r\n"
+    "\"InputMethodOverride\"=\"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}\"\r\n"
+    "\r\n"
+    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\zh-Hans-CN]\r\n"
+    "\"CachedLanguageName\"=\"@Winlangdb.dll,-1121\"\r\n"
+    "\"0804:00000804\"=dword:00000001\r\n"
+    "\"Path\"=\"C:\\\\Windows \\\"quoted\\\"\"\r\n"
+    "\"Name\"=\"微软拼音\"\r\n"
+    "\"Expand\"=hex(2):25,00,00,00\r\n"
+    "@=\"default\"\r\n"
+    "\r\n"
+    "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804]\r\n"
+    "\"Layout Text\"=\"Chinese (Simplified) - QuanPin\"\r\n"
+    "\"Mask\"=hex:9e,1e,07,80,12,00,00,00\r\n";
 
 TEST(RegText, LoadsEveryValueForm) {
     MemoryRegistry backend;
@@ -43,9 +44,10 @@ TEST(RegText, LoadsEveryValueForm) {
     EXPECT_EQ(reg.ReadString(u""), u"default");
     StringList names;
     reg.GetValueNames(names);
-    EXPECT_EQ(names.front(), u"CachedLanguageName");  // file order is creation order
+    EXPECT_EQ(names.front(), u"CachedLanguageName"); // file order is creation order
     TRegistry hklm(backend, Hive::LocalMachine);
-    ASSERT_TRUE(hklm.OpenKey(u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804", false));
+    ASSERT_TRUE(
+        hklm.OpenKey(u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804", false));
     std::uint8_t mask[8] = {};
     EXPECT_EQ(hklm.ReadBinaryData(u"Mask", mask, 8), 8);
     EXPECT_EQ(mask[4], 0x12);
@@ -69,14 +71,16 @@ TEST(RegText, SaveThenLoadGivesTheSameTreeAndUtf16InputWorks) {
 TEST(RegText, DeletionsAndErrors) {
     MemoryRegistry backend;
     loadRegText(backend, kFixture);
-    loadRegText(backend, "Windows Registry Editor Version 5.00\n"
-                         "[-HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804]\n"
-                         "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
-                         "\"InputMethodOverride\"=-\n");
-    EXPECT_FALSE(backend.keyExists(Hive::LocalMachine,
-                                   u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
-    EXPECT_FALSE(backend.queryValue(Hive::CurrentUser, u"Control Panel\\International\\User Profile",
-                                    u"InputMethodOverride"));
+    loadRegText(
+        backend,
+        "Windows Registry Editor Version 5.00\n"
+        "[-HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804]\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+        "\"InputMethodOverride\"=-\n");
+    EXPECT_FALSE(backend.keyExists(
+        Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
+    EXPECT_FALSE(backend.queryValue(
+        Hive::CurrentUser, u"Control Panel\\International\\User Profile", u"InputMethodOverride"));
     for (const char* bad : {"REGEDIT4\n", "Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n",
                             "Windows Registry Editor Version 5.00\n[HKEY_X\\a]\n",
                             "Windows Registry Editor Version 5.00\n[HKCU\\a]\n\"a\"=dword:1\n",

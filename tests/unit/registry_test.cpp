@@ -10,8 +10,9 @@ namespace {
 
 TEST(MemoryRegistry, DeniedFullAccessStillReadsAsWindowsDoesWithoutAdminRights) {
     MemoryRegistry backend;
-    backend.put(Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409",
-                u"Layout Text", RegValue{kRegSz, {u'U', 0, u'S', 0, 0, 0}});
+    backend.put(Hive::LocalMachine,
+                u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409", u"Layout Text",
+                RegValue{kRegSz, {u'U', 0, u'S', 0, 0, 0}});
     backend.denyFullAccess(Hive::LocalMachine, u"SYSTEM");
     TRegistry reg(backend, Hive::LocalMachine);
     EXPECT_TRUE(reg.KeyExists(u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409"));
@@ -25,9 +26,8 @@ TEST(MemoryRegistry, DeniedFullAccessStillReadsAsWindowsDoesWithoutAdminRights) 
 
 TEST(MemoryRegistry, WriteFaultFailsTheChosenChangeOnly) {
     MemoryRegistry backend;
-    backend.setWriteFault([](const RegWrite& w) {
-        return w.kind == RegWrite::Kind::SetValue && w.name == u"bad";
-    });
+    backend.setWriteFault(
+        [](const RegWrite& w) { return w.kind == RegWrite::Kind::SetValue && w.name == u"bad"; });
     TRegistry reg(backend);
     ASSERT_TRUE(reg.OpenKey(u"\\Software\\Q", true));
     reg.WriteString(u"good", u"1");
@@ -39,7 +39,7 @@ TEST(MemoryRegistry, WriteFaultFailsTheChosenChangeOnly) {
     }
     EXPECT_TRUE(reg.ValueExists(u"good"));
     EXPECT_FALSE(reg.ValueExists(u"bad"));
-    EXPECT_EQ(backend.writeCount(), 3);  // key creation, good, bad
+    EXPECT_EQ(backend.writeCount(), 3); // key creation, good, bad
 }
 
 TEST(MemoryRegistry, ValuesKeepCreationOrderWhenOverwritten) {
@@ -48,7 +48,7 @@ TEST(MemoryRegistry, ValuesKeepCreationOrderWhenOverwritten) {
     ASSERT_TRUE(reg.OpenKey(u"\\K", true));
     reg.WriteInteger(u"b", 1);
     reg.WriteInteger(u"a", 2);
-    reg.WriteInteger(u"B", 3);  // same value, other case: stays in place
+    reg.WriteInteger(u"B", 3); // same value, other case: stays in place
     StringList names;
     reg.GetValueNames(names);
     EXPECT_EQ(names, (StringList{u"b", u"a"}));

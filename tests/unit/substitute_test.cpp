@@ -39,7 +39,7 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
     auto e = profiles->EnumProfiles(0x0804);
     TfProfile got;
     ASSERT_TRUE(e->Next(got));
-    EXPECT_EQ(got.flags, kTfIppFlagEnabled);  // the activation enabled it, as Windows does
+    EXPECT_EQ(got.flags, kTfIppFlagEnabled); // the activation enabled it, as Windows does
     EXPECT_FALSE(e->Next(got));
 
     int serviced = 0;
@@ -47,7 +47,7 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
     const auto out = os.processes.RunCaptured(u"powershell.exe -command x", [&] { ++serviced; });
     EXPECT_TRUE(out.started);
     EXPECT_EQ(os.system.OemToText(out.bytes), u"LanguageTag : zh-CN\r\n");
-    EXPECT_EQ(serviced, 15);  // one per 100 ms wait
+    EXPECT_EQ(serviced, 15); // one per 100 ms wait
     EXPECT_EQ(os.system.TickCount() - before, 1500u);
 
     EXPECT_EQ(os.ui.MessageBox(u"删除?", u"Quillon", kMbYesNo | kMbIconQuestion), kIdYes);
@@ -62,9 +62,8 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
                   "ActivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
                   "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}, 0x0, 0x1)",
                   "EnumProfiles(0804)", "EnumNext", "EnumNext",
-                  "RunCaptured(powershell.exe -command x)",
-                  "MessageBox(Quillon, 0x24)", "MessageBox(Quillon, 0x24)",
-                  "UnloadKeyboardLayout(0xFFFFFFFFE0200804)",
+                  "RunCaptured(powershell.exe -command x)", "MessageBox(Quillon, 0x24)",
+                  "MessageBox(Quillon, 0x24)", "UnloadKeyboardLayout(0xFFFFFFFFE0200804)",
                   "ShellExecute(open, powershell.exe, -command x, 0)", "ReleaseProfiles"}));
     EXPECT_EQ(windows.tsf.liveObjects, 0);
 }

@@ -9,9 +9,9 @@ namespace {
 TEST(Text, Utf8RoundTripKeepsChineseAndSurrogates) {
     const std::string source = "输入法 \xF0\x9F\x98\x80 ok";
     const ustring text = fromUtf8(source);
-    EXPECT_EQ(text.size(), 9u);  // 3 + blank + surrogate pair + blank + 2
+    EXPECT_EQ(text.size(), 9u); // 3 + blank + surrogate pair + blank + 2
     EXPECT_EQ(toUtf8(text), source);
-    EXPECT_EQ(fromUtf8("\xE4\xB8"), u"\uFFFD\uFFFD");  // a truncated sequence, byte by byte
+    EXPECT_EQ(fromUtf8("\xE4\xB8"), u"\uFFFD\uFFFD"); // a truncated sequence, byte by byte
 }
 
 TEST(Text, CaseAndHex) {
@@ -32,10 +32,9 @@ TEST(Guid, TextFormIsBracedUpperCaseAndStrict) {
     ASSERT_TRUE(g);
     EXPECT_EQ(guidToText(*g), u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}");
     EXPECT_EQ(guidToText(Guid{}), nullGuidText());
-    for (const char16_t* bad : {u"81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E",
-                                u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35}",
-                                u"{81D4E9C9+1D3B-41BC-9E6C-4B40BF79E35E}",
-                                u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E3ZE}"}) {
+    for (const char16_t* bad :
+         {u"81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35}",
+          u"{81D4E9C9+1D3B-41BC-9E6C-4B40BF79E35E}", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E3ZE}"}) {
         EXPECT_FALSE(parseGuid(bad)) << toUtf8(bad);
     }
 }

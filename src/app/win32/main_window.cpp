@@ -161,16 +161,15 @@ void MainWindow::createControls() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance_, nullptr);
     }
     CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_,
-                    nullptr);
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_, nullptr);
     SendMessageW(item(kStatusBar1), SB_SIMPLE, TRUE, 0);
 
     struct Column {
         const char16_t* caption;
         int width;
     };
-    const Column columns1[] = {{u"名称", 180}, {u"clsid", 0},   {u"langid", 0}, {u"catid", 0},
-                               {u"Profile", 0}, {u"hkl", 0}, {u"热键", 165}};
+    const Column columns1[] = {{u"名称", 180},  {u"clsid", 0}, {u"langid", 0}, {u"catid", 0},
+                               {u"Profile", 0}, {u"hkl", 0},   {u"热键", 165}};
     const Column columns2[] = {{u"名称", 330}, {u"clsid", 0},   {u"langid", 0},
                                {u"catid", 0},  {u"Profile", 0}, {u"hkl", 0}};
     auto addColumns = [&](int id, const Column* cols, int count) {
@@ -182,7 +181,8 @@ void MainWindow::createControls() {
         for (int i = 0; i < count; ++i) {
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(cols[i].caption));
+            column.pszText =
+                const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(cols[i].caption));
             column.cx = cols[i].width;
             column.iSubItem = i;
             SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
@@ -192,10 +192,10 @@ void MainWindow::createControls() {
     addColumns(kListView1, columns1, 7);
     addColumns(kListView2, columns2, 6);
 
-    tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                               WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                               instance_, nullptr);
+    tooltip_ =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
     SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
 
     helpImages_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
@@ -268,47 +268,80 @@ void MainWindow::layout() {
 
 Control* MainWindow::modelControl(int id) {
     switch (id) {
-    case kGroupBox1: return &form_.GroupBox1;
-    case kListView1: return &form_.ListView1;
-    case kButtonUp: return &form_.Button_Up;
-    case kButtonDown: return &form_.Button_Down;
-    case kButtonHotkey: return &form_.Button_Hotkey;
-    case kButtonDisable: return &form_.Button_Disable;
-    case kGroupBox2: return &form_.GroupBox2;
-    case kListView2: return &form_.ListView2;
-    case kButtonEnable: return &form_.Button_Enable;
-    case kButtonDel: return &form_.Button_DEL;
-    case kSpeedButton1: return &form_.SpeedButton1;
-    case kGroupBox3: return &form_.GroupBox3;
-    case kLabel1: return &form_.Label1;
-    case kComboBox1: return &form_.ComboBox1;
-    case kLabel2: return &form_.Label2;
-    case kComboBox2: return &form_.ComboBox2;
-    case kLabel3: return &form_.Label3;
-    case kComboBox3: return &form_.ComboBox3;
-    case kLabelSW1: return &form_.Label_SW1;
-    case kButtonSW1: return &form_.Button_SW1;
-    case kLabelSW2: return &form_.Label_SW2;
-    case kButtonSW2: return &form_.Button_SW2;
-    case kLabelSW3: return &form_.Label_SW3;
-    case kButtonSW3: return &form_.Button_SW3;
-    case kGroupBox4: return &form_.GroupBox4;
-    case kCheckBox1: return &form_.CheckBox1;
-    case kCheckBox2: return &form_.CheckBox2;
-    case kCheckBox3: return &form_.CheckBox3;
-    case kLabel4: return &form_.Label4;
-    case kComboBoxLang: return &form_.ComboBox_Lang;
-    case kButtonOther: return &form_.Button_Other;
-    case kButtonRefresh: return &form_.Button_Refresh;
-    default: return nullptr;
+    case kGroupBox1:
+        return &form_.GroupBox1;
+    case kListView1:
+        return &form_.ListView1;
+    case kButtonUp:
+        return &form_.Button_Up;
+    case kButtonDown:
+        return &form_.Button_Down;
+    case kButtonHotkey:
+        return &form_.Button_Hotkey;
+    case kButtonDisable:
+        return &form_.Button_Disable;
+    case kGroupBox2:
+        return &form_.GroupBox2;
+    case kListView2:
+        return &form_.ListView2;
+    case kButtonEnable:
+        return &form_.Button_Enable;
+    case kButtonDel:
+        return &form_.Button_DEL;
+    case kSpeedButton1:
+        return &form_.SpeedButton1;
+    case kGroupBox3:
+        return &form_.GroupBox3;
+    case kLabel1:
+        return &form_.Label1;
+    case kComboBox1:
+        return &form_.ComboBox1;
+    case kLabel2:
+        return &form_.Label2;
+    case kComboBox2:
+        return &form_.ComboBox2;
+    case kLabel3:
+        return &form_.Label3;
+    case kComboBox3:
+        return &form_.ComboBox3;
+    case kLabelSW1:
+        return &form_.Label_SW1;
+    case kButtonSW1:
+        return &form_.Button_SW1;
+    case kLabelSW2:
+        return &form_.Label_SW2;
+    case kButtonSW2:
+        return &form_.Button_SW2;
+    case kLabelSW3:
+        return &form_.Label_SW3;
+    case kButtonSW3:
+        return &form_.Button_SW3;
+    case kGroupBox4:
+        return &form_.GroupBox4;
+    case kCheckBox1:
+        return &form_.CheckBox1;
+    case kCheckBox2:
+        return &form_.CheckBox2;
+    case kCheckBox3:
+        return &form_.CheckBox3;
+    case kLabel4:
+        return &form_.Label4;
+    case kComboBoxLang:
+        return &form_.ComboBox_Lang;
+    case kButtonOther:
+        return &form_.Button_Other;
+    case kButtonRefresh:
+        return &form_.Button_Refresh;
+    default:
+        return nullptr;
     }
 }
 
 void MainWindow::syncControl(int id, const Control& model) {
     HWND h = item(id);
     const Placement* p = placementOf(id);
-    const bool hasCaption = p && p->kind != Kind::ListView && p->kind != Kind::Combo &&
-                            p->kind != Kind::FlatButton;
+    const bool hasCaption =
+        p && p->kind != Kind::ListView && p->kind != Kind::Combo && p->kind != Kind::FlatButton;
     if (hasCaption) {
         setText(h, model.caption);
     }
@@ -376,7 +409,8 @@ void MainWindow::syncList(int id, const ListView& model, EntryList& shown) {
             for (int c = 1; c < columns; ++c) {
                 LVITEMW sub{};
                 sub.iSubItem = c;
-                sub.pszText = const_cast<wchar_t*>(wide(row.fields[static_cast<std::size_t>(c - 1)]));
+                sub.pszText =
+                    const_cast<wchar_t*>(wide(row.fields[static_cast<std::size_t>(c - 1)]));
                 SendMessageW(list, LVM_SETITEMTEXTW, r, reinterpret_cast<LPARAM>(&sub));
             }
         }
@@ -521,26 +555,50 @@ void MainWindow::onContextMenu(HWND source, int x, int y) {
 }
 
 void MainWindow::onCommand(int id, int code, HWND control) {
-    auto run = [this](void (TForm1::*handler)()) { dispatch([this, handler] { (form_.*handler)(); }); };
+    auto run = [this](void (TForm1::*handler)()) {
+        dispatch([this, handler] { (form_.*handler)(); });
+    };
     if (!control) {
         // Menu items.
         if (id >= kPopupMenu1Base && id < kPopupMenu1Base + 8) {
             switch (id - kPopupMenu1Base) {
-            case 0: run(&TForm1::Button_DisableClick); break;
-            case 2: run(&TForm1::DefaultClick); break;
-            case 3: run(&TForm1::N4Click); break;
-            case 5: run(&TForm1::Button_HotkeyClick); break;
-            case 7: run(&TForm1::ExportEnabledClick); break;
-            default: break;
+            case 0:
+                run(&TForm1::Button_DisableClick);
+                break;
+            case 2:
+                run(&TForm1::DefaultClick);
+                break;
+            case 3:
+                run(&TForm1::N4Click);
+                break;
+            case 5:
+                run(&TForm1::Button_HotkeyClick);
+                break;
+            case 7:
+                run(&TForm1::ExportEnabledClick);
+                break;
+            default:
+                break;
             }
         } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 6) {
             switch (id - kPopupMenu2Base) {
-            case 0: run(&TForm1::N7Click); break;
-            case 1: run(&TForm1::ExportEnabledClick); break;
-            case 2: run(&TForm1::ExportDisabledClick); break;
-            case 4: run(&TForm1::SaveConfigClick); break;
-            case 5: run(&TForm1::LoadConfigClick); break;
-            default: break;
+            case 0:
+                run(&TForm1::N7Click);
+                break;
+            case 1:
+                run(&TForm1::ExportEnabledClick);
+                break;
+            case 2:
+                run(&TForm1::ExportDisabledClick);
+                break;
+            case 4:
+                run(&TForm1::SaveConfigClick);
+                break;
+            case 5:
+                run(&TForm1::LoadConfigClick);
+                break;
+            default:
+                break;
             }
         } else if (id == kPopupMenu3Base) {
             run(&TForm1::ExportDisabledClick);
@@ -553,37 +611,81 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     if (code == CBN_SELCHANGE) {
         const int index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
         switch (id) {
-        case kComboBox1: form_.ComboBox1.itemIndex = index; run(&TForm1::ComboBox1Change); break;
-        case kComboBox2: form_.ComboBox2.itemIndex = index; run(&TForm1::ComboBox2Change); break;
-        case kComboBox3: form_.ComboBox3.itemIndex = index; run(&TForm1::ComboBox3Change); break;
+        case kComboBox1:
+            form_.ComboBox1.itemIndex = index;
+            run(&TForm1::ComboBox1Change);
+            break;
+        case kComboBox2:
+            form_.ComboBox2.itemIndex = index;
+            run(&TForm1::ComboBox2Change);
+            break;
+        case kComboBox3:
+            form_.ComboBox3.itemIndex = index;
+            run(&TForm1::ComboBox3Change);
+            break;
         case kComboBoxLang:
             form_.ComboBox_Lang.itemIndex = index;
             run(&TForm1::ComboBox_LangClick);
             break;
-        default: break;
+        default:
+            break;
         }
         return;
     }
     if (code != BN_CLICKED) {
         return;
     }
-    const auto checked = [control] { return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED; };
+    const auto checked = [control] {
+        return SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    };
     switch (id) {
-    case kButtonUp: run(&TForm1::Button_UpClick); break;
-    case kButtonDown: run(&TForm1::Button_DownClick); break;
-    case kButtonHotkey: run(&TForm1::Button_HotkeyClick); break;
-    case kButtonDisable: run(&TForm1::Button_DisableClick); break;
-    case kButtonEnable: run(&TForm1::Button_EnableClick); break;
-    case kButtonDel: run(&TForm1::Button_DELClick); break;
-    case kSpeedButton1: run(&TForm1::SpeedButton1Click); break;
-    case kButtonSW1: dispatch([this] { form_.Button_SW1Click(1); }); break;
-    case kButtonSW2: dispatch([this] { form_.Button_SW1Click(2); }); break;
-    case kButtonSW3: dispatch([this] { form_.Button_SW1Click(3); }); break;
-    case kButtonRefresh: run(&TForm1::Button_RefreshClick); break;
-    case kCheckBox1: form_.CheckBox1.checked = checked(); run(&TForm1::CheckBox1Click); break;
-    case kCheckBox2: form_.CheckBox2.checked = checked(); run(&TForm1::CheckBox1Click); break;
-    case kCheckBox3: form_.CheckBox3.checked = checked(); run(&TForm1::CheckBox3Click); break;
-    default: break;  // the split button's face does nothing
+    case kButtonUp:
+        run(&TForm1::Button_UpClick);
+        break;
+    case kButtonDown:
+        run(&TForm1::Button_DownClick);
+        break;
+    case kButtonHotkey:
+        run(&TForm1::Button_HotkeyClick);
+        break;
+    case kButtonDisable:
+        run(&TForm1::Button_DisableClick);
+        break;
+    case kButtonEnable:
+        run(&TForm1::Button_EnableClick);
+        break;
+    case kButtonDel:
+        run(&TForm1::Button_DELClick);
+        break;
+    case kSpeedButton1:
+        run(&TForm1::SpeedButton1Click);
+        break;
+    case kButtonSW1:
+        dispatch([this] { form_.Button_SW1Click(1); });
+        break;
+    case kButtonSW2:
+        dispatch([this] { form_.Button_SW1Click(2); });
+        break;
+    case kButtonSW3:
+        dispatch([this] { form_.Button_SW1Click(3); });
+        break;
+    case kButtonRefresh:
+        run(&TForm1::Button_RefreshClick);
+        break;
+    case kCheckBox1:
+        form_.CheckBox1.checked = checked();
+        run(&TForm1::CheckBox1Click);
+        break;
+    case kCheckBox2:
+        form_.CheckBox2.checked = checked();
+        run(&TForm1::CheckBox1Click);
+        break;
+    case kCheckBox3:
+        form_.CheckBox3.checked = checked();
+        run(&TForm1::CheckBox3Click);
+        break;
+    default:
+        break; // the split button's face does nothing
     }
 }
 
@@ -624,8 +726,9 @@ LRESULT MainWindow::onNotify(NMHDR* header) {
             }
             if (draw->nmcd.dwDrawStage == CDDS_ITEMPREPAINT) {
                 const int row = static_cast<int>(draw->nmcd.dwItemSpec);
-                const RowStyle style = id == kListView1 ? form_.ListView1AdvancedCustomDrawItem(row)
-                                                        : form_.ListView2AdvancedCustomDrawItem(row);
+                const RowStyle style = id == kListView1
+                                           ? form_.ListView1AdvancedCustomDrawItem(row)
+                                           : form_.ListView2AdvancedCustomDrawItem(row);
                 draw->clrText = style.color == kDefaultColor ? GetSysColor(COLOR_WINDOWTEXT)
                                                              : static_cast<COLORREF>(style.color);
                 SelectObject(draw->nmcd.hdc, style.bold ? boldFont_.get() : font_.get());

@@ -53,8 +53,8 @@ enum class Kind { GroupBox, ListView, Button, SplitButton, FlatButton, Label, Co
 struct Placement {
     ControlId id;
     Kind kind;
-    int group;  // the group box id it sits in, or 0
-    int x, y, w, h;  // w or h 0: sized to its text
+    int group;      // the group box id it sits in, or 0
+    int x, y, w, h; // w or h 0: sized to its text
 };
 
 constexpr int kClientWidth = 522;

@@ -89,8 +89,7 @@ bool MemoryRegistry::denied(Hive hive, ustring_view path) const {
     });
 }
 
-bool MemoryRegistry::faulted(RegWrite::Kind kind, Hive hive, ustring_view path,
-                             ustring_view name) {
+bool MemoryRegistry::faulted(RegWrite::Kind kind, Hive hive, ustring_view path, ustring_view name) {
     ++writes_;
     return fault_ && fault_(RegWrite{kind, hive, normalizeKeyPath(path), ustring(name)});
 }
@@ -112,7 +111,9 @@ RegStatus MemoryRegistry::openKey(Hive hive, ustring_view path, bool create) {
     return RegStatus::Ok;
 }
 
-bool MemoryRegistry::keyExists(Hive hive, ustring_view path) { return find(hive, path); }
+bool MemoryRegistry::keyExists(Hive hive, ustring_view path) {
+    return find(hive, path);
+}
 
 std::optional<RegValue> MemoryRegistry::queryValue(Hive hive, ustring_view path,
                                                    ustring_view name) {
@@ -217,7 +218,9 @@ void MemoryRegistry::put(Hive hive, ustring_view path, ustring_view name, const 
     }
 }
 
-void MemoryRegistry::createKey(Hive hive, ustring_view path) { create(hive, path); }
+void MemoryRegistry::createKey(Hive hive, ustring_view path) {
+    create(hive, path);
+}
 
 void MemoryRegistry::removeKey(Hive hive, ustring_view path) {
     const auto parts = splitPath(path);

@@ -15,7 +15,7 @@ struct RegWrite {
     enum class Kind { SetValue, DeleteValue, DeleteKey, CreateKey } kind;
     Hive hive;
     ustring path;
-    ustring name;  // empty for key operations
+    ustring name; // empty for key operations
 };
 
 class MemoryRegistry : public RegistryBackend {

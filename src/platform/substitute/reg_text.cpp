@@ -233,10 +233,10 @@ void loadRegText(MemoryRegistry& registry, std::string_view fileBytes) {
             if (data.size() != 14 || !parseHex32(ustring_view(data).substr(6), v)) {
                 throw badLine(lineNo, "bad dword");
             }
-            value = RegValue{kRegDword,
-                             {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                              static_cast<std::uint8_t>(v >> 16),
-                              static_cast<std::uint8_t>(v >> 24)}};
+            value =
+                RegValue{kRegDword,
+                         {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                          static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)}};
         } else if (data.rfind(u"hex", 0) == 0 || data.rfind(u"str(", 0) == 0) {
             const bool str = data[0] == u's';
             std::uint32_t type = kRegBinary;
@@ -324,8 +324,7 @@ void saveKey(RegistryBackend& registry, Hive hive, const ustring& path, std::str
             s.push_back(static_cast<char16_t>(value->data[i] | (value->data[i + 1] << 8)));
         }
         const bool cleanString = value->type == kRegSz && value->data.size() % 2 == 0 &&
-                                 !s.empty() && s.back() == 0 &&
-                                 s.find(u'\0') == s.size() - 1;
+                                 !s.empty() && s.back() == 0 && s.find(u'\0') == s.size() - 1;
         if (cleanString) {
             s.pop_back();
         }

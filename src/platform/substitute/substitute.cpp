@@ -6,8 +6,12 @@
 
 namespace quillon::platform {
 
-std::string logText(ustring_view text) { return toUtf8(text); }
-std::string logGuid(const Guid& guid) { return toUtf8(guidToText(guid)); }
+std::string logText(ustring_view text) {
+    return toUtf8(text);
+}
+std::string logGuid(const Guid& guid) {
+    return toUtf8(guidToText(guid));
+}
 
 std::string logHex(std::uint64_t value) {
     std::string digits = toUtf8(hexText(value, 16));
@@ -19,8 +23,8 @@ namespace {
 
 std::string profileArgs(std::uint32_t type, std::uint16_t langid, const Guid& clsid,
                         const Guid& profile, std::uint64_t hkl, std::uint32_t flags) {
-    return std::to_string(type) + ", " + toUtf8(hexText(langid, 4)) + ", " + logGuid(clsid) +
-           ", " + logGuid(profile) + ", " + logHex(hkl) + ", " + logHex(flags);
+    return std::to_string(type) + ", " + toUtf8(hexText(langid, 4)) + ", " + logGuid(clsid) + ", " +
+           logGuid(profile) + ", " + logHex(hkl) + ", " + logHex(flags);
 }
 
 class SubstituteEnum : public TfProfileEnum {
@@ -99,8 +103,8 @@ public:
     std::int32_t DeactivateProfile(std::uint32_t type, std::uint16_t langid, const Guid& clsid,
                                    const Guid& profile, std::uint64_t hkl,
                                    std::uint32_t flags) override {
-        owner_.record("DeactivateProfile(" +
-                      profileArgs(type, langid, clsid, profile, hkl, flags) + ")");
+        owner_.record("DeactivateProfile(" + profileArgs(type, langid, clsid, profile, hkl, flags) +
+                      ")");
         for (auto& p : tsf_.profiles) {
             if (!matches(p.profile, langid, clsid, profile)) {
                 continue;
@@ -116,9 +120,10 @@ public:
     std::int32_t Unregister(const Guid& clsid) override {
         owner_.record("Unregister(" + logGuid(clsid) + ")");
         auto& list = tsf_.profiles;
-        list.erase(std::remove_if(list.begin(), list.end(),
-                                  [&](const ScriptedProfile& p) { return p.profile.clsid == clsid; }),
-                   list.end());
+        list.erase(
+            std::remove_if(list.begin(), list.end(),
+                           [&](const ScriptedProfile& p) { return p.profile.clsid == clsid; }),
+            list.end());
         return 0;
     }
 
@@ -161,7 +166,8 @@ std::uint64_t SubstituteLayouts::LoadKeyboardLayout(ustring_view klid, std::uint
         return 0;
     }
     // Windows widens the 32-bit layout handle with its sign.
-    const auto hkl = static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<std::int32_t>(id)));
+    const auto hkl =
+        static_cast<std::uint64_t>(static_cast<std::int64_t>(static_cast<std::int32_t>(id)));
     if (std::find(loaded.begin(), loaded.end(), hkl) == loaded.end()) {
         loaded.push_back(hkl);
     }
@@ -212,12 +218,14 @@ CapturedOutput SubstituteProcesses::RunCaptured(ustring_view commandLine,
     return CapturedOutput{true, run.output};
 }
 
-std::uint32_t SubstituteSystem::TickCount() { return owner_.clockMs; }
+std::uint32_t SubstituteSystem::TickCount() {
+    return owner_.clockMs;
+}
 
 bool SubstituteSystem::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
                                             std::uint32_t winIni) {
-    owner_.record("SystemParametersInfo(" + logHex(action) + ", " + std::to_string(param) +
-                  ", " + logHex(winIni) + ")");
+    owner_.record("SystemParametersInfo(" + logHex(action) + ", " + std::to_string(param) + ", " +
+                  logHex(winIni) + ")");
     return true;
 }
 
@@ -235,8 +243,8 @@ IndirectString SubstituteSystem::SHLoadIndirectString(ustring_view source) {
     owner_.record("SHLoadIndirectString(" + logText(source) + ")");
     const auto it = indirectStrings.find(ustring(source));
     if (it == indirectStrings.end()) {
-        return IndirectString{static_cast<std::int32_t>(0x80070002u), {},
-                              u"系统找不到指定的文件。"};
+        return IndirectString{
+            static_cast<std::int32_t>(0x80070002u), {}, u"系统找不到指定的文件。"};
     }
     return IndirectString{0, it->second, {}};
 }
@@ -284,13 +292,12 @@ std::unique_ptr<WaitEvent> SubstituteUi::CreateEvent() {
     return std::make_unique<SubstituteEvent>(*this);
 }
 
-std::uint32_t SubstituteUi::MsgWaitForMultipleObjects(WaitEvent& /*event*/,
-                                                      std::uint32_t timeoutMs,
+std::uint32_t SubstituteUi::MsgWaitForMultipleObjects(WaitEvent& /*event*/, std::uint32_t timeoutMs,
                                                       std::uint32_t wakeMask) {
     owner_.record("MsgWait(" + std::to_string(timeoutMs) + ", " + logHex(wakeMask) + ")");
     if (!pendingInput.empty() && pendingInput.front().first - owner_.clockMs <= timeoutMs) {
         owner_.clockMs = std::max(owner_.clockMs, pendingInput.front().first);
-        return 1;  // WAIT_OBJECT_0 + 1: input is waiting
+        return 1; // WAIT_OBJECT_0 + 1: input is waiting
     }
     owner_.clockMs += timeoutMs;
     return kWaitTimeout;
@@ -325,7 +332,9 @@ bool SubstituteFiles::WriteFile(ustring_view path, std::string_view bytes) {
     return true;
 }
 
-bool SubstituteFiles::FileExists(ustring_view path) { return files.count(ustring(path)) != 0; }
+bool SubstituteFiles::FileExists(ustring_view path) {
+    return files.count(ustring(path)) != 0;
+}
 
 Substitute::Substitute() = default;
 
@@ -333,7 +342,9 @@ Platform Substitute::platform() {
     return Platform{registry, tsf, layouts, processes, system, ui, files};
 }
 
-void Substitute::loadReg(std::string_view regText) { loadRegText(registry, regText); }
+void Substitute::loadReg(std::string_view regText) {
+    loadRegText(registry, regText);
+}
 
 std::vector<std::string> Substitute::takeCalls() {
     std::vector<std::string> taken;

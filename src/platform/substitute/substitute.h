@@ -18,7 +18,7 @@ class Substitute;
 // A TSF profile as the substitute's profile manager holds it.
 struct ScriptedProfile {
     TfProfile profile;
-    std::optional<ustring> description;  // nullopt: GetLanguageProfileDescription fails
+    std::optional<ustring> description; // nullopt: GetLanguageProfileDescription fails
 };
 
 class SubstituteTsf : public Tsf {
@@ -27,10 +27,10 @@ public:
     std::int32_t CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) override;
 
     std::vector<ScriptedProfile> profiles;
-    std::int32_t createResult = 0;     // non-zero: creation fails with this HRESULT
-    bool offersProfileMgr = true;      // false: the object lacks ITfInputProcessorProfileMgr
-    bool enumeratorMissing = false;    // true: EnumProfiles returns no enumerator
-    int liveObjects = 0;               // profiles objects not yet released
+    std::int32_t createResult = 0;  // non-zero: creation fails with this HRESULT
+    bool offersProfileMgr = true;   // false: the object lacks ITfInputProcessorProfileMgr
+    bool enumeratorMissing = false; // true: EnumProfiles returns no enumerator
+    int liveObjects = 0;            // profiles objects not yet released
 
 private:
     Substitute& owner_;
@@ -50,8 +50,8 @@ private:
 };
 
 struct ScriptedRun {
-    std::string output;          // bytes in the OEM code page
-    bool starts = true;          // false: the process cannot be started
+    std::string output; // bytes in the OEM code page
+    bool starts = true; // false: the process cannot be started
     std::uint32_t durationMs = 300;
 };
 
@@ -116,11 +116,11 @@ public:
         ustring caption;
         std::uint32_t flags;
     };
-    std::vector<Box> boxes;             // every message box shown
-    std::deque<int> answers;            // buttons pressed, in order; default IDOK/IDNO
-    std::deque<std::optional<ustring>> fileAnswers;  // paths chosen; empty queue cancels
+    std::vector<Box> boxes;                         // every message box shown
+    std::deque<int> answers;                        // buttons pressed, in order; default IDOK/IDNO
+    std::deque<std::optional<ustring>> fileAnswers; // paths chosen; empty queue cancels
     // Input that arrives while the program waits: delivered on the next ProcessMessages.
-    std::deque<std::pair<std::uint32_t, std::function<void()>>> pendingInput;  // (at tick, act)
+    std::deque<std::pair<std::uint32_t, std::function<void()>>> pendingInput; // (at tick, act)
     bool terminated = false;
     std::optional<int> exitCode;
     int openEvents = 0;
@@ -173,7 +173,7 @@ public:
     SubstituteFiles files{*this};
 
     std::vector<std::string> calls;
-    std::uint32_t clockMs = 1000000;  // virtual GetTickCount
+    std::uint32_t clockMs = 1000000; // virtual GetTickCount
 };
 
 // Text forms used in the call log.
