@@ -31,15 +31,6 @@ void drainAvailable(HANDLE pipe, std::string& bytes) {
     }
 }
 
-// Reads until every holder of the write end has closed it.
-void drainToEnd(HANDLE pipe, std::string& bytes) {
-    char piece[kPieceBytes];
-    DWORD read = 0;
-    while (::ReadFile(pipe, piece, kPieceBytes, &read, nullptr) && read > 0) {
-        bytes.append(piece, read);
-    }
-}
-
 } // namespace
 
 void Win32Processes::ShellExecute(ustring_view verb, ustring_view file, ustring_view parameters,
@@ -104,7 +95,10 @@ CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
             break;
         }
     }
-    drainToEnd(readEnd.get(), out.bytes);
+    // Everything the child wrote is in the pipe once it has ended. Reading stops when the pipe
+    // is empty rather than at its end: a process the child left behind may still hold the
+    // write end, and the UI thread must not wait on it.
+    drainAvailable(readEnd.get(), out.bytes);
     return out;
 }
 
