@@ -84,7 +84,7 @@ template_stamp() {
     {
         $WINE --version
         dpkg-query -W wine64 fonts-wine 2>/dev/null || true
-        cat "$TESTBED_DIR/prefix-settings.reg"
+        cat "$TESTBED_DIR/prefix-settings.reg" "$TESTBED_DIR/wine-prefix.sh"
     } | sha256sum | cut -d' ' -f1
 }
 
@@ -102,6 +102,10 @@ make_template() {
     WINEPREFIX="$tmp" wineserver -w
     # Windows 10, and CJK faces for the window font and the dialog font.
     import_reg "$tmp" "$TESTBED_DIR/prefix-settings.reg"
+    # Wine's own faces (Marlett draws the split button's arrow), as Windows has them.
+    if [ -d /usr/share/wine/fonts ]; then
+        cp /usr/share/wine/fonts/*.ttf "$tmp/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     WINEPREFIX="$tmp" wineserver -w
     echo "$stamp" >"$tmp/.quillon-template"
     rm -rf "$QUILLON_WINE_CACHE"
