@@ -164,15 +164,7 @@ void MainWindow::createControls() {
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_, nullptr);
     SendMessageW(item(kStatusBar1), SB_SIMPLE, TRUE, 0);
 
-    struct Column {
-        const char16_t* caption;
-        int width;
-    };
-    const Column columns1[] = {{u"名称", 180},  {u"clsid", 0}, {u"langid", 0}, {u"catid", 0},
-                               {u"Profile", 0}, {u"hkl", 0},   {u"热键", 165}};
-    const Column columns2[] = {{u"名称", 330}, {u"clsid", 0},   {u"langid", 0},
-                               {u"catid", 0},  {u"Profile", 0}, {u"hkl", 0}};
-    auto addColumns = [&](int id, const Column* cols, int count) {
+    auto addColumns = [&](int id, const char16_t* const* captions, int count) {
         HWND list = item(id);
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
                                                     LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
@@ -181,16 +173,14 @@ void MainWindow::createControls() {
         for (int i = 0; i < count; ++i) {
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            column.pszText =
-                const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(cols[i].caption));
-            column.cx = cols[i].width;
+            column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(captions[i]));
             column.iSubItem = i;
             SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
                          reinterpret_cast<LPARAM>(&column));
         }
     };
-    addColumns(kListView1, columns1, 7);
-    addColumns(kListView2, columns2, 6);
+    addColumns(kListView1, kColumns1, 7);
+    addColumns(kListView2, kColumns2, 6);
 
     tooltip_ =
         CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -262,6 +252,12 @@ void MainWindow::layout() {
             }
         }
         SetWindowPos(h, nullptr, scale(x), scale(y), w, hh, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (int c = 0; c < 7; ++c) {
+        ListView_SetColumnWidth(item(kListView1), c, scale(kColumnWidths1[c]));
+    }
+    for (int c = 0; c < 6; ++c) {
+        ListView_SetColumnWidth(item(kListView2), c, scale(kColumnWidths2[c]));
     }
     SendMessageW(item(kStatusBar1), WM_SIZE, 0, 0);
 }

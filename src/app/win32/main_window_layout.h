@@ -57,6 +57,14 @@ struct Placement {
     int x, y, w, h; // w or h 0: sized to its text
 };
 
+// The list columns: the names, the hidden fields (zero wide), and the hotkey.
+constexpr const char16_t* kColumns1[] = {u"名称",    u"clsid", u"langid", u"catid",
+                                         u"Profile", u"hkl",   u"热键"};
+constexpr int kColumnWidths1[] = {180, 0, 0, 0, 0, 0, 165};
+constexpr const char16_t* kColumns2[] = {u"名称",  u"clsid",   u"langid",
+                                         u"catid", u"Profile", u"hkl"};
+constexpr int kColumnWidths2[] = {330, 0, 0, 0, 0, 0};
+
 constexpr int kClientWidth = 522;
 constexpr int kClientHeight = 603;
 constexpr int kComboDropHeight = 200;

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# At 144 dpi every place and size is half as large again, the font with them.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup high_dpi "$E2E_DIR/../fixtures/sample.reg"
+reg="$E2E_TMP/dpi.reg"
+printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:00000090\n' >"$reg"
+import_reg "$E2E_PREFIX" "$reg"
+
+start_app
+q wait-visible --then status --wait-for 就绪 >/dev/null
+screenshot dpi144
+check "client area scaled" contains "$(q window)" "client=783x905"
+check "enabled list placed and sized" contains "$(q control --id 101)" "rect=60,48,530x225"
+check "name column scaled" contains "$(q listview --id 101)" 'column 0 width=270 "名称"'
+check "hidden columns stay hidden" contains "$(q listview --id 101)" 'column 1 width=0 "clsid"'
+check "refresh button placed and sized" contains "$(q control --id 153)" "rect=618,825,113x38"
+q syscommand --id 0xF060 >/dev/null
+check "exit code 0" test "$(app_exit_code)" = 0
+e2e_finish
