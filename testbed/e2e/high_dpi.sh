@@ -2,9 +2,7 @@
 # At 144 dpi every place and size is half as large again, the font with them.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_setup high_dpi "$E2E_DIR/../fixtures/sample.reg"
-reg="$E2E_TMP/dpi.reg"
-printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:00000090\n' >"$reg"
-import_reg "$E2E_PREFIX" "$reg"
+set_wine_value 'HKEY_CURRENT_USER\Control Panel\Desktop' LogPixels dword:00000090
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null

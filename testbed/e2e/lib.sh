@@ -164,3 +164,10 @@ key_holds() {
 key_lacks() {
     ! grep -qF -- "$3" "$(export_key "$1" "$2")"
 }
+
+# set_wine_value KEY NAME DATA: one registry value in the prefix (DATA in .reg form).
+set_wine_value() {
+    local reg="$E2E_TMP/value.reg"
+    printf 'Windows Registry Editor Version 5.00\n\n[%s]\n"%s"=%s\n' "$1" "$2" "$3" >"$reg"
+    import_reg "$E2E_PREFIX" "$reg"
+}

@@ -2,9 +2,7 @@
 # Below Windows 10 the only thing shown is the version message; the process ends with 0.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_setup version_check "$E2E_DIR/../fixtures/sample.reg"
-reg="$E2E_TMP/win81.reg"
-printf 'Windows Registry Editor Version 5.00\n\n[HKEY_CURRENT_USER\\Software\\Wine]\n"Version"="win81"\n' >"$reg"
-import_reg "$E2E_PREFIX" "$reg"
+set_wine_value 'HKEY_CURRENT_USER\Software\Wine' Version '"win81"'
 
 start_app
 box="$(qd msgbox)"
