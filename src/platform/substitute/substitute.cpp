@@ -295,7 +295,9 @@ std::unique_ptr<WaitEvent> SubstituteUi::CreateEvent() {
 std::uint32_t SubstituteUi::MsgWaitForMultipleObjects(WaitEvent& /*event*/, std::uint32_t timeoutMs,
                                                       std::uint32_t wakeMask) {
     owner_.record("MsgWait(" + std::to_string(timeoutMs) + ", " + logHex(wakeMask) + ")");
-    if (!pendingInput.empty() && pendingInput.front().first - owner_.clockMs <= timeoutMs) {
+    // Input already due, or due before the time-out, ends the wait.
+    if (!pendingInput.empty() && (pendingInput.front().first <= owner_.clockMs ||
+                                  pendingInput.front().first - owner_.clockMs <= timeoutMs)) {
         owner_.clockMs = std::max(owner_.clockMs, pendingInput.front().first);
         return 1; // WAIT_OBJECT_0 + 1: input is waiting
     }
