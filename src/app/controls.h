@@ -24,6 +24,15 @@ struct ListView : Control {
     int selected = -1; // ItemIndex: -1 when nothing is selected
 
     int count() const { return static_cast<int>(rows.size()); }
+    // Removes a row; the selection stays on its row, or is gone with it.
+    void remove(int index) {
+        rows.erase(rows.begin() + index);
+        if (selected == index) {
+            selected = -1;
+        } else if (selected > index) {
+            --selected;
+        }
+    }
 };
 
 struct ComboBox : Control {

@@ -10,15 +10,6 @@ namespace {
 
 const char16_t* const kSixSeconds = u"处理键盘布局中，请等待六秒钟...";
 
-void removeRow(ListView& list, int index) {
-    list.rows.erase(list.rows.begin() + index);
-    if (list.selected == index) {
-        list.selected = -1;
-    } else if (list.selected > index) {
-        --list.selected;
-    }
-}
-
 } // namespace
 
 platform::TfProfiles& TForm1::profileManager() {
@@ -68,7 +59,7 @@ void TForm1::Button_EnableClick() {
     }
     row.fields[kFieldHotkey].clear();
     ListView1.rows.push_back(row);
-    removeRow(ListView2, selected);
+    ListView2.remove(selected);
     ListView1Change();
     ListView2Change();
     SettleWait(6000, kSixSeconds);
@@ -103,7 +94,7 @@ void TForm1::Button_DisableClick() {
     }
     row.fields[kFieldHotkey].clear();
     ListView2.rows.push_back(row);
-    removeRow(ListView1, s);
+    ListView1.remove(s);
     ListView1Change();
     ListView2Change();
     SettleWait(6000, kSixSeconds);

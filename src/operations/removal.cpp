@@ -31,8 +31,7 @@ void TForm1::Button_DELClick() {
         if (!Iprofiles) {
             profileManager(); // reports that TSF is not available
         }
-        ListView2.rows.erase(ListView2.rows.begin() + i);
-        ListView2.selected = -1;
+        ListView2.remove(i);
         ListView2Change();
         Iprofiles->Unregister(clsid);
     } else {
@@ -80,7 +79,7 @@ void TForm1::disable_all_Click() {
                 InputMethodEntry row = ListView2.rows[i];
                 row.fields[kFieldHotkey].clear();
                 ListView1.rows.push_back(row);
-                ListView2.rows.erase(ListView2.rows.begin() + static_cast<std::ptrdiff_t>(i));
+                ListView2.remove(static_cast<int>(i));
                 ListView2.selected = -1;
                 break;
             }
@@ -105,7 +104,7 @@ void TForm1::disable_all_Click() {
         }
         row.fields[kFieldHotkey].clear();
         ListView2.rows.push_back(row);
-        ListView1.rows.erase(ListView1.rows.begin() + static_cast<std::ptrdiff_t>(k));
+        ListView1.remove(static_cast<int>(k));
     }
     ListView1.selected = -1;
     ListView1Change();

@@ -1,33 +1,13 @@
 #include "standin_support.h"
 
+#include "platform/win32/win32_handles.h"
+
 #include <utility>
 
 namespace quillon::testbed {
 
-Guid fromWin(const GUID& g) {
-    Guid out;
-    out.data1 = g.Data1;
-    out.data2 = g.Data2;
-    out.data3 = g.Data3;
-    for (std::size_t i = 0; i < 8; ++i) {
-        out.data4[i] = g.Data4[i];
-    }
-    return out;
-}
-
-GUID toWin(const Guid& g) {
-    GUID out{};
-    out.Data1 = g.data1;
-    out.Data2 = g.data2;
-    out.Data3 = g.data3;
-    for (std::size_t i = 0; i < 8; ++i) {
-        out.Data4[i] = g.data4[i];
-    }
-    return out;
-}
-
 ustring guidText(const GUID& g) {
-    return guidToText(fromWin(g));
+    return guidToText(platform::win32::fromGUID(g));
 }
 
 RegKey::~RegKey() {

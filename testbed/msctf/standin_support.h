@@ -23,8 +23,6 @@ inline ustring fromWide(const wchar_t* text) {
     return text == nullptr ? ustring() : ustring(reinterpret_cast<const char16_t*>(text));
 }
 
-Guid fromWin(const GUID& g);
-GUID toWin(const Guid& g);
 // "{XXXXXXXX-...}" in upper case.
 ustring guidText(const GUID& g);
 

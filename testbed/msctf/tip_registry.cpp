@@ -1,5 +1,7 @@
 #include "tip_registry.h"
 
+#include "platform/win32/win32_handles.h"
+
 #include "core/guid.h"
 #include "standin_support.h"
 
@@ -59,14 +61,14 @@ GUID categoryOf(const RegKey& tip) {
         if (!catid) {
             continue;
         }
-        if (toWin(*catid) == kCatTipKeyboard) {
+        if (platform::win32::toGUID(*catid) == kCatTipKeyboard) {
             return kCatTipKeyboard;
         }
         if (!first) {
             first = catid;
         }
     }
-    return first ? toWin(*first) : GUID_NULL;
+    return first ? platform::win32::toGUID(*first) : GUID_NULL;
 }
 
 void readTextServices(LANGID filter, std::vector<TF_INPUTPROCESSORPROFILE>& out) {
@@ -91,9 +93,9 @@ void readTextServices(LANGID filter, std::vector<TF_INPUTPROCESSORPROFILE>& out)
                     continue;
                 }
                 const auto machine = RegKey::open(language.get(), profileName);
-                const auto user =
-                    RegKey::open(HKEY_CURRENT_USER,
-                                 profilePath(kUserTips, toWin(*clsid), *langid, toWin(*profile)));
+                const auto user = RegKey::open(
+                    HKEY_CURRENT_USER, profilePath(kUserTips, platform::win32::toGUID(*clsid),
+                                                   *langid, platform::win32::toGUID(*profile)));
                 // The user's choice wins over the machine default; a profile that states
                 // neither counts as not enabled.
                 auto enable = user.readDword(u"Enable");
@@ -103,8 +105,8 @@ void readTextServices(LANGID filter, std::vector<TF_INPUTPROCESSORPROFILE>& out)
                 TF_INPUTPROCESSORPROFILE p{};
                 p.dwProfileType = TF_PROFILETYPE_INPUTPROCESSOR;
                 p.langid = *langid;
-                p.clsid = toWin(*clsid);
-                p.guidProfile = toWin(*profile);
+                p.clsid = platform::win32::toGUID(*clsid);
+                p.guidProfile = platform::win32::toGUID(*profile);
                 p.catid = catid;
                 p.dwFlags = enable.value_or(0) != 0 ? kIppFlagEnabled : 0;
                 // Test-bed only: lets a fixture produce the flag combinations Windows reports

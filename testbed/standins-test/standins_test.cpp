@@ -1,6 +1,7 @@
 // The test-bed stand-ins as the program meets them: msctf.dll loaded from the system folder and
 // powershell.exe started by path and by bare name, in a prefix holding the sample fixture.
 // Tests that need more registry state add it themselves and take it away again.
+#include "platform/win32/win32_handles.h"
 #include "standin_support.h"
 
 #include <gtest/gtest.h>
@@ -49,7 +50,7 @@ constexpr DWORD kForSession = 0x20000000;
 
 GUID guid(const ustring& text) {
     const auto parsed = parseGuid(text);
-    return parsed ? toWin(*parsed) : GUID_NULL;
+    return parsed ? platform::win32::toGUID(*parsed) : GUID_NULL;
 }
 
 ustring languageKey(LANGID langid) {
@@ -63,75 +64,8 @@ ustring userProfileKey(const ustring& clsid, LANGID langid, const ustring& profi
     return kUserTips + clsid + u"\\LanguageProfile\\" + languageKey(langid) + u"\\" + profile;
 }
 
-template <typename T> class ComPtr {
-public:
-    ComPtr() = default;
-    ~ComPtr() { reset(); }
-    ComPtr(ComPtr&& other) noexcept : p_(std::exchange(other.p_, nullptr)) {}
-    ComPtr& operator=(ComPtr&& other) noexcept {
-        if (this != &other) {
-            reset();
-            p_ = std::exchange(other.p_, nullptr);
-        }
-        return *this;
-    }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
-
-    T* get() const { return p_; }
-    T* operator->() const { return p_; }
-    T** put() {
-        reset();
-        return &p_;
-    }
-    void** putVoid() { return reinterpret_cast<void**>(put()); }
-    void reset() {
-        if (p_ != nullptr) {
-            p_->Release();
-            p_ = nullptr;
-        }
-    }
-
-private:
-    T* p_ = nullptr;
-};
-
-class Bstr {
-public:
-    Bstr() = default;
-    ~Bstr() { SysFreeString(s_); }
-    Bstr(Bstr&& other) noexcept : s_(std::exchange(other.s_, nullptr)) {}
-    Bstr& operator=(Bstr&&) = delete;
-    Bstr(const Bstr&) = delete;
-    Bstr& operator=(const Bstr&) = delete;
-    BSTR* put() { return &s_; }
-    BSTR get() const { return s_; }
-    ustring text() const {
-        return s_ == nullptr ? ustring()
-                             : ustring(reinterpret_cast<const char16_t*>(s_), SysStringLen(s_));
-    }
-
-private:
-    BSTR s_ = nullptr;
-};
-
-class Library {
-public:
-    explicit Library(HMODULE module) : module_(module) {}
-    ~Library() {
-        if (module_ != nullptr) {
-            FreeLibrary(module_);
-        }
-    }
-    Library(Library&& other) noexcept : module_(std::exchange(other.module_, nullptr)) {}
-    Library& operator=(Library&&) = delete;
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-    HMODULE get() const { return module_; }
-
-private:
-    HMODULE module_ = nullptr;
-};
+using platform::win32::Bstr;
+using platform::win32::ComPtr;
 
 // A registry key that a test adds and that is removed, with everything below it, at the end.
 class ScopedTree {
@@ -274,14 +208,16 @@ protected:
         const auto create = reinterpret_cast<CreateProfiles>(reinterpret_cast<void*>(
             GetProcAddress(library_.get(), "TF_CreateInputProcessorProfiles")));
         ASSERT_NE(create, nullptr);
-        ASSERT_EQ(create(profiles_.put()), S_OK);
-        ASSERT_EQ(profiles_->QueryInterface(kIidProfileMgr, mgr_.putVoid()), S_OK);
+        ASSERT_EQ(create(profiles_.receive()), S_OK);
+        ASSERT_EQ(
+            profiles_->QueryInterface(kIidProfileMgr, reinterpret_cast<void**>(mgr_.receive())),
+            S_OK);
     }
 
     std::vector<Row> enumerate(LANGID langid) {
         std::vector<Row> rows;
         ComPtr<IEnumTfInputProcessorProfiles> list;
-        EXPECT_EQ(mgr_->EnumProfiles(langid, list.put()), S_OK);
+        EXPECT_EQ(mgr_->EnumProfiles(langid, list.receive()), S_OK);
         if (list.get() == nullptr) {
             return rows;
         }
@@ -299,7 +235,7 @@ protected:
             .value_or(0xFFFFFFFF);
     }
 
-    Library library_{LoadLibraryExW(L"msctf.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32)};
+    platform::win32::Library library_ = platform::win32::Library::system(L"msctf.dll");
     ComPtr<ITfInputProcessorProfiles> profiles_;
     ComPtr<ITfInputProcessorProfileMgr> mgr_;
 };
@@ -311,7 +247,7 @@ TEST_F(Tsf, TheSystemFoldersMsctfIsTheStandIn) {
     ComPtr<ITfInputProcessorProfiles> another;
     const auto create = reinterpret_cast<CreateProfiles>(
         reinterpret_cast<void*>(GetProcAddress(library_.get(), "TF_CreateInputProcessorProfiles")));
-    ASSERT_EQ(create(another.put()), S_OK);
+    ASSERT_EQ(create(another.receive()), S_OK);
     another.reset();
     EXPECT_EQ(log.lines(),
               (std::vector<std::string>{"TF_CreateInputProcessorProfiles", "ReleaseProfiles"}));
@@ -320,12 +256,17 @@ TEST_F(Tsf, TheSystemFoldersMsctfIsTheStandIn) {
 TEST_F(Tsf, BothInterfacesShareOneIdentityAndOneCount) {
     ComPtr<IUnknown> fromProfiles;
     ComPtr<IUnknown> fromMgr;
-    ASSERT_EQ(profiles_->QueryInterface(IID_IUnknown, fromProfiles.putVoid()), S_OK);
-    ASSERT_EQ(mgr_->QueryInterface(IID_IUnknown, fromMgr.putVoid()), S_OK);
+    ASSERT_EQ(
+        profiles_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(fromProfiles.receive())),
+        S_OK);
+    ASSERT_EQ(mgr_->QueryInterface(IID_IUnknown, reinterpret_cast<void**>(fromMgr.receive())),
+              S_OK);
     EXPECT_EQ(fromProfiles.get(), fromMgr.get());
 
     ComPtr<ITfInputProcessorProfiles> back;
-    ASSERT_EQ(mgr_->QueryInterface(IID_ITfInputProcessorProfiles, back.putVoid()), S_OK);
+    ASSERT_EQ(mgr_->QueryInterface(IID_ITfInputProcessorProfiles,
+                                   reinterpret_cast<void**>(back.receive())),
+              S_OK);
     EXPECT_EQ(back.get(), profiles_.get());
 
     void* none = &none;
@@ -447,7 +388,7 @@ TEST_F(Tsf, DescriptionsComeFromTheTextServiceRegistration) {
     const LogTail log(u"msctf.log");
     Bstr text;
     ASSERT_EQ(profiles_->GetLanguageProfileDescription(guid(kPinyin), 0x0804, guid(kPinyinProfile),
-                                                       text.put()),
+                                                       text.receive()),
               S_OK);
     EXPECT_EQ(text.text(), u"示例拼音输入法");
     EXPECT_EQ(log.lines(), (std::vector<std::string>{
@@ -467,7 +408,7 @@ TEST_F(Tsf, DescriptionsComeFromTheTextServiceRegistration) {
     for (const auto& f : failures) {
         Bstr none;
         EXPECT_EQ(profiles_->GetLanguageProfileDescription(guid(f.clsid), f.langid, guid(f.profile),
-                                                           none.put()),
+                                                           none.receive()),
                   f.result)
             << toUtf8(f.clsid) << " " << f.langid;
         EXPECT_EQ(none.get(), nullptr);
@@ -562,7 +503,7 @@ TEST_F(Tsf, UnregisterRemovesTheWholeRegistration) {
 
 TEST_F(Tsf, EnumeratorWalksLikeACollection) {
     ComPtr<IEnumTfInputProcessorProfiles> list;
-    ASSERT_EQ(mgr_->EnumProfiles(0, list.put()), S_OK);
+    ASSERT_EQ(mgr_->EnumProfiles(0, list.receive()), S_OK);
     const auto all = enumerate(0);
     ASSERT_EQ(all.size(), 4u);
 
@@ -581,7 +522,7 @@ TEST_F(Tsf, EnumeratorWalksLikeACollection) {
     EXPECT_EQ(list->Reset(), S_OK);
     EXPECT_EQ(list->Skip(1), S_OK);
     ComPtr<IEnumTfInputProcessorProfiles> copy;
-    ASSERT_EQ(list->Clone(copy.put()), S_OK);
+    ASSERT_EQ(list->Clone(copy.receive()), S_OK);
     EXPECT_EQ(list->Next(1, p, nullptr), S_OK);
     EXPECT_EQ(row(p[0]), all[1]);
     // The clone goes on from where the original was when it was cloned.

@@ -253,6 +253,7 @@ public:
         reset();
         return &s_;
     }
+    BSTR get() const { return s_; }
     ustring text() const { return s_ ? fromWide(s_, ::SysStringLen(s_)) : ustring(); }
     void reset() {
         if (s_) {
