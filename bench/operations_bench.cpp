@@ -1,0 +1,85 @@
+// How the cost of the main operations grows with the user's setup. Besides the time, each
+// benchmark reports its registry calls and PowerShell starts per operation: those are what an
+// operation costs on Windows, where every registry call is a round trip into the kernel.
+#include "bench/generated_setup.h"
+
+#include <benchmark/benchmark.h>
+
+namespace quillon::bench {
+
+namespace {
+
+SetupSize sizeFor(const benchmark::State& state) {
+    return state.range(0) == 0 ? realistic() : scaled(static_cast<int>(state.range(0)));
+}
+
+void report(benchmark::State& state, long calls, int starts) {
+    const auto n = static_cast<double>(state.iterations());
+    state.counters["registry_calls"] = static_cast<double>(calls) / n;
+    state.counters["processes"] = static_cast<double>(starts) / n;
+}
+
+void BM_Refresh(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    for (auto _ : state) {
+        setup.form->Button_RefreshClick();
+    }
+    report(state, setup.registryCalls(), setup.processStarts());
+}
+
+void BM_Commit(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    for (auto _ : state) {
+        setup.form->Button_FixClick();
+    }
+    report(state, setup.registryCalls(), setup.processStarts());
+}
+
+// Enabling commits, waits (on the substitute's virtual clock) and refreshes.
+void BM_Enable(benchmark::State& state) {
+    auto setup = std::make_unique<GeneratedSetup>(sizeFor(state));
+    setup->start();
+    long calls = 0;
+    int starts = 0;
+    for (auto _ : state) {
+        if (setup->form->ListView2.count() == 0) {
+            state.PauseTiming();
+            calls += setup->registryCalls();
+            starts += setup->processStarts();
+            setup = std::make_unique<GeneratedSetup>(sizeFor(state));
+            setup->start();
+            state.ResumeTiming();
+        }
+        setup->form->ListView2.selected = 0;
+        setup->form->Button_EnableClick();
+    }
+    report(state, calls + setup->registryCalls(), starts + setup->processStarts());
+}
+
+// The last enabled row to the top.
+void BM_MoveToTop(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    for (auto _ : state) {
+        setup.form->move_num(setup.form->ListView1.count(), 1);
+    }
+    report(state, setup.registryCalls(), setup.processStarts());
+}
+
+// 0 stands for the realistic setup.
+void sizes(benchmark::internal::Benchmark* b) {
+    b->Arg(0)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
+}
+
+} // namespace
+
+BENCHMARK(BM_Refresh)->Apply(sizes);
+BENCHMARK(BM_Commit)->Apply(sizes);
+BENCHMARK(BM_Enable)->Apply(sizes);
+BENCHMARK(BM_MoveToTop)->Apply(sizes);
+
+} // namespace quillon::bench
+
+BENCHMARK_MAIN();
