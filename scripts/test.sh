@@ -12,11 +12,15 @@ cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
+cmake --preset bench >/dev/null
+cmake --build --preset bench -j "$jobs"
 # The Wine template prefix is made once and copied for every test.
 bash testbed/wine-prefix.sh template
 
 status=0
 ctest --preset native -j "$jobs" || status=1
+# Every benchmark briefly: they build and run to the end (the figures are not checked).
+ctest --preset bench || status=1
 # Wine tests run one at a time: each starts its own wineserver and display.
 ctest --preset windows || status=1
 exit $status

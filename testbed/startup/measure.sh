@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# Start-up time of quillon.exe against the baseline program, in one fresh test-bed prefix
+# (stand-ins and the sample setup), under Wine.
+#   BUILD_DIR=build/windows bash testbed/startup/measure.sh [PAIRS]
+# Runs PAIRS (default 15) pairs, the two programs alternating so that a slow moment of the
+# machine falls on both, and prints every pair and the median of the ratios. Wine's timings
+# vary from run to run: compare ratios of one run, never absolute times across runs.
+set -euo pipefail
+
+HERE="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$HERE/../wine-prefix.sh"
+source "$HERE/../standins.sh"
+
+BUILD_DIR="${BUILD_DIR:?BUILD_DIR must name the windows build folder}"
+BUILD_DIR="$(cd "$BUILD_DIR" && pwd)"
+PAIRS="${1:-15}"
+QUILLON="$BUILD_DIR/src/app/win32/quillon.exe"
+TIMER="$BUILD_DIR/testbed/startup/starttime.exe"
+BASELINE="$BUILD_DIR/testbed/startup/startup_baseline.exe"
+
+TMP="$(mktemp -d /tmp/quillon-startup.XXXXXX)"
+PREFIX="$TMP/prefix"
+cleanup() {
+    stop_prefix "$PREFIX"
+    stop_display
+    rm -rf "$TMP"
+}
+trap cleanup EXIT
+
+start_display
+new_prefix "$PREFIX"
+install_standins "$PREFIX" "$BUILD_DIR"
+import_reg "$PREFIX" "$HERE/../fixtures/sample.reg"
+# The wineserver stays up between runs, as Windows' services do.
+WINEPREFIX="$PREFIX" wineserver -p 2>/dev/null || true
+
+timed() {
+    WINEPREFIX="$PREFIX" $WINE "$TIMER" --timeout 60000 "$@" 2>/dev/null | tr -d '\r'
+}
+
+# One warm-up of each: the first start of a program in a prefix pays for Wine's own loading.
+timed "$QUILLON" >/dev/null
+timed "$BASELINE" >/dev/null
+
+ratios=()
+printf '%6s %12s %12s %8s\n' pair quillon_ms baseline_ms ratio
+for i in $(seq 1 "$PAIRS"); do
+    q="$(timed "$QUILLON")"
+    b="$(timed "$BASELINE")"
+    r="$(awk -v q="$q" -v b="$b" 'BEGIN { printf "%.3f", q / b }')"
+    ratios+=("$r")
+    printf '%6d %12s %12s %8s\n' "$i" "$q" "$b" "$r"
+done
+median="$(printf '%s\n' "${ratios[@]}" | sort -n | awk '{ a[NR] = $1 } END {
+    if (NR % 2) { print a[(NR + 1) / 2] } else { printf "%.3f\n", (a[NR / 2] + a[NR / 2 + 1]) / 2 } }')"
+echo "median ratio quillon/baseline: $median"
