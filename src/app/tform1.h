@@ -139,6 +139,8 @@ public:
     void Button_UpClick();
     void Button_DownClick();
     void move_num(int n1, int n2);
+    // One place up or down, with the default's index following its row; no commit.
+    void moveSelectedRow(bool moveUp);
     void Button_EnableClick();
     void Button_DisableClick();
     void ListView2DblClick();

@@ -1,4 +1,6 @@
-// Moving enabled rows; every move commits.
+// Moving enabled rows. A click moves one place and commits; a move over several places is
+// made in memory and committed once, since nothing can observe the places in between and
+// every commit starts a PowerShell process.
 #include "app/tform1.h"
 
 namespace quillon {
@@ -19,31 +21,27 @@ void TForm1::ListViewItemMoveUpDown(ListView& lv, int item, bool moveUp, bool se
     ListView1Change();
 }
 
-void TForm1::Button_UpClick() {
+void TForm1::moveSelectedRow(bool moveUp) {
     const int s = ListView1.selected;
+    const int other = moveUp ? s - 1 : s + 1;
     if (s >= 0) {
         if (defime == s) {
-            defime = s - 1;
-        } else if (defime == s - 1) {
+            defime = other;
+        } else if (defime == other) {
             defime = s;
         }
     }
     Visible = true;
-    ListViewItemMoveUpDown(ListView1, s, true, true);
+    ListViewItemMoveUpDown(ListView1, s, moveUp, true);
+}
+
+void TForm1::Button_UpClick() {
+    moveSelectedRow(true);
     Button_FixClick();
 }
 
 void TForm1::Button_DownClick() {
-    const int s = ListView1.selected;
-    if (s >= 0) {
-        if (defime == s) {
-            defime = s + 1;
-        } else if (defime == s + 1) {
-            defime = s;
-        }
-    }
-    Visible = true;
-    ListViewItemMoveUpDown(ListView1, s, false, true);
+    moveSelectedRow(false);
     Button_FixClick();
 }
 
@@ -56,18 +54,16 @@ void TForm1::move_num(int n1, int n2) {
     }
     ListView1.selected = n1 - 1;
     ListView1Change();
-    if (n1 < n2) {
-        for (int i = 0; i < n2 - n1; ++i) {
-            if (Button_Down.enabled) {
-                Button_DownClick();
-            }
+    const bool moveUp = n1 > n2;
+    bool moved = false;
+    for (int i = 0; i < (moveUp ? n1 - n2 : n2 - n1); ++i) {
+        if ((moveUp ? Button_Up : Button_Down).enabled) {
+            moveSelectedRow(moveUp);
+            moved = true;
         }
-    } else {
-        for (int i = 0; i < n1 - n2; ++i) {
-            if (Button_Up.enabled) {
-                Button_UpClick();
-            }
-        }
+    }
+    if (moved) {
+        Button_FixClick();
     }
 }
 

@@ -86,7 +86,7 @@ TEST_F(OperationsTest, MovesCarryTheDefaultAlong) {
     EXPECT_EQ(count(kReapply), 1);
 }
 
-TEST_F(OperationsTest, MoveNumClampsAndCommitsOncePerPlace) {
+TEST_F(OperationsTest, MoveNumClampsAndCommitsOnce) {
     const InputMethodEntry d = row("D", nullGuidText(), nullGuidText(), u"E0210804");
     const InputMethodEntry e = row("E", nullGuidText(), nullGuidText(), u"E0220804");
     struct Case {
@@ -96,8 +96,8 @@ TEST_F(OperationsTest, MoveNumClampsAndCommitsOncePerPlace) {
         int commits;
     };
     const Case cases[] = {
-        {{kA, kB, kC, d, e}, 3, 1, "CABDE", 2}, {{kA, kB, kC, d}, 2, 9, "ACDB", 2},
-        {{kA, kB, kC, d}, 7, 1, "DABC", 3},     {{kA, kB, kC, d}, 0, 2, "ABCD", 0},
+        {{kA, kB, kC, d, e}, 3, 1, "CABDE", 1}, {{kA, kB, kC, d}, 2, 9, "ACDB", 1},
+        {{kA, kB, kC, d}, 7, 1, "DABC", 1},     {{kA, kB, kC, d}, 0, 2, "ABCD", 0},
         {{kA, kB, kC, d}, 2, -1, "ABCD", 0},    {{kA, kB, kC, d}, 2, 2, "ABCD", 0},
     };
     for (const Case& c : cases) {
@@ -108,6 +108,29 @@ TEST_F(OperationsTest, MoveNumClampsAndCommitsOncePerPlace) {
         EXPECT_EQ(names1(), c.order) << c.n1 << "->" << c.n2;
         EXPECT_EQ(count(kReapply), c.commits) << c.n1 << "->" << c.n2;
     }
+}
+
+// One commit of the final order leaves Windows as a commit per place would, the default
+// following its row.
+TEST_F(OperationsTest, MoveOverSeveralPlacesEndsAsPlaceByPlace) {
+    const InputMethodEntry d = row("D", nullGuidText(), nullGuidText(), u"E0210804");
+    form.ListView1.rows = {kA, kB, kC, d};
+    form.defime = 3;
+    form.move_num(4, 1);
+    const std::string once = state();
+    EXPECT_EQ(names1(), "DABC");
+    EXPECT_EQ(form.defime, 0);
+    EXPECT_TRUE(form.Visible);
+
+    form.ListView1.rows = {kA, kB, kC, d};
+    form.defime = 3;
+    form.ListView1.selected = 3;
+    for (int i = 0; i < 3; ++i) {
+        form.Button_UpClick();
+    }
+    EXPECT_EQ(names1(), "DABC");
+    EXPECT_EQ(form.defime, 0);
+    EXPECT_EQ(state(), once);
 }
 
 TEST_F(OperationsTest, CommitRewritesTheLanguage) {
