@@ -94,7 +94,9 @@ void TForm1::FormCreate() {
     defime = -1;
     BuildKeyTable();
     lang = Tlang{};
-    mylangid = static_cast<std::int32_t>(os_.system.SystemDefaultLcid());
+    // A locale id can carry a sort id above the language (0x00020804): only the language id
+    // names registry keys and profiles.
+    mylangid = static_cast<std::int32_t>(os_.system.SystemDefaultLcid() & 0xFFFF);
     // 9.
     pwlanglist = QueryLanguage();
 
@@ -196,6 +198,13 @@ void TForm1::SettleWait(std::int32_t msecs, const ustring& status) {
     Button_RefreshClick();
     StatusBar1 = u"就绪";
     changed();
+}
+
+void TForm1::requireCompleteLists() const {
+    if (listsIncomplete) {
+        throw QuillonError(u"输入法列表未能完整读取，为免删除列表中缺少的输入法，未做任何更改。\r"
+                           u"请点击“刷新”重新读取后再试。");
+    }
 }
 
 ustring TForm1::PowerShellPath() {

@@ -4,11 +4,15 @@
 #pragma once
 
 #include "app/controls.h"
+#include "hotkeys/hotkey_as_read.h"
 #include "hotkeys/key_table.h"
 #include "platform/platform.h"
 
+#include <array>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 
 namespace quillon {
 
@@ -18,6 +22,14 @@ struct Tlang {
     StringList code; // language ids, 4 upper-case hex digits, aligned with `name`
     StringList name; // language tags, in the order of "Languages"
     StringList text; // the combo's items
+    // Aligned with `code`: true where the id came from the language key's own value names,
+    // false where the key named none and the shown language's id stood in.
+    std::vector<bool> codeFromKey;
+
+    // The position of a language id in `code`, preferring one the language's key itself
+    // names over a stand-in; -1 when the id is not there. Every lookup of a tag by an id goes
+    // through here, so that a language without input methods never takes another's place.
+    int position(ustring_view langid) const;
 };
 
 class TForm1 {
@@ -38,6 +50,16 @@ public:
     ustring oldkey;
     StringList pwlanglist;
     KeyTable scancode;
+    // Set while the lists are known not to be what Windows holds (the last refresh failed or
+    // could not enumerate the profiles): committing them would delete what they lack.
+    bool listsIncomplete = false;
+    // The hotkeys as the last refresh read them, by `hotkeyRowIdentity`, and the three general
+    // toggles' (none where the toggle's key was missing).
+    std::map<ustring, HotkeyAsRead> hotkeysRead;
+    std::array<std::optional<HotkeyAsRead>, 3> togglesRead;
+
+    // The language id of `mylangid`: its low 16 bits, whatever a locale id carried above them.
+    std::uint16_t LangId() const { return static_cast<std::uint16_t>(mylangid & 0xFFFF); }
 
     // ---- the window and its controls ----
     ustring Caption = u"Quillon 输入法设置工具";
@@ -106,6 +128,9 @@ public:
     // Windows PowerShell by its full path in the system folder, never by a bare name that the
     // current folder or PATH could hijack in an elevated process.
     ustring PowerShellPath();
+    // QuillonError asking for 刷新 while the lists are incomplete; every operation that
+    // commits calls it before it changes anything.
+    void requireCompleteLists() const;
 
     // ---- catalogue ----
     StringList QueryLanguage();
@@ -187,6 +212,10 @@ public:
 
 private:
     void changed();
+    // The refresh's steps; true when the profiles of the language were enumerated.
+    bool refreshLists();
+    // Selects each list's first row when none is, then runs the enabling rules.
+    void applyListRules();
 
     platform::Platform os_;
 };

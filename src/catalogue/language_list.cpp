@@ -85,6 +85,22 @@ StringList TForm1::QueryLanguage() {
     return result;
 }
 
+int Tlang::position(ustring_view langid) const {
+    int fallback = -1;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        if (code[i] != langid) {
+            continue;
+        }
+        if (i < codeFromKey.size() && codeFromKey[i]) {
+            return static_cast<int>(i);
+        }
+        if (fallback < 0) {
+            fallback = static_cast<int>(i);
+        }
+    }
+    return fallback;
+}
+
 void TForm1::buildlanglist() {
     const ustring base = u"\\Control Panel\\International\\User Profile\\";
     platform::TRegistry reg(os().registry);
@@ -92,9 +108,10 @@ void TForm1::buildlanglist() {
     if (reg.OpenKey(base, false)) {
         reg.ReadMultiString(u"Languages", tags);
     }
-    lang.name = tags;
-    lang.code.clear();
-    lang.text.clear();
+    // Built aside and put in place at the end: the language query below pumps messages, and a
+    // refresh that runs meanwhile rebuilds the same lists.
+    Tlang built;
+    built.name = tags;
     for (const ustring& tag : tags) {
         reg.OpenKey(base, false);
         reg.OpenKey(tag, false);
@@ -103,11 +120,9 @@ void TForm1::buildlanglist() {
         const auto named = std::find_if(names.begin(), names.end(), [](const ustring& n) {
             return n.size() >= 5 && n[4] == u':';
         });
-        lang.code.push_back(named != names.end()
-                                ? named->substr(0, 4)
-                                : hexText(static_cast<std::uint32_t>(mylangid), 4));
+        built.code.push_back(named != names.end() ? named->substr(0, 4) : hexText(LangId(), 4));
+        built.codeFromKey.push_back(named != names.end());
     }
-    ComboBox_Lang.items.clear();
     if (tags.size() != pwlanglist.size()) {
         pwlanglist = QueryLanguage();
     }
@@ -117,8 +132,9 @@ void TForm1::buildlanglist() {
         });
         // A language PowerShell did not name is shown by its tag, so item p always stands for
         // position p of `code`.
-        lang.text.push_back(line != pwlanglist.end() ? line->substr(line->find(u'=') + 1) : tag);
+        built.text.push_back(line != pwlanglist.end() ? line->substr(line->find(u'=') + 1) : tag);
     }
+    lang = std::move(built);
     ComboBox_Lang.items = lang.text;
 }
 

@@ -38,12 +38,27 @@ void selectFirstWhenNone(ListView& list) {
 } // namespace
 
 void TForm1::Button_RefreshClick() {
+    // Until the refresh has read everything, the lists are not what Windows holds; the
+    // enabling rules follow the lists on every way out, an error included.
+    listsIncomplete = true;
+    bool enumerated = false;
+    try {
+        enumerated = refreshLists();
+    } catch (...) {
+        applyListRules();
+        throw;
+    }
+    // Without the profiles the enabled list still holds what an earlier refresh found (perhaps
+    // for another language): it is shown, but never committed.
+    listsIncomplete = !enumerated;
+    applyListRules();
+}
+
+bool TForm1::refreshLists() {
     mycatid = readcatid();
 
     buildlanglist();
-    const auto code = std::find(lang.code.begin(), lang.code.end(), langText(mylangid));
-    ComboBox_Lang.itemIndex =
-        code == lang.code.end() ? -1 : static_cast<int>(code - lang.code.begin());
+    ComboBox_Lang.itemIndex = lang.position(langText(mylangid));
 
     // The previous object goes with its holder; never leave views of it behind.
     ipm = nullptr;
@@ -51,14 +66,16 @@ void TForm1::Button_RefreshClick() {
     std::unique_ptr<platform::TfProfiles> fresh;
     const std::int32_t created = os().tsf.CreateInputProcessorProfiles(fresh);
     profiles = std::move(fresh);
+    bool enumerated = false;
     if (created == 0 && profiles) {
         Iprofiles = profiles.get();
         if (!profiles->HasProfileMgr()) {
             throw QuillonError(u"不支持此接口（ITfInputProcessorProfileMgr）。");
         }
         ipm = profiles.get();
-        auto profileEnum = ipm->EnumProfiles(static_cast<std::uint16_t>(mylangid & 0xFFFF));
+        auto profileEnum = ipm->EnumProfiles(LangId());
         if (profileEnum) {
+            enumerated = true;
             ListView1.rows.clear();
             ListView1.selected = -1;
             ListView2.rows.clear();
@@ -106,6 +123,10 @@ void TForm1::Button_RefreshClick() {
     getSWkey();
     readother();
     defime = getdefime();
+    return enumerated;
+}
+
+void TForm1::applyListRules() {
     selectFirstWhenNone(ListView1);
     selectFirstWhenNone(ListView2);
     ListView1Change();

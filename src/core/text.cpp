@@ -6,46 +6,80 @@ ustring u(std::string_view utf8) {
     return fromUtf8(utf8);
 }
 
+namespace {
+
+// The range a sequence's second byte must lie in after its lead byte, so that no code point is
+// written in more bytes than it needs (overlong forms such as C0 AF for "/"), none lies in the
+// surrogate range D800-DFFF, and none lies above 10FFFF. Every later byte is 80-BF.
+struct Utf8Lead {
+    std::size_t length; // 0: the byte cannot begin a sequence
+    unsigned char low;
+    unsigned char high;
+};
+
+Utf8Lead utf8Lead(unsigned char b) {
+    if (b < 0x80) {
+        return {1, 0, 0};
+    }
+    if (b >= 0xC2 && b <= 0xDF) {
+        return {2, 0x80, 0xBF};
+    }
+    if (b == 0xE0) {
+        return {3, 0xA0, 0xBF};
+    }
+    if (b == 0xED) {
+        return {3, 0x80, 0x9F};
+    }
+    if (b >= 0xE1 && b <= 0xEF) {
+        return {3, 0x80, 0xBF};
+    }
+    if (b == 0xF0) {
+        return {4, 0x90, 0xBF};
+    }
+    if (b >= 0xF1 && b <= 0xF3) {
+        return {4, 0x80, 0xBF};
+    }
+    if (b == 0xF4) {
+        return {4, 0x80, 0x8F};
+    }
+    return {0, 0, 0};
+}
+
+} // namespace
+
 ustring fromUtf8(std::string_view utf8) {
     ustring out;
     out.reserve(utf8.size());
     std::size_t i = 0;
     while (i < utf8.size()) {
         const auto b0 = static_cast<unsigned char>(utf8[i]);
-        std::uint32_t cp = 0xFFFD;
-        std::size_t len = 1;
-        if (b0 < 0x80) {
-            cp = b0;
-        } else if ((b0 & 0xE0) == 0xC0) {
-            len = 2;
-        } else if ((b0 & 0xF0) == 0xE0) {
-            len = 3;
-        } else if ((b0 & 0xF8) == 0xF0) {
-            len = 4;
+        const Utf8Lead lead = utf8Lead(b0);
+        if (lead.length == 1) {
+            out.push_back(b0);
+            ++i;
+            continue;
         }
-        if (len > 1) {
-            if (i + len > utf8.size()) {
-                len = 1;
-            } else {
-                cp = b0 & (0x7F >> len);
-                for (std::size_t k = 1; k < len; ++k) {
-                    const auto b = static_cast<unsigned char>(utf8[i + k]);
-                    if ((b & 0xC0) != 0x80) {
-                        cp = 0xFFFD;
-                        len = k;
-                        break;
-                    }
-                    cp = (cp << 6) | (b & 0x3F);
-                }
+        // An ill-formed sequence becomes one U+FFFD for its longest well-formed beginning (at
+        // least its first byte); decoding goes on after it.
+        std::uint32_t cp = lead.length == 0 ? 0 : b0 & (0x7Fu >> lead.length);
+        std::size_t taken = 1;
+        while (taken < lead.length && i + taken < utf8.size()) {
+            const auto b = static_cast<unsigned char>(utf8[i + taken]);
+            const unsigned char low = taken == 1 ? lead.low : 0x80;
+            const unsigned char high = taken == 1 ? lead.high : 0xBF;
+            if (b < low || b > high) {
+                break;
             }
+            cp = (cp << 6) | (b & 0x3Fu);
+            ++taken;
         }
-        i += len;
-        if (cp >= 0x10000 && cp <= 0x10FFFF) {
+        i += taken;
+        if (lead.length == 0 || taken < lead.length) {
+            out.push_back(u'\uFFFD');
+        } else if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
             out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else if (cp > 0x10FFFF) {
-            out.push_back(u'\uFFFD');
         } else {
             out.push_back(static_cast<char16_t>(cp));
         }

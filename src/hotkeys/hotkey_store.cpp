@@ -6,6 +6,8 @@
 #include "core/error.h"
 #include "hotkeys/hotkey_registry.h"
 
+#include <algorithm>
+#include <optional>
 #include <string>
 
 namespace quillon {
@@ -25,29 +27,32 @@ ustring lastChars(const ustring& text, std::size_t count) {
     return text.size() > count ? text.substr(text.size() - count) : text;
 }
 
-// A hotkey text as the numbers an IMM entry or a general toggle stores. `what` names the
-// input method or toggle for the message.
-struct ImmCodes {
+// A hotkey text as the codes an entry stores: the modifier code text of `keytocode`, the key
+// as the table's code or, for a name outside the table, the name itself; and both as numbers,
+// which they must be. `what` names the input method or toggle for the message.
+struct Converted {
+    ustring modifierText;
+    ustring keyText; // the table's two digits, or the key name as given
+    bool keyInTable = false;
     std::uint32_t modifiers = 0;
     std::uint32_t virtualKey = 0;
 };
 
-ImmCodes immCodes(TForm1& form, const ustring& text, const ustring& what) {
-    ustring modifiers;
-    ustring key;
-    form.keytocode(text, modifiers, key);
-    if (const KeyRow* row = findKeyName(form.scancode, key)) {
-        key = u"00" + row->code;
+Converted convert(TForm1& form, const ustring& text, const ustring& what) {
+    Converted c;
+    form.keytocode(text, c.modifierText, c.keyText);
+    if (const KeyRow* row = findKeyName(form.scancode, c.keyText)) {
+        c.keyText = row->code;
+        c.keyInTable = true;
     }
     const ustring prefix = what + u"的热键“" + text + u"”无法转换为按键代码：";
-    ImmCodes codes;
-    if (!parseHex32(modifiers, codes.modifiers)) {
-        throw QuillonError(prefix + u"“" + modifiers + u"”不是可识别的修饰键。");
+    if (!parseHex32(c.modifierText, c.modifiers)) {
+        throw QuillonError(prefix + u"“" + c.modifierText + u"”不是可识别的修饰键。");
     }
-    if (!parseHex32(key, codes.virtualKey)) {
-        throw QuillonError(prefix + u"“" + key + u"”不是可识别的按键。");
+    if (!parseHex32(c.keyText, c.virtualKey)) {
+        throw QuillonError(prefix + u"“" + c.keyText + u"”不是可识别的按键。");
     }
-    return codes;
+    return c;
 }
 
 ustring rowName(const InputMethodEntry& row) {
@@ -78,24 +83,55 @@ ustring toggleName(TForm1& form, int index) {
     return u"“" + name + u"”";
 }
 
-void planImmRemoval(TForm1& form, HotkeyPlan& plan) {
-    const ustring language = hexText(static_cast<std::uint32_t>(form.mylangid), 4);
+// The kept codes of a hotkey whose text is still the one read; null when it was changed.
+const HotkeyAsRead* unchanged(const std::optional<HotkeyAsRead>& read, const ustring& text) {
+    return read && read->text == text ? &*read : nullptr;
+}
+
+// The numbered IMM entries (100 to 1FF) that exist, as numbers, from one listing of the key.
+std::vector<std::uint32_t> existingImmEntries(platform::TRegistry& reg, StringList& names) {
+    names.clear();
+    if (reg.OpenKey(kImmHotKeys, false)) {
+        reg.GetKeyNames(names);
+    }
+    std::vector<std::uint32_t> numbers;
+    for (const ustring& name : names) {
+        std::uint32_t n = 0;
+        numbers.push_back(name.size() == 8 && parseHex32(name, n) && n >= hotkeys::kFirstImmEntry &&
+                                  n <= hotkeys::kLastImmEntry
+                              ? n
+                              : 0);
+    }
+    return numbers;
+}
+
+// Which IMM entry numbers are taken once the language's own are removed.
+std::vector<bool> planImmRemoval(TForm1& form, HotkeyPlan& plan) {
+    const ustring language = hexText(form.LangId(), 4);
+    std::vector<bool> taken(hotkeys::kLastImmEntry - hotkeys::kFirstImmEntry + 1, false);
     platform::TRegistry reg(form.os().registry);
-    for (std::uint32_t n = hotkeys::kFirstImmEntry; n <= hotkeys::kLastImmEntry; ++n) {
-        const ustring name = hexText(n, 8);
-        const ustring path = subkeyPath(kImmHotKeys, name);
-        if (!reg.KeyExists(path) || !reg.OpenKey(path, false)) {
+    StringList names;
+    const std::vector<std::uint32_t> numbers = existingImmEntries(reg, names);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (numbers[i] == 0) {
             continue;
         }
-        const auto target = readBinary32(reg, u"Target IME");
-        if (target && hexText(*target, 8).substr(4) == language) {
-            plan.immEntriesToRemove.push_back(name);
+        bool own = false;
+        if (reg.OpenKey(subkeyPath(kImmHotKeys, names[i]), false)) {
+            const auto target = readBinary32(reg, u"Target IME");
+            own = target && hexText(*target, 8).substr(4) == language;
+        }
+        if (own) {
+            plan.immEntriesToRemove.push_back(names[i]);
+        } else {
+            taken[numbers[i] - hotkeys::kFirstImmEntry] = true;
         }
     }
+    return taken;
 }
 
 void planToggles(TForm1& form, HotkeyPlan& plan) {
-    const auto group = hotkeys::toggleGroup(form.mylangid);
+    const auto group = hotkeys::toggleGroup(form.LangId());
     if (!group) {
         return;
     }
@@ -103,8 +139,12 @@ void planToggles(TForm1& form, HotkeyPlan& plan) {
         HotkeyPlan::Toggle toggle;
         toggle.subkey = hotkeys::toggleSubkey(*group, i);
         const ustring& caption = toggleButton(form, i).caption;
-        if (!caption.empty() && caption != u"无") {
-            const ImmCodes codes = immCodes(form, caption, toggleName(form, i));
+        if (const HotkeyAsRead* read =
+                unchanged(form.togglesRead[static_cast<std::size_t>(i)], caption)) {
+            toggle.modifiers = read->modifiers;
+            toggle.virtualKey = read->virtualKey;
+        } else if (!caption.empty() && caption != u"无") {
+            const Converted codes = convert(form, caption, toggleName(form, i));
             toggle.modifiers = codes.modifiers;
             toggle.virtualKey = codes.virtualKey;
         }
@@ -112,14 +152,17 @@ void planToggles(TForm1& form, HotkeyPlan& plan) {
     }
 }
 
-void planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
+// The names under the text-service key that are taken once the language's entries are removed.
+StringList planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
     platform::TRegistry reg(form.os().registry);
     StringList names;
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
         reg.GetKeyNames(names);
     }
+    StringList taken;
     for (const ustring& name : names) {
         if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
+            taken.push_back(name);
             continue;
         }
         // An entry that names no language belongs to none that could keep it.
@@ -130,42 +173,82 @@ void planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
                                subkeyPath(kDirectSwitchHotkeys, name) + u"”的值“LangId”（“" +
                                langId + u"”）不是十六进制数，无法写入热键。");
         }
-        if (langId.empty() || value == static_cast<std::uint32_t>(form.mylangid)) {
+        if (langId.empty() || value == form.LangId()) {
             plan.textServiceEntriesToRemove.push_back(name);
+        } else {
+            taken.push_back(name);
         }
     }
+    return taken;
 }
 
-void planEntries(TForm1& form, HotkeyPlan& plan) {
+HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEntry& row,
+                                              const HotkeyAsRead* read) {
+    HotkeyPlan::TextServiceEntry entry;
+    entry.clsid = row.fields[kFieldClsid];
+    entry.langId = hexText(hexField(row, kFieldLangid, u"语言代码"), 8);
+    entry.profile = row.fields[kFieldProfile];
+    if (read && read->source == HotkeyAsRead::Source::TextServiceEntry) {
+        entry.modifiers = read->modifierText;
+        entry.virtualKey = read->keyText;
+    } else if (read) {
+        // Read from an IMM entry that targets no layout: the same codes in the texts' form.
+        entry.modifiers = hexText(read->modifiers, 8);
+        entry.virtualKey = hexText(read->virtualKey, 8);
+    } else {
+        // A text that would not read back as itself is refused, not stored to be lost.
+        const Converted codes = convert(form, row.fields[kFieldHotkey], rowName(row));
+        entry.modifiers = u"0000" + codes.modifierText;
+        entry.virtualKey = codes.keyInTable ? u"000000" + codes.keyText : codes.keyText;
+    }
+    return entry;
+}
+
+void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
+                 StringList textServiceTaken) {
     for (const InputMethodEntry& row : form.ListView1.rows) {
         const ustring& text = row.fields[kFieldHotkey];
         if (text.empty()) {
             continue;
         }
+        const auto found = form.hotkeysRead.find(hotkeyRowIdentity(row));
+        const HotkeyAsRead* read = found != form.hotkeysRead.end() && found->second.text == text
+                                       ? &found->second
+                                       : nullptr;
         if (row.fields[kFieldClsid] != nullGuidText()) {
-            // Text-service entries hold texts, so nothing here has to become a number: a
-            // text outside the tables is stored as it is.
-            ustring modifiers;
-            ustring key;
-            form.keytocode(text, modifiers, key);
-            if (const KeyRow* found = findKeyName(form.scancode, key)) {
-                key = u"000000" + found->code;
+            HotkeyPlan::TextServiceEntry entry = textServiceEntry(form, row, read);
+            for (int k = 1;; ++k) {
+                entry.subkey = u"0000" + fromUtf8(std::to_string(999 + k));
+                const bool free = std::none_of(
+                    textServiceTaken.begin(), textServiceTaken.end(),
+                    [&](const ustring& name) { return equalsNoCase(name, entry.subkey); });
+                if (free) {
+                    break;
+                }
             }
-            HotkeyPlan::TextServiceEntry entry;
-            entry.clsid = row.fields[kFieldClsid];
-            entry.langId = hexText(hexField(row, kFieldLangid, u"语言代码"), 8);
-            entry.profile = row.fields[kFieldProfile];
-            entry.modifiers = u"0000" + modifiers;
-            entry.virtualKey = key;
+            textServiceTaken.push_back(entry.subkey);
             plan.entries.emplace_back(std::move(entry));
+            continue;
+        }
+        HotkeyPlan::ImmEntry entry;
+        entry.targetIme = hexField(row, kFieldHkl, u"键盘布局代码");
+        if (read && read->source == HotkeyAsRead::Source::ImmEntry) {
+            entry.modifiers = read->modifiers;
+            entry.virtualKey = read->virtualKey;
         } else {
-            const ImmCodes codes = immCodes(form, text, rowName(row));
-            HotkeyPlan::ImmEntry entry;
-            entry.targetIme = hexField(row, kFieldHkl, u"键盘布局代码");
+            const Converted codes = convert(form, text, rowName(row));
             entry.modifiers = codes.modifiers;
             entry.virtualKey = codes.virtualKey;
-            plan.entries.emplace_back(entry);
         }
+        const auto slot = std::find(immTaken.begin(), immTaken.end(), false);
+        if (slot == immTaken.end()) {
+            throw QuillonError(rowName(row) + u"的热键“" + text +
+                               u"”无法保存：输入法热键的编号 00000100 至 000001FF 已全部被占用。");
+        }
+        *slot = true;
+        entry.subkey = hexText(
+            hotkeys::kFirstImmEntry + static_cast<std::uint32_t>(slot - immTaken.begin()), 8);
+        plan.entries.emplace_back(std::move(entry));
     }
 }
 
@@ -184,15 +267,9 @@ void removeEntry(platform::TRegistry& reg, const ustring& path) {
 void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& entry) {
     const Guid preservedKeyId = form.os().system.UuidCreate();
     platform::TRegistry reg(form.os().registry);
-    ustring path;
-    for (int k = 1;; ++k) {
-        path = subkeyPath(kDirectSwitchHotkeys, u"0000" + fromUtf8(std::to_string(999 + k)));
-        if (!reg.KeyExists(path)) {
-            break;
-        }
-    }
+    const ustring path = subkeyPath(kDirectSwitchHotkeys, entry.subkey);
     if (!reg.OpenKey(path, true)) {
-        return;
+        throw cannotCreate(path);
     }
     reg.WriteString(u"CLSID", entry.clsid);
     reg.WriteString(u"LangId", entry.langId);
@@ -204,29 +281,47 @@ void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& ent
 
 void writeImmEntry(TForm1& form, const HotkeyPlan::ImmEntry& entry) {
     platform::TRegistry reg(form.os().registry);
-    for (std::uint32_t n = hotkeys::kFirstImmEntry; n <= hotkeys::kLastImmEntry; ++n) {
-        const ustring path = subkeyPath(kImmHotKeys, hexText(n, 8));
-        if (reg.KeyExists(path)) {
-            continue;
-        }
-        if (!reg.OpenKey(path, true)) {
-            throw cannotCreate(path);
-        }
-        writeBinary32(reg, u"Target IME", entry.targetIme);
-        writeBinary32(reg, u"Key Modifiers", entry.modifiers);
-        writeBinary32(reg, u"Virtual Key", entry.virtualKey);
-        return;
+    const ustring path = subkeyPath(kImmHotKeys, entry.subkey);
+    if (!reg.OpenKey(path, true)) {
+        throw cannotCreate(path);
     }
+    writeBinary32(reg, u"Target IME", entry.targetIme);
+    writeBinary32(reg, u"Key Modifiers", entry.modifiers);
+    writeBinary32(reg, u"Virtual Key", entry.virtualKey);
 }
 
 } // namespace
 
+std::vector<ustring> HotkeyPlan::keysTouched() const {
+    std::vector<ustring> keys;
+    const auto add = [&](const char16_t* key, const ustring& name) {
+        keys.push_back(platform::normalizeKeyPath(subkeyPath(key, name)));
+    };
+    for (const ustring& name : immEntriesToRemove) {
+        add(kImmHotKeys, name);
+    }
+    for (const Toggle& toggle : toggles) {
+        add(kImmHotKeys, toggle.subkey);
+    }
+    for (const ustring& name : textServiceEntriesToRemove) {
+        add(kDirectSwitchHotkeys, name);
+    }
+    for (const auto& entry : entries) {
+        if (const auto* textService = std::get_if<TextServiceEntry>(&entry)) {
+            add(kDirectSwitchHotkeys, textService->subkey);
+        } else {
+            add(kImmHotKeys, std::get<ImmEntry>(entry).subkey);
+        }
+    }
+    return keys;
+}
+
 HotkeyPlan planHotkeys(TForm1& form) {
     HotkeyPlan plan;
-    planImmRemoval(form, plan);
+    std::vector<bool> immTaken = planImmRemoval(form, plan);
     planToggles(form, plan);
-    planTextServiceRemoval(form, plan);
-    planEntries(form, plan);
+    StringList textServiceTaken = planTextServiceRemoval(form, plan);
+    planEntries(form, plan, std::move(immTaken), std::move(textServiceTaken));
     return plan;
 }
 
@@ -257,12 +352,8 @@ void writeHotkeys(TForm1& form, const HotkeyPlan& plan) {
     }
 }
 
-std::vector<ustring> hotkeyKeysTouched() {
-    return {platform::normalizeKeyPath(kDirectSwitchHotkeys),
-            platform::normalizeKeyPath(kImmHotKeys)};
-}
-
 void TForm1::gethotkey() {
+    hotkeysRead.clear();
     platform::TRegistry reg(os().registry);
     StringList names;
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
@@ -282,6 +373,12 @@ void TForm1::gethotkey() {
         for (InputMethodEntry& row : ListView1.rows) {
             if (row.fields[kFieldClsid] == clsid && row.fields[kFieldProfile] == profile) {
                 codetokey(modifierText, keyText, row.fields[kFieldHotkey]);
+                HotkeyAsRead read;
+                read.text = row.fields[kFieldHotkey];
+                read.source = HotkeyAsRead::Source::TextServiceEntry;
+                read.modifierText = modifiers;
+                read.keyText = virtualKey;
+                hotkeysRead[hotkeyRowIdentity(row)] = std::move(read);
             }
         }
     }
@@ -300,11 +397,14 @@ void TForm1::gethotkey() {
             if (row.fields[kFieldHkl] != targetText) {
                 continue;
             }
-            const ustring keyText =
-                hotkeys::hexAtLeast(readBinary32(reg, u"Virtual Key").value_or(0), 2);
-            const ustring modifierText =
-                hexText(readBinary32(reg, u"Key Modifiers").value_or(0), 8);
-            codetokey(modifierText, keyText, row.fields[kFieldHotkey]);
+            HotkeyAsRead read;
+            read.source = HotkeyAsRead::Source::ImmEntry;
+            read.virtualKey = readBinary32(reg, u"Virtual Key").value_or(0);
+            read.modifiers = readBinary32(reg, u"Key Modifiers").value_or(0);
+            codetokey(hexText(read.modifiers, 8), hotkeys::hexAtLeast(read.virtualKey, 2),
+                      row.fields[kFieldHotkey]);
+            read.text = row.fields[kFieldHotkey];
+            hotkeysRead[hotkeyRowIdentity(row)] = std::move(read);
         }
     }
 }

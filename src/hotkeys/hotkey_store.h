@@ -1,10 +1,10 @@
 // The per-input-method hotkey store: Windows' direct-switch hotkeys of text services and IMM
 // input methods, and the general IME toggles written beside them.
 //
-// Writing is split in two so that the commit can convert and check every hotkey text before
-// anything is removed: `planHotkeys` reads and validates and changes nothing; `writeHotkeys`
-// then removes the language's entries and writes the planned ones. `TForm1::puthotkey` is the
-// two in a row.
+// Writing is split in two so that the commit can convert and check every hotkey text, and
+// choose every new entry's name, before anything is removed: `planHotkeys` reads and
+// validates and changes nothing; `writeHotkeys` then removes the language's entries and writes
+// the planned ones. `TForm1::puthotkey` is the two in a row.
 #pragma once
 
 #include "core/text.h"
@@ -24,8 +24,9 @@ struct HotkeyPlan {
         std::uint32_t modifiers = 0;
         std::uint32_t virtualKey = 0;
     };
-    // A text service's entry; its texts are stored as they are.
+    // A text service's entry; its values are texts.
     struct TextServiceEntry {
+        ustring subkey;
         ustring clsid;
         ustring langId; // 8 hexadecimal digits
         ustring profile;
@@ -33,6 +34,7 @@ struct HotkeyPlan {
         ustring virtualKey;
     };
     struct ImmEntry {
+        ustring subkey;
         std::uint32_t targetIme = 0;
         std::uint32_t modifiers = 0;
         std::uint32_t virtualKey = 0;
@@ -43,22 +45,24 @@ struct HotkeyPlan {
     StringList immEntriesToRemove;
     StringList textServiceEntriesToRemove;
     std::vector<Toggle> toggles;
-    // One per enabled row with a hotkey text, in row order.
+    // One per enabled row with a hotkey text, in row order, each under the lowest number that
+    // is free once the language's entries are removed.
     std::vector<std::variant<TextServiceEntry, ImmEntry>> entries;
+
+    // The HKEY_CURRENT_USER keys, as paths from the hive's root, that `writeHotkeys` deletes,
+    // creates or writes; nothing outside them is touched.
+    std::vector<ustring> keysTouched() const;
 };
 
 // Reads the language's present entries and converts every hotkey text of the enabled list
-// and of the toggle buttons. Touches nothing. Throws QuillonError naming the input method or
-// toggle and the text that cannot be converted, or the entry whose "LangId" is not a number;
-// registry type errors pass through.
+// and of the toggle buttons; a text that is what the refresh read keeps the codes it was read
+// from. Touches nothing. Throws QuillonError naming the input method or toggle and the text
+// that cannot be converted, the input method for which no IMM entry number is free, or the
+// entry whose "LangId" is not a number; registry type errors pass through.
 HotkeyPlan planHotkeys(TForm1& form);
 
-// Removes the planned entries, then writes the toggles and the entries; new sub-key names are
-// chosen now, after the removal. Only registry write failures can throw here.
+// Removes the planned entries, then writes the toggles and the entries. Only registry write
+// failures can throw here.
 void writeHotkeys(TForm1& form, const HotkeyPlan& plan);
-
-// The HKEY_CURRENT_USER keys, as paths from the hive's root without a leading "\", under which
-// `writeHotkeys` deletes and writes; nothing outside them is touched.
-std::vector<ustring> hotkeyKeysTouched();
 
 } // namespace quillon

@@ -69,6 +69,9 @@ constexpr ModifierCode kModifierCodes[] = {
     {u"CTRL", u"C002"},
     {u"CTRL+左ALT", u"C003"},
     {u"CTRL+ALT", u"C003"},
+    // Windows can hold Ctrl+Alt with one side of Ctrl; what is shown for it converts back.
+    {u"左CTRL+ALT", u"8003"},
+    {u"右CTRL+ALT", u"4003"},
     {u"左SHIFT", u"8004"},
     {u"右SHIFT", u"4004"},
     {u"SHIFT", u"C004"},

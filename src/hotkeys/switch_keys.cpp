@@ -155,8 +155,9 @@ void TForm1::ComboBox2Change() {
 
 void TForm1::getSWkey() {
     const std::array<Control*, 3> buttons = {&Button_SW1, &Button_SW2, &Button_SW3};
-    const auto group = hotkeys::toggleGroup(mylangid);
+    const auto group = hotkeys::toggleGroup(LangId());
     const int count = group ? group->count : 0;
+    togglesRead = {};
     for (int i = 0; i < 3; ++i) {
         Control& button = *buttons[static_cast<std::size_t>(i)];
         button.enabled = i < count;
@@ -173,15 +174,19 @@ void TForm1::getSWkey() {
             button.caption.clear();
             continue;
         }
-        const ustring modifiers =
-            hexText(hotkeys::readBinary32(reg, u"Key Modifiers").value_or(0), 8);
-        const ustring virtualKey =
-            hexText(hotkeys::readBinary32(reg, u"Virtual Key").value_or(0), 8);
-        codetokey(modifiers, virtualKey, button.caption);
+        HotkeyAsRead read;
+        read.source = HotkeyAsRead::Source::ImmEntry;
+        read.modifiers = hotkeys::readBinary32(reg, u"Key Modifiers").value_or(0);
+        read.virtualKey = hotkeys::readBinary32(reg, u"Virtual Key").value_or(0);
+        codetokey(hexText(read.modifiers, 8), hexText(read.virtualKey, 8), button.caption);
+        togglesRead[static_cast<std::size_t>(i)] = std::move(read);
     }
-    for (Control* button : buttons) {
-        if (button->caption.empty()) {
-            button->caption = u"无";
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        if (buttons[i]->caption.empty()) {
+            buttons[i]->caption = u"无";
+        }
+        if (togglesRead[i]) {
+            togglesRead[i]->text = buttons[i]->caption;
         }
     }
 }

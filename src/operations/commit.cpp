@@ -21,8 +21,10 @@ bool isInputMethodValue(const ustring& name) {
 
 // Everything the commit will write, worked out before the first change.
 struct CommitPlan {
-    ustring profileKey;   // the language's user-profile key
-    ustring sortOrderKey; // the language's category key, or empty when there is none
+    ustring profileKey; // the language's user-profile key
+    // The category keys whose numbered sub-keys are rewritten: the shown category's and every
+    // one a row is written into, each cleared before anything is written below it.
+    StringList categoryKeys;
     struct Row {
         ustring tip;
         ustring sortKey; // the row's language and category key, or empty: not written
@@ -31,34 +33,45 @@ struct CommitPlan {
         std::uint32_t layout = 0;
     };
     std::vector<Row> rows;
+
+    void addCategoryKey(const ustring& path) {
+        const bool known = std::any_of(categoryKeys.begin(), categoryKeys.end(),
+                                       [&](const ustring& k) { return equalsNoCase(k, path); });
+        if (!known) {
+            categoryKeys.push_back(path);
+        }
+    }
 };
+
+ustring sortOrderKey(ustring_view language, const ustring& category) {
+    return platform::normalizeKeyPath(kSortOrder + (u"0x" + ustring(language)) + u"\\" + category);
+}
 
 } // namespace
 
 void TForm1::Button_FixClick() {
-    const ustring code = hexText(static_cast<std::uint32_t>(mylangid), 4);
-    const auto at = std::find(lang.code.begin(), lang.code.end(), code);
-    if (at == lang.code.end()) {
+    requireCompleteLists();
+    const ustring code = hexText(LangId(), 4);
+    const int at = lang.position(code);
+    if (at < 0) {
         throw QuillonError(u"语言 " + code + u" 不在已安装的语言列表中，无法保存输入法设置。");
     }
-    const ustring& tag = lang.name[static_cast<std::size_t>(at - lang.code.begin())];
+    const ustring& tag = lang.name[static_cast<std::size_t>(at)];
 
     CommitPlan plan;
     plan.profileKey = u"\\Control Panel\\International\\User Profile\\" + tag + u"\\";
     // Without a category the key would be the language's own, with every category below it:
     // that is never what is meant.
     if (!mycatid.empty()) {
-        plan.sortOrderKey = kSortOrder +
-                            (u"0x" + hexText(static_cast<std::uint32_t>(mylangid), 8)) + u"\\" +
-                            mycatid + u"\\";
+        plan.addCategoryKey(sortOrderKey(hexText(LangId(), 8), mycatid));
     }
     for (const InputMethodEntry& row : ListView1.rows) {
         CommitPlan::Row r;
         r.layout = hklValue(row);
         r.tip = inputMethodTip(row);
         if (!row.fields[kFieldCatid].empty()) {
-            r.sortKey = kSortOrder + (u"0x0000" + row.fields[kFieldLangid]) + u"\\" +
-                        row.fields[kFieldCatid] + u"\\";
+            r.sortKey = sortOrderKey(u"0000" + row.fields[kFieldLangid], row.fields[kFieldCatid]);
+            plan.addCategoryKey(r.sortKey);
         }
         r.clsid = row.fields[kFieldClsid];
         r.profile = row.fields[kFieldProfile];
@@ -68,28 +81,15 @@ void TForm1::Button_FixClick() {
     // Every hotkey text is converted before anything is removed.
     const HotkeyPlan hotkeys = planHotkeys(*this);
 
-    // What the commit may change, kept so that a failed write puts it all back.
+    // What the commit may change, kept so that a failed write puts back what differs.
     platform::RegistryBackend& backend = os().registry;
-    std::vector<RegistrySnapshot> kept;
-    auto keep = [&](const ustring& path) {
-        if (path.empty()) {
-            return;
-        }
-        const ustring normal = platform::normalizeKeyPath(path);
-        for (const RegistrySnapshot& s : kept) {
-            if (equalsNoCase(s.path(), normal)) {
-                return;
-            }
-        }
-        kept.push_back(RegistrySnapshot::take(backend, platform::Hive::CurrentUser, normal));
-    };
-    keep(plan.profileKey);
-    keep(plan.sortOrderKey);
-    for (const auto& r : plan.rows) {
-        keep(r.sortKey);
+    RegistryCheckpoint checkpoint(backend, platform::Hive::CurrentUser);
+    checkpoint.keep(plan.profileKey);
+    for (const ustring& key : plan.categoryKeys) {
+        checkpoint.keep(key);
     }
-    for (const ustring& path : hotkeyKeysTouched()) {
-        keep(path);
+    for (const ustring& key : hotkeys.keysTouched()) {
+        checkpoint.keep(key);
     }
 
     try {
@@ -109,15 +109,16 @@ void TForm1::Button_FixClick() {
             profile.WriteInteger(r.tip, position++);
         }
 
-        if (!plan.sortOrderKey.empty()) {
-            platform::TRegistry sortOrder(backend);
-            if (sortOrder.OpenKey(plan.sortOrderKey, false)) {
-                StringList subKeys;
-                sortOrder.GetKeyNames(subKeys);
-                for (const ustring& name : subKeys) {
-                    if (!sortOrder.DeleteKey(name)) {
-                        throw QuillonError(u"无法删除注册表项“" + name + u"”。");
-                    }
+        for (const ustring& key : plan.categoryKeys) {
+            platform::TRegistry category(backend);
+            if (!category.OpenKey(u"\\" + key, false)) {
+                continue;
+            }
+            StringList subKeys;
+            category.GetKeyNames(subKeys);
+            for (const ustring& name : subKeys) {
+                if (!category.DeleteKey(name)) {
+                    throw QuillonError(u"无法删除注册表项“" + name + u"”。");
                 }
             }
         }
@@ -128,7 +129,7 @@ void TForm1::Button_FixClick() {
                 continue;
             }
             platform::TRegistry item(backend);
-            if (!item.OpenKey(r.sortKey, false)) {
+            if (!item.OpenKey(u"\\" + r.sortKey, false)) {
                 continue; // no key is created above the numbered sub-keys
             }
             if (!item.OpenKey(number, true)) {
@@ -141,11 +142,8 @@ void TForm1::Button_FixClick() {
         }
 
         writeHotkeys(*this, hotkeys);
-    } catch (const QuillonError&) {
-        for (auto it = kept.rbegin(); it != kept.rend(); ++it) {
-            it->restore(backend);
-        }
-        throw;
+    } catch (const QuillonError& e) {
+        throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }
 
     os().processes.ShellExecute(u"open", PowerShellPath(), kReapply, platform::kSwHide);

@@ -5,6 +5,7 @@
 namespace quillon {
 
 void TForm1::DefaultClick() {
+    requireCompleteLists();
     const int i = ListView1.selected;
     if (i < 0 || i >= ListView1.count()) {
         return;
@@ -21,6 +22,7 @@ void TForm1::DefaultClick() {
 }
 
 void TForm1::N4Click() {
+    requireCompleteLists();
     os().processes.ShellExecute(u"open", PowerShellPath(),
                                 u"-command \"& {Set-WinDefaultInputMethodOverride}\"",
                                 platform::kSwHide);

@@ -40,6 +40,7 @@ void TForm1::deactivateTextService(const InputMethodEntry& row) {
 }
 
 void TForm1::Button_EnableClick() {
+    requireCompleteLists();
     const int selected = ListView2.selected;
     if (selected < 0 || selected >= ListView2.count()) {
         return;
@@ -70,6 +71,7 @@ void TForm1::ListView2DblClick() {
 }
 
 void TForm1::Button_DisableClick() {
+    requireCompleteLists();
     const int s = ListView1.selected;
     if (s < 0 || s >= ListView1.count()) {
         return;

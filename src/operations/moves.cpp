@@ -36,16 +36,19 @@ void TForm1::moveSelectedRow(bool moveUp) {
 }
 
 void TForm1::Button_UpClick() {
+    requireCompleteLists();
     moveSelectedRow(true);
     Button_FixClick();
 }
 
 void TForm1::Button_DownClick() {
+    requireCompleteLists();
     moveSelectedRow(false);
     Button_FixClick();
 }
 
 void TForm1::move_num(int n1, int n2) {
+    requireCompleteLists();
     const int count = ListView1.count();
     n1 = n1 > count ? count : n1;
     n2 = n2 > count ? count : n2;

@@ -1,5 +1,5 @@
-// A copy of one registry key with everything below it, to put back as it was when a change
-// of several steps fails halfway.
+// Copies of the registry keys a change of several steps is about to alter, to put back what
+// differs when it fails halfway.
 #pragma once
 
 #include "platform/registry_backend.h"
@@ -8,20 +8,27 @@
 
 namespace quillon {
 
+// One key with everything below it, or the fact that it was not there.
 class RegistrySnapshot {
 public:
     static RegistrySnapshot take(platform::RegistryBackend& backend, platform::Hive hive,
                                  ustring_view path);
-    // Makes the key exactly what it was: removed when it did not exist. Best effort: a step
-    // that fails does not stop the others.
-    void restore(platform::RegistryBackend& backend) const;
+    // Puts back what differs from the snapshot, and only that: values changed or removed are
+    // written again, values and keys added are removed, a removed key is made again with its
+    // own spelling. A key that was there is never deleted, only one the change made again
+    // under another spelling. Appends to `failed` what could not be put back: a key's path,
+    // with the value's name or, for the key itself, none.
+    using Failures = std::vector<std::pair<ustring, ustring>>;
+    void restore(platform::RegistryBackend& backend, Failures& failed) const;
     const ustring& path() const { return path_; }
 
 private:
-    void write(platform::RegistryBackend& backend) const;
+    void restoreKey(platform::RegistryBackend& backend, const ustring& path,
+                    Failures& failed) const;
 
     platform::Hive hive_ = platform::Hive::CurrentUser;
     ustring path_;
+    ustring name_; // the key's own spelling, as its parent lists it
     bool existed_ = false;
     // When the key did not exist: its first missing ancestor (or itself), which a change may
     // have created on the way.
@@ -29,5 +36,27 @@ private:
     std::vector<std::pair<ustring, platform::RegValue>> values_;
     std::vector<RegistrySnapshot> children_;
 };
+
+// The keys an operation is about to change, kept before its first change.
+class RegistryCheckpoint {
+public:
+    RegistryCheckpoint(platform::RegistryBackend& backend, platform::Hive hive)
+        : backend_(backend), hive_(hive) {}
+
+    // Keeps the key with everything below it; a key kept already is not read again.
+    void keep(ustring_view path);
+    // Puts every kept key back, the last kept first. Returns what could not be put back, one
+    // text per key (with the values that differ); empty when everything is as it was.
+    StringList restore() const;
+
+private:
+    platform::RegistryBackend& backend_;
+    platform::Hive hive_;
+    std::vector<RegistrySnapshot> kept_;
+};
+
+// The message of an error that ended a change which was then put back: says whether the
+// registry is as before, or what still differs.
+ustring rolledBackMessage(const ustring& error, const StringList& notRestored);
 
 } // namespace quillon

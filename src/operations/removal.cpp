@@ -20,9 +20,10 @@ void TForm1::Button_DELClick() {
     if (i < 0 || i >= ListView2.count()) {
         return;
     }
+    requireCompleteLists();
     if (os().ui.MessageBox(u"是否要从注册表中彻底删除此项目？", kConfirm,
-                           platform::kMbYesNo | platform::kMbIconQuestion |
-                               platform::kMbDefButton2) != platform::kIdYes) {
+                           platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2,
+                           platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;
     }
     const InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(i)];
@@ -50,8 +51,8 @@ void TForm1::Button_DELClick() {
 void TForm1::N7Click() {
     if (os().ui.MessageBox(u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英"
                            u"语美式键盘。是否删除？",
-                           kConfirm,
-                           platform::kMbYesNo | platform::kMbIconQuestion) != platform::kIdYes) {
+                           kConfirm, platform::kMbYesNo | platform::kMbIconQuestion,
+                           platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;
     }
     os().layouts.UnloadKeyboardLayout(0x409);
@@ -59,6 +60,7 @@ void TForm1::N7Click() {
 }
 
 void TForm1::disable_all_Click() {
+    requireCompleteLists();
     // Every row is checked before anything changes.
     for (const InputMethodEntry& row : ListView1.rows) {
         if (hklValue(row) == 0) {

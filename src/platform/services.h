@@ -165,11 +165,16 @@ public:
     virtual ~WaitEvent() = default;
 };
 
+// Which window a message box belongs to: the one active when it opens, or the main window
+// (whichever window is active then, even none, as during a wait or a command-line run).
+enum class BoxOwner { ActiveWindow, MainWindow };
+
 class Ui {
 public:
     virtual ~Ui() = default;
-    // MessageBoxW owned by the active window; returns the button pressed.
-    virtual int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) = 0;
+    // MessageBoxW; returns the button pressed.
+    virtual int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                           BoxOwner owner = BoxOwner::ActiveWindow) = 0;
     virtual std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) = 0;
     // Dispatches every pending window message, user input included.

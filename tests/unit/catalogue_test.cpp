@@ -1,6 +1,8 @@
 #include "core/error.h"
 #include "form_fixture.h"
 
+#include <functional>
+
 namespace quillon::testing {
 namespace {
 
@@ -108,6 +110,119 @@ TEST_F(FormTest, ProfileFailuresKeepOldRowsButStillAddRegistryRows) {
     windows.tsf.enumeratorMissing = false;
     windows.tsf.offersProfileMgr = false;
     EXPECT_THROW(form.Button_RefreshClick(), QuillonError);
+}
+
+// A refresh that ends early leaves lists that are not what Windows holds: the buttons follow
+// the lists all the same, and nothing that commits will write them until a refresh succeeds.
+TEST_F(FormTest, IncompleteListsAreNeverCommitted) {
+    windows.tsf.profiles.clear();
+    windows.addProfile({textService(0x0804, kPinyinClsid, kPinyinProfile, 2), u"微软拼音"});
+    windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt}); // named from the registry
+    windows.addProfile({textService(0x0804, kPinyinClsid, kWubiProfile, 2), u"微软五笔"});
+    start();
+    ASSERT_EQ(form.ListView1.count(), 3);
+    ASSERT_TRUE(form.Button_Down.enabled);
+    ASSERT_TRUE(form.Button_Disable.enabled);
+
+    const auto refused = [&](const char* what, const std::function<void()>& operation) {
+        const std::string before = windows.registry.dump(Hive::CurrentUser);
+        windows.calls.clear();
+        try {
+            operation();
+            ADD_FAILURE() << what << ": not refused";
+        } catch (const QuillonError& e) {
+            EXPECT_NE(e.message().find(u"刷新"), ustring::npos) << what;
+        }
+        EXPECT_TRUE(windows.calls.empty()) << what;
+        EXPECT_EQ(windows.registry.dump(Hive::CurrentUser), before) << what;
+    };
+
+    // The US keyboard's name cannot be resolved: the enabled list stops after its first row.
+    windows.system.indirectStrings.clear();
+    EXPECT_THROW(form.Button_RefreshClick(), QuillonError);
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"微软拼音"}));
+    EXPECT_FALSE(form.Button_Up.enabled);
+    EXPECT_FALSE(form.Button_Down.enabled);
+    EXPECT_FALSE(form.Button_Disable.enabled);
+    EXPECT_TRUE(form.listsIncomplete);
+    form.ListView1.selected = 0;
+    form.ListView2.selected = 0;
+    form.ListView2.rows.push_back(form.ListView1.rows[0]);
+    refused("commit", [&] { form.Button_FixClick(); });
+    refused("move", [&] { form.Button_DownClick(); });
+    refused("disable", [&] { form.Button_DisableClick(); });
+    refused("enable", [&] { form.Button_EnableClick(); });
+    refused("default", [&] { form.DefaultClick(); });
+    refused("language list", [&] { form.N4Click(); });
+    refused("delete", [&] { form.Button_DELClick(); });
+    refused("disable all", [&] { form.disable_all_Click(); });
+
+    // Without the profiles the enabled list is an earlier refresh's: shown, never committed.
+    windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
+    form.Button_RefreshClick();
+    EXPECT_FALSE(form.listsIncomplete);
+    windows.tsf.enumeratorMissing = true;
+    form.Button_RefreshClick();
+    refused("commit without profiles", [&] { form.Button_FixClick(); });
+
+    windows.tsf.enumeratorMissing = false;
+    form.Button_RefreshClick();
+    EXPECT_FALSE(form.listsIncomplete);
+    form.Button_FixClick();
+}
+
+// Refreshing while the language query of another refresh runs: each builds the language lists
+// aside and puts them in place at once, so nothing is listed twice.
+TEST_F(FormTest, RefreshDuringTheLanguageQueryListsEachLanguageOnce) {
+    start();
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+                    "\"Languages\"=hex(7):7a,00,68,00,2d,00,48,00,61,00,6e,00,73,00,2d,00,43,00,"
+                    "4e,00,00,00,65,00,6e,00,2d,00,55,00,53,00,00,00,6a,00,61,00,00,00,00,00\n");
+    const std::string answer =
+        std::string(kLanguageQueryOutput) + "LanguageTag   : ja\r\nLocalizedName : 日本語\r\n";
+    windows.processes.runs.push_back({answer, true, 800});
+    windows.processes.runs.push_back({answer, true, 800});
+    bool nested = false;
+    windows.ui.pendingInput.emplace_back(windows.clockMs + 100, [&] {
+        nested = true;
+        form.Button_RefreshClick();
+    });
+    form.Button_RefreshClick();
+    ASSERT_TRUE(nested);
+    EXPECT_EQ(form.ComboBox_Lang.items,
+              (StringList{u"中文(中华人民共和国)", u"English(UnitedStates)", u"日本語"}));
+    EXPECT_EQ(form.lang.text, form.ComboBox_Lang.items);
+    EXPECT_EQ(form.lang.code.size(), 3u);
+    EXPECT_EQ(form.lang.name.size(), 3u);
+}
+
+// A user without administrator rights cannot open the machine's keyboard layouts with full
+// access: the text services are still listed and the US keyboard offered, but no IMM input
+// method; deleting one goes on without a message, and the refresh shows it again.
+TEST_F(FormTest, StandardUserWithoutFullAccessToTheMachine) {
+    windows.registry.denyFullAccess(Hive::LocalMachine,
+                                    u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts");
+    start();
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"微软拼音"}));
+    ASSERT_EQ(form.ListView2.count(), 2);
+    EXPECT_EQ(form.ListView2.rows[0].name, u"微软五笔");
+    EXPECT_EQ(form.ListView2.rows[1].fields[kFieldHkl], u"04090804");
+    EXPECT_TRUE(form.ListView2.rows[1].name.empty()); // its name is the machine's
+
+    form.ListView2.rows.push_back(
+        {u"IMM", {nullGuidText(), u"0804", form.mycatid, nullGuidText(), u"E0200804", u""}});
+    form.ListView2.selected = 2;
+    windows.ui.answers.push_back(platform::kIdYes);
+    windows.calls.clear();
+    form.Button_DELClick();
+    EXPECT_EQ(windows.ui.boxes.size(), 1u); // the question only
+    EXPECT_TRUE(windows.registry.keyExists(
+        Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
+    EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(),
+                         "UnloadKeyboardLayout(0xFFFFFFFFE0200804)"),
+              1);
+    EXPECT_EQ(form.ListView2.count(), 2); // refreshed
 }
 
 TEST_F(FormTest, IndirectStringFailureEndsTheRefreshWithItsError) {

@@ -225,17 +225,46 @@ TEST_F(HotkeyStoreTest, NoOtherEntriesGiveTheFirstNumbers) {
     EXPECT_EQ(names, (StringList{u"00001000", u"00001001"}));
 }
 
-TEST_F(HotkeyStoreTest, TextServiceTextsAreStoredAsTheyAre) {
-    addTextService(kTipA, kTipAProfile, u"Alt+a");
-    addTextService(kTipB, kTipBProfile, u"无");
+// A text-service entry holds texts, but one that would not read back as the hotkey it stands
+// for would be a hotkey lost: such a text is refused like an IMM input method's.
+TEST_F(HotkeyStoreTest, TextServiceTextsMustConvert) {
+    addTextService(kTipA, kTipAProfile, u"无");
     form.puthotkey();
     platform::TRegistry reg(windows.registry);
     ASSERT_TRUE(reg.OpenKey(u"\\" + kDirectSwitch + u"\\00001000", false));
-    EXPECT_EQ(reg.ReadString(u"Modifiers"), u"0000ALT");
-    EXPECT_EQ(reg.ReadString(u"virtualkey"), u"a");
-    ASSERT_TRUE(reg.OpenKey(u"\\" + kDirectSwitch + u"\\00001001", false));
     EXPECT_EQ(reg.ReadString(u"Modifiers"), u"000000");
     EXPECT_EQ(reg.ReadString(u"virtualkey"), u"00000020");
+
+    const std::string before = wholeUser();
+    for (const char16_t* text : {u"Alt+a", u"Ctrl+NUM+", u"Ctrl"}) {
+        form.ListView1.rows.front().fields[kFieldHotkey] = text;
+        EXPECT_THROW(form.puthotkey(), QuillonError) << toUtf8(text);
+        EXPECT_EQ(wholeUser(), before);
+    }
+}
+
+// The two Windows keys and the application key, which the dialog offers IMM input methods only,
+// are written and read back for a text service too.
+TEST_F(HotkeyStoreTest, TextServiceHotkeysOnTheLastThreeKeys) {
+    addTextService(kTipA, kTipAProfile, u"Ctrl+左WINDOW");
+    addTextService(kTipB, kTipBProfile, u"Shift+右WINDOW");
+    addTextService(kTipB, kTipAProfile, u"左Alt+APPS");
+    form.puthotkey();
+    const std::pair<const char16_t*, const char16_t*> stored[] = {
+        {u"0000C002", u"0000005B"}, {u"0000C004", u"0000005C"}, {u"0000C001", u"0000005D"}};
+    for (std::size_t i = 0; i < std::size(stored); ++i) {
+        platform::TRegistry reg(windows.registry);
+        ASSERT_TRUE(reg.OpenKey(
+            u"\\" + kDirectSwitch + u"\\0000" + fromUtf8(std::to_string(1000 + i)), false));
+        EXPECT_EQ(reg.ReadString(u"Modifiers"), stored[i].first);
+        EXPECT_EQ(reg.ReadString(u"virtualkey"), stored[i].second);
+    }
+    for (auto& row : form.ListView1.rows) {
+        row.fields[kFieldHotkey].clear();
+    }
+    form.gethotkey();
+    EXPECT_EQ(hotkeys(),
+              (std::vector<ustring>{u"Ctrl+左WINDOW", u"Shift+右WINDOW", u"左Alt+APPS"}));
 }
 
 TEST_F(HotkeyStoreTest, ImmEntriesTakeTheFirstFreeNumbersAfterTheRemoval) {
@@ -304,15 +333,34 @@ TEST_F(HotkeyStoreTest, ImmEntriesTakeTheFirstFreeNumbersAfterTheRemoval) {
     EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"右Ctrl+左WINDOW", u"", u"Ctrl+Alt+F12"}));
 }
 
-TEST_F(HotkeyStoreTest, AllImmNumbersTakenWritesNothing) {
+// Every IMM entry number taken by other languages: the hotkey cannot be stored, which is said
+// before anything changes; a number the language's own entry frees is used.
+TEST_F(HotkeyStoreTest, NoFreeImmNumberIsRefusedBeforeAnyChange) {
     for (std::uint32_t n = 0x100; n <= 0x1FF; ++n) {
-        windows.registry.createKey(Hive::CurrentUser, kImmHotKeys + u"\\" + hexText(n, 8));
+        windows.registry.put(Hive::CurrentUser, kImmHotKeys + u"\\" + hexText(n, 8), u"Target IME",
+                             {platform::kRegBinary, {0x04, 0x08, 0x20, 0xE0}});
     }
     form.mylangid = 0x0409;
     addLayout(u"E0200409", u"Ctrl+A");
     const std::string before = wholeUser();
-    form.puthotkey();
+    try {
+        form.puthotkey();
+        ADD_FAILURE() << "no error";
+    } catch (const QuillonError& e) {
+        EXPECT_EQ(e.message(), u"输入法“layout E0200409”的热键“Ctrl+A”无法保存：输入法热键的编号 "
+                               u"00000100 至 000001FF 已全部被占用。");
+    }
     EXPECT_EQ(wholeUser(), before);
+
+    windows.registry.put(Hive::CurrentUser, kImmHotKeys + u"\\000001A0", u"Target IME",
+                         {platform::kRegBinary, {0x09, 0x04, 0x21, 0xE0}});
+    form.puthotkey();
+    EXPECT_EQ(exported(kImmHotKeys + u"\\000001A0"),
+              R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\000001A0]
+"Target IME"=hex:09,04,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:41,00,00,00
+)");
 }
 
 TEST_F(HotkeyStoreTest, TogglesOfTheLanguagesGroup) {
@@ -451,10 +499,8 @@ TEST_F(HotkeyStoreTest, UnconvertibleTextStopsBeforeAnythingIsRemoved) {
          u"E0200804”的热键“Ctrl+NUMPAD+”无法转换为按键代码：“NUMPAD+”不是可识别的按键。"},
         {u"Ctrl+A", u"Ctrl", u"E0200804", "",
          u"“打开/关闭输入法”的热键“Ctrl”无法转换为按键代码：“Ctrl”不是可识别的按键。"},
-        {u"Ctrl+A", u"左Ctrl+Alt+SPACE", u"E0200804", "",
-         u"“打开/"
-         u"关闭输入法”的热键“左Ctrl+Alt+SPACE”无法转换为按键代码：“左CTRL+"
-         u"ALT”不是可识别的修饰键。"},
+        {u"Ctrl+A", u"右Alt+SPACE", u"E0200804", "",
+         u"“打开/关闭输入法”的热键“右Alt+SPACE”无法转换为按键代码：“右ALT”不是可识别的修饰键。"},
         {u"Ctrl+A", u"Ctrl+SPACE", u"E020080G", "",
          u"输入法“layout E020080G”的键盘布局代码“E020080G”不是十六进制数，无法写入热键。"},
         {u"Ctrl+A", u"Ctrl+SPACE", u"E0200804",
@@ -487,6 +533,125 @@ TEST_F(HotkeyStoreTest, UnconvertibleTextStopsBeforeAnythingIsRemoved) {
     }
 }
 
+// What the tables cannot name is shown as far as they can (a key such as F13 not at all), and
+// written back as it was read while its text is unchanged; a changed text is converted.
+TEST_F(HotkeyStoreTest, UnchangedHotkeysAreWrittenBackAsRead) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"Modifiers"="0000C002"
+"VirtualKey"="0000007C"
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:07,c0,00,00
+"Virtual Key"=hex:7c,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:04,08,21,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:7d,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000010]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:7e,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000011]
+"Key Modifiers"=hex:08,00,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000012]
+"Key Modifiers"=hex:03,80,00,00
+"Virtual Key"=hex:41,00,00,00
+"Target IME"=hex:00,00,00,00
+)");
+    addTextService(kTipA, kTipAProfile);
+    addLayout(u"E0200804");
+    addLayout(u"E0210804");
+    form.gethotkey();
+    form.getSWkey();
+    EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"Ctrl", u"Ctrl+左Alt+Shift", u"Ctrl"}));
+    EXPECT_EQ(captions(), (std::vector<ustring>{u"Ctrl+~", u"无", u"左Ctrl+Alt+A"}));
+    // The order changes; the hotkeys stay with their input methods.
+    std::swap(form.ListView1.rows[0], form.ListView1.rows[2]);
+    std::vector<std::string> toggles;
+    for (const char16_t* toggle : {u"\\00000010", u"\\00000011", u"\\00000012"}) {
+        toggles.push_back(exported(kImmHotKeys + toggle));
+    }
+    form.puthotkey();
+    platform::TRegistry entry(windows.registry);
+    ASSERT_TRUE(entry.OpenKey(u"\\" + kDirectSwitch + u"\\00001000", false));
+    EXPECT_EQ(entry.ReadString(u"Modifiers"), u"0000C002");
+    EXPECT_EQ(entry.ReadString(u"virtualkey"), u"0000007C");
+    EXPECT_EQ(exported(kImmHotKeys + u"\\00000100"),
+              R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,21,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:7d,00,00,00
+)");
+    EXPECT_EQ(exported(kImmHotKeys + u"\\00000101"),
+              R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:07,c0,00,00
+"Virtual Key"=hex:7c,00,00,00
+)");
+    EXPECT_EQ(exported(kImmHotKeys + u"\\00000010"), toggles[0]);
+    EXPECT_EQ(exported(kImmHotKeys + u"\\00000011"), toggles[1]);
+    EXPECT_EQ(exported(kImmHotKeys + u"\\00000012"), toggles[2]);
+
+    // Changed texts are converted; one that does not convert is refused.
+    form.ListView1.rows[0].fields[kFieldHotkey] = u"Ctrl+A";
+    form.Button_SW1.caption = u"Ctrl+SPACE";
+    form.puthotkey();
+    platform::TRegistry changed(windows.registry);
+    ASSERT_TRUE(changed.OpenKey(u"\\" + kImmHotKeys + u"\\00000100", false));
+    std::uint8_t bytes[4] = {};
+    changed.ReadBinaryData(u"Virtual Key", bytes, 4);
+    EXPECT_EQ(bytes[0], 0x41);
+    ASSERT_TRUE(changed.OpenKey(u"\\" + kImmHotKeys + u"\\00000010", false));
+    changed.ReadBinaryData(u"Virtual Key", bytes, 4);
+    EXPECT_EQ(bytes[0], 0x20);
+    form.ListView1.rows[2].fields[kFieldHotkey] = u"Ctrl+Shift";
+    EXPECT_THROW(form.puthotkey(), QuillonError);
+}
+
+// An entry's key that cannot be made ends the write with an error naming it, whichever kind
+// of entry it is, so that the commit puts everything back.
+TEST_F(HotkeyStoreTest, EntryThatCannotBeMadeEndsTheWrite) {
+    const std::pair<bool, const char16_t*> cases[] = {
+        {true,
+         u"无法创建注册表项“HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\"
+         u"00001000”。"},
+        {false, u"无法创建注册表项“HKEY_CURRENT_USER\\Control Panel\\Input Method\\Hot "
+                u"Keys\\00000100”。"},
+    };
+    for (const auto& [textService, message] : cases) {
+        form.ListView1.rows.clear();
+        if (textService) {
+            addTextService(kTipA, kTipAProfile, u"Ctrl+1");
+        } else {
+            addLayout(u"E0200804", u"Ctrl+1");
+        }
+        form.mylangid = 0x0409; // no toggles
+        windows.registry.setWriteFault([](const platform::RegWrite& w) {
+            return w.kind == platform::RegWrite::Kind::CreateKey &&
+                   (w.path.find(u"00001000") != ustring::npos ||
+                    w.path.find(u"00000100") != ustring::npos);
+        });
+        try {
+            form.puthotkey();
+            ADD_FAILURE() << "no error";
+        } catch (const QuillonError& e) {
+            EXPECT_EQ(e.message(), message);
+        }
+        windows.registry.setWriteFault(nullptr);
+    }
+}
+
 TEST_F(HotkeyStoreTest, RemovalThatFailsEndsTheWrite) {
     reg(R"(
 [HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
@@ -507,7 +672,7 @@ TEST_F(HotkeyStoreTest, RemovalThatFailsEndsTheWrite) {
               StringList{u"00000100"});
 }
 
-TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideTheTwoKeys) {
+TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideThePlannedKeys) {
     reg(R"(
 [HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
 "LangId"="00000804"
@@ -527,12 +692,19 @@ TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideTheTwoKeys) {
     EXPECT_EQ(plan.toggles.size(), 3u);
     EXPECT_EQ(plan.entries.size(), 2u);
 
-    const std::vector<ustring> touched = hotkeyKeysTouched();
-    EXPECT_EQ(touched, (std::vector<ustring>{kDirectSwitch, kImmHotKeys}));
+    // The removed entries, the toggles and the new entries, whose names are chosen now: the
+    // removed ones' numbers are free again.
+    const std::vector<ustring> touched = plan.keysTouched();
+    EXPECT_EQ(touched,
+              (std::vector<ustring>{kImmHotKeys + u"\\00000100", kImmHotKeys + u"\\00000010",
+                                    kImmHotKeys + u"\\00000011", kImmHotKeys + u"\\00000012",
+                                    kDirectSwitch + u"\\00001000", kDirectSwitch + u"\\00001000",
+                                    kImmHotKeys + u"\\00000100"}));
     std::vector<ustring> outside;
     windows.registry.setWriteFault([&](const platform::RegWrite& w) {
         const bool inside = std::any_of(touched.begin(), touched.end(), [&](const ustring& key) {
-            return w.hive == Hive::CurrentUser && w.path.compare(0, key.size(), key) == 0;
+            return w.hive == Hive::CurrentUser && w.path.compare(0, key.size(), key) == 0 &&
+                   (w.path.size() == key.size() || w.path[key.size()] == u'\\');
         });
         if (!inside) {
             outside.push_back(w.path);

@@ -2,6 +2,10 @@
 #include "core/error.h"
 #include "form_fixture.h"
 
+#include <functional>
+#include <map>
+#include <optional>
+
 namespace quillon::testing {
 namespace {
 
@@ -217,6 +221,106 @@ TEST_F(OperationsTest, CommitFailuresChangeNothing) {
     EXPECT_EQ(count(kReapply), 0);
 }
 
+// A language whose key names no input method stands in with the shown language's id; listed
+// before the shown language, it must not take its key.
+TEST_F(FormTest, CommitWritesIntoTheShownLanguagesOwnKey) {
+    const ustring base = u"Control Panel\\International\\User Profile";
+    const ustring english = base + u"\\en-US";
+    windows.registry.removeValue(Hive::CurrentUser, english, u"0409:00000409");
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+                    "\"Languages\"=hex(7):65,00,6e,00,2d,00,55,00,53,00,00,00,7a,00,68,00,2d,00,48,"
+                    "00,61,00,6e,00,73,00,2d,00,43,00,4e,00,00,00,00,00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile\\en-US]\n"
+                    "\"CachedLanguageName\"=\"@Winlangdb.dll,-1033\"\n");
+    start();
+    EXPECT_EQ(form.lang.code, (StringList{u"0804", u"0804"}));
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
+
+    const std::string englishBefore = windows.registry.dump(Hive::CurrentUser, english);
+    windows.registry.removeValue(Hive::CurrentUser, base + u"\\zh-Hans-CN",
+                                 u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
+                                 u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}");
+    form.Button_FixClick();
+    EXPECT_EQ(windows.registry.dump(Hive::CurrentUser, english), englishBefore);
+    EXPECT_TRUE(windows.registry.queryValue(Hive::CurrentUser, base + u"\\zh-Hans-CN",
+                                            u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
+                                            u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}"));
+
+    // Without the other language's key at all, the commit still finds its own.
+    windows.registry.removeKey(Hive::CurrentUser, english);
+    form.Button_RefreshClick();
+    EXPECT_NO_THROW(form.Button_FixClick());
+    EXPECT_FALSE(windows.registry.keyExists(Hive::CurrentUser, english));
+}
+
+// A system locale with a sort id (Chinese with stroke order is 0x00020804) still names the
+// language 0804 in every key the commit clears and writes.
+TEST_F(FormTest, LocaleWithASortIdNamesTheLanguage) {
+    windows.system.lcid = 0x00020804;
+    windows.loadReg(
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
+        "{34745C63-B2F0-4784-8B67-5E12C8701A31}\\00000005]\n"
+        "\"CLSID\"=\"stale\"\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\Input Method\\Hot Keys\\00000010]\n"
+        "\"Key Modifiers\"=hex:04,c0,00,00\n"
+        "\"Virtual Key\"=hex:20,00,00,00\n"
+        "\"Target IME\"=hex:00,00,00,00\n"
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000]\n"
+        "\"CLSID\"=\"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}\"\n"
+        "\"LangId\"=\"00000804\"\n"
+        "\"Profile\"=\"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}\"\n"
+        "\"Modifiers\"=\"0000C002\"\n"
+        "\"VirtualKey\"=\"00000031\"\n");
+    start();
+    EXPECT_EQ(form.mylangid, 0x0804);
+    EXPECT_EQ(form.Button_SW1.caption, u"Shift+SPACE");
+    EXPECT_TRUE(form.Button_SW1.enabled);
+    form.Button_SW1.caption = u"Ctrl+SPACE";
+    form.Button_FixClick();
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kSortKey), StringList{u"00000000"});
+    EXPECT_EQ(windows.registry
+                  .queryValue(Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000010",
+                              u"Key Modifiers")
+                  ->data,
+              (std::vector<std::uint8_t>{0x02, 0xC0, 0, 0}));
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser,
+                                           u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys"),
+              StringList{u"00001000"});
+}
+
+// Whatever the commit numbers under a category key, it cleared first: the shown category's
+// key, and each key a row's own category names, with or without a shown category.
+TEST_F(OperationsTest, EveryCategoryKeyWrittenIsClearedFirst) {
+    for (const ustring& shown : {ustring(), ustring(u"{11111111-2222-3333-4444-555555555555}")}) {
+        windows.registry.put(Hive::CurrentUser, kSortKey + u"\\00000007", u"CLSID",
+                             {platform::kRegSz, {0x78, 0, 0, 0}});
+        form.mycatid = shown;
+        form.ListView1.rows = {kA, kC};
+        form.Button_FixClick();
+        EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kSortKey),
+                  (StringList{u"00000000", u"00000001"}))
+            << toUtf8(shown);
+    }
+}
+
+// A row whose language-and-category key is missing gets no entry, and no key is made for it;
+// the rows after it keep their own positions.
+TEST_F(OperationsTest, RowWithoutItsCategoryKeyIsSkipped) {
+    windows.registry.createKey(Hive::CurrentUser, kSortKey);
+    InputMethodEntry elsewhere = row("X", nullGuidText(), nullGuidText(), u"E0210804");
+    elsewhere.fields[kFieldCatid] = u"{99999999-9999-9999-9999-999999999999}";
+    form.ListView1.rows = {kA, elsewhere, kC};
+    form.Button_FixClick();
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kSortKey),
+              (StringList{u"00000000", u"00000002"}));
+    EXPECT_FALSE(windows.registry.keyExists(
+        Hive::CurrentUser, u"Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
+                           u"{99999999-9999-9999-9999-999999999999}"));
+    EXPECT_EQ(key(kProfileKey)->ReadInteger(u"0804:E0210804"), 2);
+}
+
 // Fails the n-th registry write of a commit, for every n: the language's keys end exactly as
 // before, and nothing is re-applied.
 TEST(CommitFaults, AllOrNothingWhateverWriteFails) {
@@ -261,6 +365,205 @@ TEST(CommitFaults, AllOrNothingWhateverWriteFails) {
         EXPECT_TRUE(broke) << "write " << n;
         EXPECT_EQ(after, start) << "write " << n;
         (void)writes;
+    }
+}
+
+// The registry text with each key's values in name order, by key path. A value put back joins
+// the end of its key's list; Windows promises no order of values anyway.
+std::map<std::string, std::string> byKey(const std::string& dump) {
+    std::map<std::string, std::string> keys;
+    std::map<std::string, std::vector<std::string>> lines;
+    std::string current;
+    std::size_t start = 0;
+    while (start < dump.size()) {
+        const std::size_t end = dump.find('\n', start);
+        const std::string line = dump.substr(start, end - start);
+        start = end == std::string::npos ? dump.size() : end + 1;
+        if (!line.empty() && line.front() == '[') {
+            current = line.substr(1, line.size() - 2);
+            lines[current];
+        } else {
+            lines[current].push_back(line);
+        }
+    }
+    for (auto& [path, values] : lines) {
+        std::sort(values.begin(), values.end());
+        for (const std::string& v : values) {
+            keys[path] += v + "\n";
+        }
+    }
+    return keys;
+}
+
+// A commit that changes every kind of thing it can (input-method values of several types, a
+// sort-order entry with a sub-key, entries of both hotkey kinds, a toggle) fails at the n-th
+// write, for every n: once only, or from then on, or from then on for writes but not for
+// deletions (a full disk). The rollback puts back what differs, or its message names each key
+// that still differs; what belongs to other languages is never touched.
+TEST(CommitFaults, RollbackPutsBackWhatDiffersOrSaysWhatRemains) {
+    const char* const kFixture = R"(Windows Registry Editor Version 5.00
+[HKEY_CURRENT_USER\Control Panel\International\User Profile\zh-Hans-CN]
+"0804:E0210804"=hex:01,02,03
+"0804:00000411"=hex(b):01,00,00,00,00,00,00,00
+"Extra"=hex(7):61,00,00,00,00,00
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\SortOrder\AssemblyItem\0x00000804\{34745C63-B2F0-4784-8B67-5E12C8701A31}\0000000a]
+"CLSID"="old"
+"Names"=hex(7):61,00,00,00,62,00,00,00,00,00
+"Big"=hex(b):ff,ff,ff,ff,ff,ff,ff,7f
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\SortOrder\AssemblyItem\0x00000804\{34745C63-B2F0-4784-8B67-5E12C8701A31}\0000000a\Deeper]
+"x"=hex:ff
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001000]
+"CLSID"="{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
+"LangId"="00000804"
+"Profile"="{FA550B04-5AD7-411F-A5AC-CA038EC515D7}"
+"Modifiers"="0000C002"
+"VirtualKey"="0000007C"
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001001]
+"LangId"="00000409"
+"Extra"=hex(7):62,00,00,00,00,00
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:32,00,00,00
+"Note"=hex(7):63,00,00,00,00,00
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:09,04,09,04
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:33,00,00,00
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000010]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+"Q"=hex(b):01,02,03,04,05,06,07,08
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000070]
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:20,00,00,00
+"Target IME"=hex:00,00,00,00
+)";
+    // Keys no commit of 0804 may touch, or only in the values it owns.
+    const std::vector<std::string> othersKeys = {
+        "Control Panel\\International\\User Profile\\en-US",
+        "Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001001",
+        "Control Panel\\Input Method\\Hot Keys\\00000101",
+        "Control Panel\\Input Method\\Hot Keys\\00000070",
+    };
+    enum class Mode { Once, FromThenOn, WritesFromThenOn };
+    struct Outcome {
+        std::string before;
+        std::string after;
+        int writes;
+        std::optional<ustring> error;
+    };
+    auto commit = [&](Mode mode, int failAt) {
+        platform::Substitute windows;
+        windows.loadReg(kBaseRegistry);
+        windows.loadReg(kFixture);
+        windows.addProfile({textService(0x0804, kPinyinClsid, kPinyinProfile, 2), u"微软拼音"});
+        windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
+        windows.processes.runs.push_back({kLanguageQueryOutput, true, 100});
+        TForm1 form(windows.platform());
+        form.FormCreate();
+        // The text service keeps the hotkey read for it (its key F13 has no name); the IMM
+        // input method gets a new one, the first toggle another.
+        InputMethodEntry pinyin = kA;
+        pinyin.fields[kFieldHotkey] = form.ListView1.rows.at(0).fields[kFieldHotkey];
+        InputMethodEntry imm = kC;
+        imm.fields[kFieldHotkey] = u"Ctrl+3";
+        form.ListView1.rows = {imm, pinyin, kB};
+        form.Button_SW1.caption = u"左Shift+SPACE";
+        Outcome outcome;
+        outcome.before = windows.registry.dump(Hive::CurrentUser);
+        int seen = 0;
+        windows.registry.setWriteFault([&](const platform::RegWrite& w) {
+            ++seen;
+            switch (mode) {
+            case Mode::Once:
+                return seen == failAt;
+            case Mode::FromThenOn:
+                return failAt > 0 && seen >= failAt;
+            case Mode::WritesFromThenOn:
+                break;
+            }
+            return failAt > 0 && seen >= failAt &&
+                   (w.kind == platform::RegWrite::Kind::SetValue ||
+                    w.kind == platform::RegWrite::Kind::CreateKey);
+        });
+        windows.calls.clear();
+        try {
+            form.Button_FixClick();
+        } catch (const QuillonError& e) {
+            outcome.error = e.message();
+        }
+        windows.registry.setWriteFault(nullptr);
+        const bool reapplied = std::count(windows.calls.begin(), windows.calls.end(), kReapply) > 0;
+        EXPECT_NE(outcome.error.has_value(), reapplied) << failAt;
+        outcome.after = windows.registry.dump(Hive::CurrentUser);
+        outcome.writes = seen;
+        return outcome;
+    };
+
+    const Outcome clean = commit(Mode::Once, 0);
+    ASSERT_FALSE(clean.error);
+    ASSERT_NE(byKey(clean.before), byKey(clean.after));
+    // The hotkey read from Windows went back with the codes it was read from.
+    EXPECT_NE(byKey(clean.after)["Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000"].find(
+                  "virtualkey=1:30003000300030003000300037004300"
+                  "0000\n"),
+              std::string::npos);
+    for (const Mode mode : {Mode::Once, Mode::FromThenOn, Mode::WritesFromThenOn}) {
+        for (int n = 1; n <= clean.writes; ++n) {
+            const std::string at =
+                "mode " + std::to_string(static_cast<int>(mode)) + ", write " + std::to_string(n);
+            const Outcome o = commit(mode, n);
+            ASSERT_TRUE(o.error) << at;
+            const auto before = byKey(o.before);
+            const auto after = byKey(o.after);
+            for (const std::string& path : othersKeys) {
+                EXPECT_EQ(after.count(path) ? after.at(path) : "", before.at(path)) << at;
+            }
+            const auto profile =
+                after.find("Control Panel\\International\\User Profile\\zh-Hans-CN");
+            EXPECT_TRUE(profile != after.end() &&
+                        profile->second.find("CachedLanguageName") != std::string::npos)
+                << at;
+            if (mode == Mode::Once) {
+                EXPECT_EQ(after, before) << at;
+            }
+            const std::string message = toUtf8(*o.error);
+            if (after == before) {
+                EXPECT_NE(message.find("注册表已恢复为更改前的状态。"), std::string::npos) << at;
+                continue;
+            }
+            EXPECT_NE(message.find("以下注册表内容未能恢复为更改前的状态："), std::string::npos)
+                << at;
+            // Each key that differs is named, itself or the key above it that could not be put
+            // back.
+            std::vector<std::string> differing;
+            for (const auto& [path, values] : before) {
+                if (!after.count(path) || after.at(path) != values) {
+                    differing.push_back(path);
+                }
+            }
+            for (const auto& [path, values] : after) {
+                if (!before.count(path)) {
+                    differing.push_back(path);
+                }
+            }
+            for (const std::string& path : differing) {
+                bool named = false;
+                for (std::size_t cut = path.size(); cut != std::string::npos && !named;
+                     cut = cut == 0 ? std::string::npos : path.rfind('\\', cut - 1)) {
+                    const std::string listed = "HKEY_CURRENT_USER\\" + path.substr(0, cut);
+                    for (std::size_t p = message.find(listed); p != std::string::npos && !named;
+                         p = message.find(listed, p + 1)) {
+                        const std::size_t next = p + listed.size();
+                        named =
+                            next == message.size() || message[next] == '\r' || message[next] == ' ';
+                    }
+                }
+                EXPECT_TRUE(named) << at << ": " << path << " not named in\n" << message;
+            }
+        }
     }
 }
 
@@ -352,6 +655,57 @@ TEST_F(OperationsTest, DisableTellsWindowsByKindAndClearsTheDefaultFirst) {
     }
 }
 
+TEST_F(OperationsTest, DisableWaitsSixSecondsWithTheWindowDisabled) {
+    form.ListView1.selected = 2;
+    const std::uint32_t start = windows.clockMs;
+    bool waitedDisabled = false;
+    windows.ui.pendingInput.emplace_back(windows.clockMs + 1, [&] {
+        waitedDisabled = !form.Enabled && form.ScreenCursor == Cursor::HourGlass &&
+                         form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
+    });
+    form.Button_DisableClick();
+    EXPECT_TRUE(waitedDisabled);
+    EXPECT_GE(windows.clockMs - start, 6000u);
+    EXPECT_LT(windows.clockMs - start, 7000u);
+    EXPECT_TRUE(form.Enabled);
+    EXPECT_EQ(form.ScreenCursor, Cursor::Default);
+    EXPECT_EQ(form.StatusBar1, u"就绪");
+    EXPECT_EQ(count("TF_CreateInputProcessorProfiles"), 1); // refreshed at the end
+}
+
+// A commit that fails inside enable or disable ends the operation: no wait, the window is not
+// disabled, nothing is refreshed, and the error reaches the user.
+TEST_F(OperationsTest, CommitErrorInsideEnableOrDisableEndsIt) {
+    const std::function<void()> operations[] = {
+        [&] {
+            form.ListView2.rows = {kC};
+            form.ListView2.selected = 0;
+            form.Button_EnableClick();
+        },
+        [&] {
+            form.ListView1.selected = 1;
+            form.Button_DisableClick();
+        },
+    };
+    for (const auto& operation : operations) {
+        form.ListView1.rows = {kA, kB};
+        windows.registry.setWriteFault([](const platform::RegWrite& w) {
+            return w.kind == platform::RegWrite::Kind::SetValue;
+        });
+        windows.calls.clear();
+        const std::uint32_t start = windows.clockMs;
+        form.StatusBar1 = u"就绪";
+        EXPECT_THROW(operation(), QuillonError);
+        windows.registry.setWriteFault(nullptr);
+        EXPECT_EQ(windows.clockMs, start);
+        EXPECT_TRUE(form.Enabled);
+        EXPECT_EQ(form.ScreenCursor, Cursor::Default);
+        EXPECT_EQ(form.StatusBar1, u"就绪");
+        EXPECT_EQ(count("TF_CreateInputProcessorProfiles"), 0);
+        EXPECT_EQ(count(kReapply), 0);
+    }
+}
+
 TEST_F(OperationsTest, DefaultIsExchangedWithTheFirstRow) {
     form.ListView1.selected = 2;
     form.DefaultClick();
@@ -416,6 +770,7 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
     ASSERT_EQ(windows.ui.boxes.size(), 1u);
     EXPECT_EQ(windows.ui.boxes[0].caption, u"确认");
     EXPECT_EQ(windows.ui.boxes[0].flags, 0x124u);
+    EXPECT_EQ(windows.ui.boxes[0].owner, platform::BoxOwner::MainWindow);
     EXPECT_EQ(windows.calls.size(), 1u);
 
     windows.ui.answers.push_back(platform::kIdYes);
@@ -444,6 +799,7 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
 TEST_F(OperationsTest, StubbornUsKeyboard) {
     form.N7Click(); // answered No
     EXPECT_EQ(windows.ui.boxes.back().flags, 0x24u);
+    EXPECT_EQ(windows.ui.boxes.back().owner, platform::BoxOwner::MainWindow);
     EXPECT_EQ(count("UnloadKeyboardLayout(0x409)"), 0);
     windows.ui.answers.push_back(platform::kIdYes);
     form.N7Click();
@@ -453,9 +809,26 @@ TEST_F(OperationsTest, StubbornUsKeyboard) {
 }
 
 TEST_F(OperationsTest, DisableAll) {
+    windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt}); // the US keyboard, enabled
     form.defime = 1;
     const std::uint32_t start = windows.clockMs;
+    bool waitedDisabled = false;
+    std::string committed;
+    windows.ui.pendingInput.emplace_back(windows.clockMs + 1, [&] {
+        waitedDisabled = !form.Enabled && form.StatusBar1 == u"处理键盘布局中，请等待四秒钟...";
+        committed = windows.registry.dump(Hive::CurrentUser, kProfileKey);
+    });
     form.disable_all_Click();
+    EXPECT_TRUE(waitedDisabled);
+    EXPECT_EQ(form.StatusBar1, u"就绪");
+    // The keyboard layout alone was committed; the refresh shows what Windows then holds.
+    EXPECT_EQ(committed.find("0804:{"), std::string::npos);
+    EXPECT_EQ(committed.find("0804:E0200804"), std::string::npos);
+    EXPECT_NE(committed.find("0804:00000409=4:01000000"), std::string::npos);
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"美式键盘"}));
+    EXPECT_EQ(names(form.ListView2),
+              (std::vector<std::string>{"微软拼音", "微软五笔", "中文 (简体) - 微软拼音 IMM"}));
+    EXPECT_EQ(form.defime, -1);
     const auto unload = std::find(windows.calls.begin(), windows.calls.end(),
                                   "UnloadKeyboardLayout(0xFFFFFFFFE0200804)");
     const auto deactivate =

@@ -37,6 +37,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     quillon::TForm1 form(windows.platform());
     quillon::win32view::MainWindow view(form, instance);
     view.create();
+    windows.ui().setMainWindow(view.hwnd());
     view.dispatch([&] { form.FormCreate(); });
 
     // In a command-line run the window never shows and the single-argument handling comes

@@ -249,9 +249,10 @@ IndirectString SubstituteSystem::SHLoadIndirectString(ustring_view source) {
     return IndirectString{0, it->second, {}};
 }
 
-int SubstituteUi::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) {
+int SubstituteUi::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                             BoxOwner owner) {
     owner_.record("MessageBox(" + logText(caption) + ", " + logHex(flags) + ")");
-    boxes.push_back(Box{ustring(text), ustring(caption), flags});
+    boxes.push_back(Box{ustring(text), ustring(caption), flags, owner});
     if (!answers.empty()) {
         const int answer = answers.front();
         answers.pop_front();

@@ -101,7 +101,8 @@ private:
 class SubstituteUi : public Ui {
 public:
     explicit SubstituteUi(Substitute& owner) : owner_(owner) {}
-    int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) override;
+    int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                   BoxOwner owner) override;
     std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
     std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
     void ProcessMessages() override;
@@ -115,6 +116,7 @@ public:
         ustring text;
         ustring caption;
         std::uint32_t flags;
+        BoxOwner owner;
     };
     std::vector<Box> boxes;                         // every message box shown
     std::deque<int> answers;                        // buttons pressed, in order; default IDOK/IDNO

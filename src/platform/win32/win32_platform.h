@@ -17,6 +17,7 @@ public:
     Platform platform() {
         return Platform{registry_, tsf_, layouts_, processes_, system_, ui_, files_};
     }
+    Win32Ui& ui() { return ui_; }
 
 private:
     Win32Registry registry_;

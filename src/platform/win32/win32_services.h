@@ -46,7 +46,8 @@ public:
 
 class Win32Ui : public Ui {
 public:
-    int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) override;
+    int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                   BoxOwner owner) override;
     std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
     std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
     void ProcessMessages() override;
@@ -56,6 +57,12 @@ public:
                                             std::uint32_t wakeMask) override;
     void Terminate() override;
     [[noreturn]] void ExitProcess(int exitCode) override;
+
+    // The main window, once it exists: the owner of boxes that ask for it.
+    void setMainWindow(void* window) { mainWindow_ = window; }
+
+private:
+    void* mainWindow_ = nullptr; // HWND
 };
 
 class Win32Files : public Files {

@@ -63,8 +63,12 @@ std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
 
 } // namespace
 
-int Win32Ui::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags) {
-    return ::MessageBoxW(::GetActiveWindow(), wide(text).c_str(), wide(caption).c_str(), flags);
+int Win32Ui::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                        BoxOwner owner) {
+    const HWND main = static_cast<HWND>(mainWindow_);
+    const HWND window =
+        owner == BoxOwner::MainWindow && main && ::IsWindow(main) ? main : ::GetActiveWindow();
+    return ::MessageBoxW(window, wide(text).c_str(), wide(caption).c_str(), flags);
 }
 
 std::optional<ustring> Win32Ui::OpenFileDialog(const FileDialogRequest& request) {
