@@ -4,10 +4,6 @@
 namespace quillon {
 
 void TForm1::SpeedButton1Click() {}
-void TForm1::ExportEnabledClick() {}
-void TForm1::ExportDisabledClick() {}
-void TForm1::SaveConfigClick() {}
-void TForm1::LoadConfigClick() {}
 void TForm1::ShowHelp() {}
 void TForm1::Button_HotkeyClick() {}
 void TForm1::ListView1DblClick() {}

@@ -6,6 +6,7 @@
 #include "app/controls.h"
 #include "hotkeys/hotkey_as_read.h"
 #include "hotkeys/key_table.h"
+#include "platform/open_dialog.h"
 #include "platform/platform.h"
 
 #include <array>
@@ -109,6 +110,7 @@ public:
     Menu PopupMenu1;
     Menu PopupMenu2;
     Menu PopupMenu3;
+    platform::OpenDialog OpenDialog1{u"导出输入法列表", u"txt", u"文本文件|*.txt|所有文件|*.*", {}};
 
     // Called whenever the model wants the screen to catch up (before pumping messages).
     std::function<void()> Changed;
@@ -201,12 +203,21 @@ public:
     void CheckBox3Click();
     void ComboBox3Change();
 
-    // ---- files, help ----
+    // ---- files ----
+    // The list-export format, without a dialog; QuillonError when the file cannot be written.
+    void writeListFile(const ListView& list, const ustring& filename);
+    void N8Click();  // export the enabled list
+    void N11Click(); // export the disabled list
+    // Saves every language's setup, merged into the file when it exists.
+    void savecfg(const ustring& filename);
+    // Applies the file to every installed language it has sections for; a missing file does
+    // nothing. The whole file is checked before the first change.
+    void loadcfg(const ustring& filename);
+    void N14Click();     // "导出配置": a fresh file, after asking before replacing one
+    void loadcfgClick(); // "导入配置"
+
+    // ---- help ----
     void SpeedButton1Click();
-    void ExportEnabledClick();
-    void ExportDisabledClick();
-    void SaveConfigClick();
-    void LoadConfigClick();
 
     platform::Platform& os() { return os_; }
 

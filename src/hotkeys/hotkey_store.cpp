@@ -38,10 +38,10 @@ struct Converted {
     std::uint32_t virtualKey = 0;
 };
 
-Converted convert(TForm1& form, const ustring& text, const ustring& what) {
+Converted convertHotkey(const KeyTable& keys, const ustring& text, const ustring& what) {
     Converted c;
-    form.keytocode(text, c.modifierText, c.keyText);
-    if (const KeyRow* row = findKeyName(form.scancode, c.keyText)) {
+    splitHotkeyText(text, c.modifierText, c.keyText);
+    if (const KeyRow* row = findKeyName(keys, c.keyText)) {
         c.keyText = row->code;
         c.keyInTable = true;
     }
@@ -54,6 +54,19 @@ Converted convert(TForm1& form, const ustring& text, const ustring& what) {
     }
     return c;
 }
+
+Converted convert(TForm1& form, const ustring& text, const ustring& what) {
+    return convertHotkey(form.scancode, text, what);
+}
+
+} // namespace
+
+ImmHotkeyCodes immHotkeyCodes(const KeyTable& keys, const ustring& text, const ustring& what) {
+    const Converted c = convertHotkey(keys, text, what);
+    return {c.modifiers, c.virtualKey};
+}
+
+namespace {
 
 ustring rowName(const InputMethodEntry& row) {
     return u"输入法“" + row.name + u"”";

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "core/text.h"
+#include "hotkeys/key_table.h"
 
 #include <cstdint>
 #include <variant>
@@ -53,6 +54,15 @@ struct HotkeyPlan {
     // creates or writes; nothing outside them is touched.
     std::vector<ustring> keysTouched() const;
 };
+
+// The numbers an IMM entry or a general toggle stores for a hotkey text. QuillonError naming
+// `what` (the input method or toggle) when the modifier part or the key is neither in the
+// tables nor hexadecimal.
+struct ImmHotkeyCodes {
+    std::uint32_t modifiers = 0;
+    std::uint32_t virtualKey = 0;
+};
+ImmHotkeyCodes immHotkeyCodes(const KeyTable& keys, const ustring& text, const ustring& what);
 
 // Reads the language's present entries and converts every hotkey text of the enabled list
 // and of the toggle buttons; a text that is what the refresh read keeps the codes it was read

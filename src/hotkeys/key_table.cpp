@@ -163,11 +163,11 @@ bool TForm1::codetokey(const ustring& Modifiers, const ustring& VirtualKey, ustr
     return true;
 }
 
-bool TForm1::keytocode(const ustring& key, ustring& Modifiers, ustring& VirtualKey) {
+void splitHotkeyText(ustring_view key, ustring& Modifiers, ustring& VirtualKey) {
     if (key.empty() || key == u"无" || upperAscii(key) == u"NONE") {
         Modifiers = u"00";
         VirtualKey = u"SPACE";
-        return true;
+        return;
     }
     // The separator is the last "+" that is not the final character, so that the key name
     // "NUMPAD +" keeps its own "+".
@@ -177,10 +177,10 @@ bool TForm1::keytocode(const ustring& key, ustring& Modifiers, ustring& VirtualK
     }
     ustring modifier;
     if (separator == ustring::npos) {
-        VirtualKey = key;
+        VirtualKey = ustring(key);
     } else {
-        modifier = upperAscii(ustring_view(key).substr(0, separator));
-        VirtualKey = key.substr(separator + 1);
+        modifier = upperAscii(key.substr(0, separator));
+        VirtualKey = ustring(key.substr(separator + 1));
     }
     Modifiers = modifier;
     for (const auto& m : kModifierCodes) {
@@ -189,6 +189,10 @@ bool TForm1::keytocode(const ustring& key, ustring& Modifiers, ustring& VirtualK
             break;
         }
     }
+}
+
+bool TForm1::keytocode(const ustring& key, ustring& Modifiers, ustring& VirtualKey) {
+    splitHotkeyText(key, Modifiers, VirtualKey);
     return true;
 }
 

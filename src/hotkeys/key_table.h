@@ -28,6 +28,10 @@ KeyTable makeKeyTable();
 // counts); null when there is none.
 const KeyRow* findKeyName(const KeyTable& table, ustring_view name, std::size_t rows = kAllKeyRows);
 
+// keytocode: a hotkey text as its modifier code and key name. An empty text, "无" and "NONE"
+// give "00" and "SPACE"; a modifier text outside the table is passed on upper-cased.
+void splitHotkeyText(ustring_view key, ustring& Modifiers, ustring& VirtualKey);
+
 // Only a-z become A-Z: the Chinese side prefixes and every other character stay as they are.
 ustring upperAscii(ustring_view text);
 

@@ -1,11 +1,10 @@
 // The general switching hotkeys: the keys that cycle layouts and languages, the Caps Lock
 // release key, and the IME toggles of the language shown.
 #include "app/tform1.h"
-#include "core/error.h"
+#include "core/whole_number.h"
 #include "hotkeys/hotkey_registry.h"
 
 #include <array>
-#include <limits>
 #include <string>
 
 namespace quillon {
@@ -19,72 +18,6 @@ const char16_t* const kKeyboardLayout = u"\\Keyboard Layout";
 constexpr int kAltShift = 0;
 constexpr int kCtrlShift = 1;
 constexpr int kGraveAccent = 3;
-
-// A signed 32-bit whole number: optional blanks, an optional sign, then decimal digits, or
-// hexadecimal digits after "$", "x", "X", "0x" or "0X"; nothing may follow.
-std::int32_t wholeNumber(const ustring& text) {
-    const auto fail = [&]() {
-        return QuillonError(u"'" + text + u"' is not a valid integer value for Integer type");
-    };
-    std::size_t i = 0;
-    while (i < text.size() && text[i] == u' ') {
-        ++i;
-    }
-    bool negative = false;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-')) {
-        negative = text[i] == u'-';
-        ++i;
-    }
-    std::uint32_t base = 10;
-    if (i < text.size() && (text[i] == u'$' || text[i] == u'x' || text[i] == u'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < text.size() && text[i] == u'0' &&
-               (text[i + 1] == u'x' || text[i + 1] == u'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == text.size()) {
-        throw fail();
-    }
-    std::uint64_t value = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        std::uint32_t digit = 0;
-        if (c >= u'0' && c <= u'9') {
-            digit = static_cast<std::uint32_t>(c - u'0');
-        } else if (base == 16 && c >= u'a' && c <= u'f') {
-            digit = static_cast<std::uint32_t>(c - u'a' + 10);
-        } else if (base == 16 && c >= u'A' && c <= u'F') {
-            digit = static_cast<std::uint32_t>(c - u'A' + 10);
-        } else {
-            throw fail();
-        }
-        value = value * base + digit;
-        if (value > 0x100000000ull) {
-            throw fail();
-        }
-    }
-    // Hexadecimal digits may fill all 32 bits, the way a register dump writes a negative
-    // number; decimal digits must fit the signed range.
-    std::int64_t result = 0;
-    if (base == 16) {
-        if (value > 0xFFFFFFFFull) {
-            throw fail();
-        }
-        result = static_cast<std::int32_t>(static_cast<std::uint32_t>(value));
-    } else {
-        result = static_cast<std::int64_t>(value);
-    }
-    if (negative) {
-        result = -result;
-    }
-    if (result < std::numeric_limits<std::int32_t>::min() ||
-        result > std::numeric_limits<std::int32_t>::max()) {
-        throw fail();
-    }
-    return static_cast<std::int32_t>(result);
-}
 
 int itemFromDigit(std::int32_t digit) {
     return digit >= 1 && digit <= 4 ? digit - 1 : -1;

@@ -175,6 +175,9 @@ public:
     // MessageBoxW; returns the button pressed.
     virtual int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
                            BoxOwner owner = BoxOwner::ActiveWindow) = 0;
+    // The open-file dialog: it asks no overwrite question, accepts the name of a file that does
+    // not exist (in a folder that does), and appends the default extension to a name typed
+    // without one. Nullopt when cancelled.
     virtual std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) = 0;
     // Dispatches every pending window message, user input included.
@@ -191,11 +194,32 @@ public:
 
 // ---- Files ---------------------------------------------------------------------------------
 
+struct FileContent {
+    bool read = false;
+    std::string bytes;
+    ustring reason; // the system's text for the error when nothing could be read
+};
+
+struct FileWrite {
+    enum class Failure {
+        None,
+        NewFile, // the new content could not be created, written or flushed
+        Replace, // it was complete, but the existing file could not be replaced
+    };
+    Failure failure = Failure::None;
+    ustring reason; // the system's text for the error
+
+    bool ok() const { return failure == Failure::None; }
+};
+
 class Files {
 public:
     virtual ~Files() = default;
-    virtual std::optional<std::string> ReadFile(ustring_view path) = 0;
-    virtual bool WriteFile(ustring_view path, std::string_view bytes) = 0;
+    virtual FileContent ReadFile(ustring_view path) = 0;
+    // Makes `bytes` the whole content of `path`, creating it or replacing it in one step: the
+    // bytes go into a new file in the same folder, which is flushed and only then takes the
+    // place of the old one. On any failure the old file is as it was and no new file is left.
+    virtual FileWrite WriteFile(ustring_view path, std::string_view bytes) = 0;
     virtual bool FileExists(ustring_view path) = 0;
 };
 

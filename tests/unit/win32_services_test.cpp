@@ -81,6 +81,8 @@ TEST(Win32System, ChineseConsoleAndAnsiText) {
     // Counted, not NUL-terminated.
     EXPECT_EQ(system.OemToText(std::string("a\0b", 3)), ustring(u"a\0b", 3));
     EXPECT_EQ(system.OemToText(""), u"");
+    // What the code page cannot hold becomes its default character.
+    EXPECT_EQ(system.TextToAnsi(u"中ก文\r\n"), "\xD6\xD0?\xCE\xC4\r\n");
 }
 
 TEST(Win32System, IndirectStrings) {
@@ -111,22 +113,88 @@ TEST(Win32System, UuidsAreRandomAndNew) {
 
 // ---- Files -----------------------------------------------------------------------------------
 
-TEST(Win32Files, RoundTripUnderAChinesePath) {
+std::optional<std::string> readAll(Win32Files& files, ustring_view path) {
+    FileContent content = files.ReadFile(path);
+    if (!content.read) {
+        EXPECT_FALSE(content.reason.empty());
+        return std::nullopt;
+    }
+    return content.bytes;
+}
+
+ustring tempFolder() {
     wchar_t temp[MAX_PATH + 1] = {};
-    ASSERT_GT(::GetTempPathW(MAX_PATH + 1, temp), 0u);
-    const ustring path = win32::fromWide(temp) + u"quillon 配置-7c1e.cfg";
+    EXPECT_GT(::GetTempPathW(MAX_PATH + 1, temp), 0u);
+    return win32::fromWide(temp);
+}
+
+// The names in a folder, to see that a write leaves nothing of its own behind.
+std::set<ustring> namesIn(const ustring& folder) {
+    std::set<ustring> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = ::FindFirstFileW(win32::wide(folder + u"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        names.insert(win32::fromWide(found.cFileName));
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+TEST(Win32Files, RoundTripUnderAChinesePath) {
+    const ustring path = tempFolder() + u"quillon 配置-7c1e.cfg";
     Win32Files files;
     const std::string bytes("\xEF\xBB\xBF[0804]\r\nkey=\0value\r\n", 22);
-    ASSERT_TRUE(files.WriteFile(path, bytes));
+    ASSERT_TRUE(files.WriteFile(path, bytes).ok());
     EXPECT_TRUE(files.FileExists(path));
-    EXPECT_EQ(files.ReadFile(path), bytes);
-    ASSERT_TRUE(files.WriteFile(path, "short")); // replaces, never appends
-    EXPECT_EQ(files.ReadFile(path), std::string("short"));
-    ASSERT_TRUE(files.WriteFile(path, ""));
-    EXPECT_EQ(files.ReadFile(path), std::string());
+    EXPECT_EQ(readAll(files, path), bytes);
+    ASSERT_TRUE(files.WriteFile(path, "short").ok()); // replaces, never appends
+    EXPECT_EQ(readAll(files, path), std::string("short"));
+    ASSERT_TRUE(files.WriteFile(path, "").ok());
+    EXPECT_EQ(readAll(files, path), std::string());
     ::DeleteFileW(win32::wide(path).c_str());
     EXPECT_FALSE(files.FileExists(path));
-    EXPECT_EQ(files.ReadFile(path), std::nullopt);
+    EXPECT_EQ(readAll(files, path), std::nullopt);
+}
+
+// A write that cannot finish leaves the old file byte for byte and no file of its own.
+TEST(Win32Files, AFailedWriteKeepsTheOldFile) {
+    const ustring folder = tempFolder() + u"quillon-write-7c1e";
+    ::CreateDirectoryW(win32::wide(folder).c_str(), nullptr);
+    const ustring path = folder + u"\\old.cfg";
+    Win32Files files;
+    ASSERT_TRUE(files.WriteFile(path, "old content").ok());
+    const std::set<ustring> before = namesIn(folder);
+
+    {
+        // Held open without FILE_SHARE_DELETE, the file cannot be replaced.
+        const win32::Handle holder(::CreateFileW(win32::wide(path).c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(holder);
+        const FileWrite locked = files.WriteFile(path, "new content");
+        EXPECT_EQ(locked.failure, FileWrite::Failure::Replace);
+        EXPECT_FALSE(locked.reason.empty());
+    }
+    EXPECT_EQ(readAll(files, path), std::string("old content"));
+    EXPECT_EQ(namesIn(folder), before);
+
+    // A read-only file is not replaced either.
+    ASSERT_TRUE(::SetFileAttributesW(win32::wide(path).c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_EQ(files.WriteFile(path, "new content").failure, FileWrite::Failure::Replace);
+    EXPECT_EQ(readAll(files, path), std::string("old content"));
+    EXPECT_EQ(namesIn(folder), before);
+    ::SetFileAttributesW(win32::wide(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    // A folder that does not exist gets no new file.
+    const FileWrite nowhere = files.WriteFile(folder + u"\\missing\\x.cfg", "x");
+    EXPECT_EQ(nowhere.failure, FileWrite::Failure::NewFile);
+    EXPECT_FALSE(nowhere.reason.empty());
+
+    ::DeleteFileW(win32::wide(path).c_str());
+    ::RemoveDirectoryW(win32::wide(folder).c_str());
 }
 
 // ---- Message-pumping wait --------------------------------------------------------------------

@@ -571,7 +571,7 @@ void MainWindow::onCommand(int id, int code, HWND control) {
                 run(&TForm1::Button_HotkeyClick);
                 break;
             case 7:
-                run(&TForm1::ExportEnabledClick);
+                run(&TForm1::N8Click);
                 break;
             default:
                 break;
@@ -582,22 +582,22 @@ void MainWindow::onCommand(int id, int code, HWND control) {
                 run(&TForm1::N7Click);
                 break;
             case 1:
-                run(&TForm1::ExportEnabledClick);
+                run(&TForm1::N8Click);
                 break;
             case 2:
-                run(&TForm1::ExportDisabledClick);
+                run(&TForm1::N11Click);
                 break;
             case 4:
-                run(&TForm1::SaveConfigClick);
+                run(&TForm1::N14Click);
                 break;
             case 5:
-                run(&TForm1::LoadConfigClick);
+                run(&TForm1::loadcfgClick);
                 break;
             default:
                 break;
             }
         } else if (id == kPopupMenu3Base) {
-            run(&TForm1::ExportDisabledClick);
+            run(&TForm1::N11Click);
         }
         return;
     }

@@ -263,6 +263,7 @@ int SubstituteUi::MessageBox(ustring_view text, ustring_view caption, std::uint3
 
 std::optional<ustring> SubstituteUi::OpenFileDialog(const FileDialogRequest& request) {
     owner_.record("OpenFileDialog(" + logText(request.title) + ")");
+    fileRequests.push_back(request);
     if (fileAnswers.empty()) {
         return std::nullopt;
     }
@@ -317,22 +318,38 @@ void SubstituteUi::ExitProcess(int code) {
     throw ProcessExit{code};
 }
 
-std::optional<std::string> SubstituteFiles::ReadFile(ustring_view path) {
+FileContent SubstituteFiles::ReadFile(ustring_view path) {
     owner_.record("ReadFile(" + logText(path) + ")");
     const auto it = files.find(ustring(path));
     if (it == files.end()) {
-        return std::nullopt;
+        return FileContent{false, {}, u"系统找不到指定的文件。"};
     }
-    return it->second;
+    if (std::find(unreadable.begin(), unreadable.end(), path) != unreadable.end()) {
+        return FileContent{false, {}, u"另一个程序正在使用此文件，进程无法访问。"};
+    }
+    return FileContent{true, it->second, {}};
 }
 
-bool SubstituteFiles::WriteFile(ustring_view path, std::string_view bytes) {
+FileWrite SubstituteFiles::WriteFile(ustring_view path, std::string_view bytes) {
     owner_.record("WriteFile(" + logText(path) + ")");
-    if (failWrites) {
-        return false;
+    const ustring temporary = ustring(path) + u".~new";
+    std::string& written = files[temporary];
+    mostFiles = std::max(mostFiles, files.size());
+    if (failWriteAfter) {
+        written.assign(bytes.substr(0, std::min(*failWriteAfter, bytes.size())));
+        failWriteAfter.reset();
+        files.erase(temporary);
+        return FileWrite{FileWrite::Failure::NewFile, u"磁盘空间不足。"};
     }
-    files[ustring(path)] = std::string(bytes);
-    return true;
+    written.assign(bytes);
+    if (failReplace) {
+        failReplace = false;
+        files.erase(temporary);
+        return FileWrite{FileWrite::Failure::Replace, u"另一个程序正在使用此文件，进程无法访问。"};
+    }
+    files[ustring(path)] = std::move(written);
+    files.erase(temporary);
+    return FileWrite{};
 }
 
 bool SubstituteFiles::FileExists(ustring_view path) {

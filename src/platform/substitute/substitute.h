@@ -121,6 +121,7 @@ public:
     std::vector<Box> boxes;                         // every message box shown
     std::deque<int> answers;                        // buttons pressed, in order; default IDOK/IDNO
     std::deque<std::optional<ustring>> fileAnswers; // paths chosen; empty queue cancels
+    std::vector<FileDialogRequest> fileRequests;    // every file dialog shown
     // Input that arrives while the program waits: delivered on the next ProcessMessages.
     std::deque<std::pair<std::uint32_t, std::function<void()>>> pendingInput; // (at tick, act)
     bool terminated = false;
@@ -131,15 +132,23 @@ private:
     Substitute& owner_;
 };
 
+// Files by full path. A write goes through a temporary file beside the target, as the real
+// one does, so that a fault injected into it shows what a failed write leaves behind.
 class SubstituteFiles : public Files {
 public:
     explicit SubstituteFiles(Substitute& owner) : owner_(owner) {}
-    std::optional<std::string> ReadFile(ustring_view path) override;
-    bool WriteFile(ustring_view path, std::string_view bytes) override;
+    FileContent ReadFile(ustring_view path) override;
+    FileWrite WriteFile(ustring_view path, std::string_view bytes) override;
     bool FileExists(ustring_view path) override;
 
     std::map<ustring, std::string> files;
-    bool failWrites = false;
+    // Faults: reading these paths fails; the next write fails after this many bytes of the new
+    // file (nullopt: no fault); the next complete file cannot replace the old one.
+    std::vector<ustring> unreadable;
+    std::optional<std::size_t> failWriteAfter;
+    bool failReplace = false;
+    // The most files that existed at once, temporary ones included.
+    std::size_t mostFiles = 0;
 
 private:
     Substitute& owner_;

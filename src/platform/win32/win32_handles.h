@@ -58,6 +58,20 @@ inline ustring fromWide(const wchar_t* text) {
     return fromWide(text, length);
 }
 
+// What the system says about an error code, without the line break it ends with.
+inline ustring errorText(DWORD error) {
+    wchar_t buffer[1024] = {};
+    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                    nullptr, error, 0, buffer, 1024, nullptr);
+    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n')) {
+        --length;
+    }
+    if (length == 0) {
+        return u"错误代码 " + fromUtf8(std::to_string(error)) + u"。";
+    }
+    return fromWide(buffer, length);
+}
+
 // ---- Values ----------------------------------------------------------------------------------
 
 inline GUID toGUID(const Guid& g) {

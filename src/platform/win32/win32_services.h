@@ -67,8 +67,10 @@ private:
 
 class Win32Files : public Files {
 public:
-    std::optional<std::string> ReadFile(ustring_view path) override;
-    bool WriteFile(ustring_view path, std::string_view bytes) override;
+    FileContent ReadFile(ustring_view path) override;
+    // MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH puts the flushed new
+    // file in place: a rename within one folder, so the old file stays whole until then.
+    FileWrite WriteFile(ustring_view path, std::string_view bytes) override;
     // False for a directory.
     bool FileExists(ustring_view path) override;
 };

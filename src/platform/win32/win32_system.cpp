@@ -7,19 +7,9 @@ namespace quillon::platform {
 
 namespace {
 
+using win32::errorText;
 using win32::fromWide;
 using win32::wide;
-
-// What the system says about an error code, without the line break it ends with.
-ustring errorText(DWORD error) {
-    wchar_t buffer[1024] = {};
-    DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                    nullptr, error, 0, buffer, 1024, nullptr);
-    while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n')) {
-        --length;
-    }
-    return fromWide(buffer, length);
-}
 
 ustring fromCodePage(UINT codePage, const char* bytes, std::size_t size) {
     if (size == 0) {

@@ -52,7 +52,11 @@ std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
     ofn.nMaxFile = static_cast<DWORD>(path.size());
     ofn.lpstrTitle = title.empty() ? nullptr : title.c_str();
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | (save ? OFN_OVERWRITEPROMPT : OFN_FILEMUSTEXIST);
+    // The open dialog also takes names of files that do not exist yet: the program asks its
+    // own questions. Neither dialog moves the process's current folder, against which the
+    // command line resolves relative names.
+    ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR |
+                OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : 0u);
     const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
     if (!chosen) {
         return std::nullopt;
