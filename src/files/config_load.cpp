@@ -5,6 +5,8 @@
 #include "files/config_file.h"
 #include "files/open_dialog_uses.h"
 
+#include <algorithm>
+
 namespace quillon {
 
 namespace {
@@ -53,9 +55,19 @@ ustring switchKeyItem(const ustring& value) {
     return v == u"DISABLE" ? ustring(u"禁用") : v;
 }
 
+// Windows keeps one default input method for all languages, and a saved file says 0 for every
+// language but the one that holds it. So 0 means "use the language list" only in a file that
+// names no default at all; otherwise the languages after that one would clear it again.
+bool namesDefault(const IniDocument& document, const StringList& languages) {
+    return std::any_of(languages.begin(), languages.end(), [&](const ustring& language) {
+        const IniEntry* entry = document.entry(language + kOtherSection, u"DefaultIME");
+        return entry && numberOrZero(entry->value) >= 1;
+    });
+}
+
 // True when the file had anything for the language.
 bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& language,
-                   std::int32_t langid) {
+                   std::int32_t langid, bool fileNamesDefault) {
     form.mylangid = langid;
     form.Button_RefreshClick();
     bool changed = false;
@@ -125,7 +137,9 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
         if (const IniEntry* defaultIme = document.entry(other, u"DefaultIME")) {
             const std::int32_t d = numberOrZero(defaultIme->value);
             if (d == 0) {
-                form.N4Click();
+                if (!fileNamesDefault) {
+                    form.N4Click();
+                }
             } else if (d >= 1 && d <= form.ListView1.count()) {
                 form.ListView1.selected = d - 1;
                 form.DefaultClick();
@@ -163,6 +177,7 @@ void TForm1::loadcfg(const ustring& filename) {
 
     const BusyWindow busy(*this);
     changed();
+    const bool fileNamesDefault = namesDefault(config.document, languages);
     StringList applied;
     for (const ustring& language : languages) {
         std::uint32_t id = 0;
@@ -170,7 +185,8 @@ void TForm1::loadcfg(const ustring& filename) {
             continue;
         }
         try {
-            if (applyLanguage(*this, config.document, language, static_cast<std::int32_t>(id))) {
+            if (applyLanguage(*this, config.document, language, static_cast<std::int32_t>(id),
+                              fileNamesDefault)) {
                 applied.push_back(language);
             }
         } catch (const QuillonError& e) {

@@ -269,7 +269,8 @@ run msgbox-press --id 1 --then wait-no-dialog && pass
 
 # --- file dialog ------------------------------------------------------------------------------
 saved="$(winepath -w "$work/导出.txt")"
-run click --caption 导出 --then file-dialog --path "$saved" && expect_lines 'caption "导出输入法列表"'
+run click --caption 导出 --then file-dialog --path "$saved" &&
+    expect_lines 'caption "导出输入法列表"' 'name ""'
 expect_log "save $saved"
 run click --caption 导出 --then file-dialog --cancel && expect_log 'save cancelled'
 

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <array>
 
 namespace qdriver {
 
@@ -406,6 +407,15 @@ void messageBoxPressCommand(const Context& context, const Args& args) {
 void fileDialogCommand(const Context& context, const Args& args) {
     HWND dialog = waitForFileDialog(processOf(context.top()), context.timeoutMs);
     context.print("caption " + quote(windowText(dialog)));
+    HWND edit = fileNameEdit(dialog);
+    // The name the dialog offers; WM_GETTEXT carries its text across processes by itself.
+    std::array<wchar_t, 1024> offered{};
+    if (edit) {
+        sendMessage(edit, WM_GETTEXT, offered.size(), reinterpret_cast<LPARAM>(offered.data()),
+                    context.timeoutMs);
+        offered.back() = L'\0';
+    }
+    context.print("name " + quote(fromWide(offered.data())));
     ThreadHook hook(threadOf(dialog));
     if (args.has("--cancel")) {
         pressButton(hook, dialog, dialogButton(dialog, IDCANCEL, std::nullopt), context.timeoutMs);
@@ -415,7 +425,6 @@ void fileDialogCommand(const Context& context, const Args& args) {
     if (!path) {
         fail(u"say what to do: --path PATH or --cancel");
     }
-    HWND edit = fileNameEdit(dialog);
     requireUsable(edit, u"the file-name box");
     // WM_SETTEXT carries its text across processes by itself.
     sendMessage(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(*path)), context.timeoutMs);

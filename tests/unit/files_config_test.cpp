@@ -505,6 +505,13 @@ TEST_F(ConfigTest, LoadDefaultInputMethod) {
         EXPECT_EQ(count(kClearDefault), c.cleared) << c.value;
         EXPECT_EQ(count("MsgWait(4000, 0x4FF)"), 0) << c.value; // nothing to settle
     }
+    // Windows has one default for all languages: a file that names one for a language does
+    // not clear it again for the others, in whichever order they come.
+    load("[0804_other]\nDefaultIME=1\n[0409_other]\nDefaultIME=0\n");
+    EXPECT_EQ(count(kSetPinyinDefault), 1);
+    EXPECT_EQ(count(kClearDefault), 0);
+    load("[0409_other]\nDefaultIME=0\n[0804_other]\nDefaultIME=0\n");
+    EXPECT_EQ(count(kClearDefault), 2);
 }
 
 TEST_F(ConfigTest, LoadAnEmptyListSectionCommitsAnEmptyList) {

@@ -62,7 +62,14 @@ std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
         return std::nullopt;
     }
     path.back() = L'\0';
-    return win32::fromWide(path.data());
+    ustring chosenPath = win32::fromWide(path.data());
+    // Windows appends the default extension to a name typed without one; Wine's open dialog
+    // does not, so a name still without one gets it here.
+    const std::size_t nameStart = chosenPath.find_last_of(u"\\/:") + 1;
+    if (!request.defaultExtension.empty() && chosenPath.find(u'.', nameStart) == ustring::npos) {
+        chosenPath += u"." + request.defaultExtension;
+    }
+    return chosenPath;
 }
 
 } // namespace
