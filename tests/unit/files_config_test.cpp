@@ -572,6 +572,10 @@ TEST_F(ConfigTest, ABrokenFileChangesNothing) {
          "{00000000-0000-0000-0000-000000000000}|e0200804\n",
          "键“1”", "（hkl）"},
         {"[0804_list]\n1=IMM" + row + "|Hyper+Q\n", "键“1”", "“HYPER”不是可识别的修饰键"},
+        {"[0804_list]\n1=微软拼音|{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}|0804|"
+         "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{FA550B04-5AD7-411F-A5AC-CA038EC515D7}|"
+         "00000000|Ctrl+NoKey\n",
+         "键“1”", "“NoKey”不是可识别的按键"},
         {"[0804_switchkey]\nSymbol Toggle=Ctrl+NoKey\n", "节“0804_switchkey”，键“Symbol Toggle”",
          "“NOKEY”不是可识别的按键"},
         // Only the second language's section is broken: the first is not applied either.
@@ -601,11 +605,11 @@ TEST_F(ConfigTest, ABrokenFileChangesNothing) {
 
 TEST_F(ConfigTest, TheCheckLetsThroughWhatTheLoadWouldStoreAnyway) {
     start();
-    // A text service keeps its hotkey text as it is; languages without toggles write none;
-    // sections of languages not installed are never applied.
+    // Languages without toggles write none; sections of languages not installed are never
+    // applied.
     load("[0804_list]\n1=微软拼音|{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}|0804|"
          "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{FA550B04-5AD7-411F-A5AC-CA038EC515D7}|"
-         "00000000|Hyper+Q\n"
+         "00000000|\n"
          "[0409_switchkey]\nShape Toggle=Hyper+Q\n[0411_list]\n1=\n");
     EXPECT_EQ(count(kReapply), 2);
     EXPECT_EQ(listRow(u"a|b|c|d|e|f").fields[kFieldHotkey], u"");
@@ -636,7 +640,9 @@ TEST_F(ConfigTest, ARefusedWriteStopsAtItsLanguage) {
         FAIL() << "no error";
     } catch (const QuillonError& e) {
         const ustring& message = e.message();
-        EXPECT_EQ(message.rfind(u"无法写入注册表值“0409:00000409”。\r\r", 0), 0u)
+        EXPECT_EQ(message.rfind(
+                      u"无法写入注册表值“0409:00000409”。\r注册表已恢复为更改前的状态。\r\r", 0),
+                  0u)
             << toUtf8(message);
         EXPECT_NE(message.find(u"在语言 0409 处停止。已导入的语言：0804。"), ustring::npos)
             << toUtf8(message);
