@@ -120,11 +120,23 @@ void TForm1::FormCreate() {
                 return;
             }
         }
-        Button_RefreshClick();
-        Button_Disable.enabled = ListView1.count() > 1;
-        Button_Enable.enabled = ListView2.count() > 0;
-        if (pieces.size() > 1) {
-            ReadParam(pieces);
+        if (pieces.size() == 1) {
+            // Words without any "/": an interactive start after all.
+            Button_RefreshClick();
+            Button_Disable.enabled = ListView1.count() > 1;
+            Button_Enable.enabled = ListView2.count() > 0;
+        } else {
+            // A refresh that fails ends the run like a failing command: the window never shows.
+            const bool refreshed = RunGuarded([this] {
+                Button_RefreshClick();
+                Button_Disable.enabled = ListView1.count() > 1;
+                Button_Enable.enabled = ListView2.count() > 0;
+            });
+            if (refreshed) {
+                ReadParam(pieces);
+            } else {
+                os_.ui.Terminate();
+            }
         }
     }
     // 12.
@@ -137,14 +149,17 @@ void TForm1::FormShow() {
     if (pieces.size() != 2) {
         return;
     }
+    // The program ends whatever the argument was; the window need not flash up first.
+    ShowMainForm = false;
     const ustring& argument = pieces[1];
     if (argument == u"h" || argument == u"help" || argument == u"?") {
         ShowHelp();
     } else if (argument == u"remove_eng") {
-        os_.layouts.UnloadKeyboardLayout(0x409);
-        ShowMainForm = false;
-        Minimized = true;
-        Button_RefreshClick();
+        RunGuarded([this] {
+            os_.layouts.UnloadKeyboardLayout(0x409);
+            Minimized = true;
+            Button_RefreshClick();
+        });
     }
     os_.ui.Terminate();
 }
@@ -162,7 +177,8 @@ bool TForm1::WMSysCommand(std::uint32_t command) {
     os_.ui.MessageBox(u"支持系统：Windows10/11/Windows Server 2019/2021\r"
                       u"\r"
                       u"作者：Quillon 开发组　版本：0.9.3.0 (x64)\r"
-                      u"网站：https://quillon.example.org",
+                      u"网站：" +
+                          ustring(kWebAddress),
                       kAppCaption, platform::kMbIconInformation);
     return true;
 }

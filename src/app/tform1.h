@@ -17,7 +17,11 @@
 
 namespace quillon {
 
+class TFormHelp;
+
 constexpr std::uint32_t kAboutCommandId = 1025;
+// The program's web site, named by the About box and linked from the help window.
+constexpr const char16_t* kWebAddress = u"https://quillon.example.org";
 
 struct Tlang {
     StringList code; // language ids, 4 upper-case hex digits, aligned with `name`
@@ -70,6 +74,11 @@ public:
     Cursor ScreenCursor = Cursor::Default;
     // The application's show-main-window flag: cleared by a command-line run.
     bool ShowMainForm = true;
+    // The process's exit status: 1 once an error has stopped a command-line run.
+    int ExitCode = 0;
+    // The help window; it comes into being after the main window's creation, so it is null
+    // while FormCreate runs.
+    TFormHelp* FormHelp = nullptr;
     std::vector<MenuItem> systemMenuAppended;
     // The control that is to have the keyboard focus.
     Control* ActiveControl = nullptr;
@@ -147,6 +156,11 @@ public:
 
     // ---- command line and help ----
     void ReadParam(const StringList& paramlist);
+    // Runs a step of a command-line run. An error is shown in the standard error box and ends
+    // the run with exit status 1, the window staying hidden; false when that happened.
+    bool RunGuarded(const std::function<void()>& step);
+    // The file a command names, made absolute; nullopt when its folder does not exist.
+    std::optional<ustring> commandFileName(const ustring& value);
     void ShowHelp();
 
     // ---- lists (enabling rules) ----

@@ -221,6 +221,11 @@ public:
     // place of the old one. On any failure the old file is as it was and no new file is left.
     virtual FileWrite WriteFile(ustring_view path, std::string_view bytes) = 0;
     virtual bool FileExists(ustring_view path) = 0;
+    // GetFullPathNameW: a relative name joined to the current folder, "." and ".." resolved;
+    // nullopt when the name cannot be made absolute.
+    virtual std::optional<ustring> FullPathName(ustring_view path) = 0;
+    // True for an existing folder (a trailing "\" allowed), false for a file or nothing.
+    virtual bool DirectoryExists(ustring_view path) = 0;
 };
 
 } // namespace quillon::platform

@@ -356,6 +356,55 @@ bool SubstituteFiles::FileExists(ustring_view path) {
     return files.count(ustring(path)) != 0;
 }
 
+std::optional<ustring> SubstituteFiles::FullPathName(ustring_view path) {
+    if (path.empty()) {
+        return std::nullopt;
+    }
+    const bool hasDrive = path.size() >= 2 && path[1] == u':';
+    ustring joined;
+    if (hasDrive && path.size() >= 3 && path[2] == u'\\') {
+        joined = ustring(path);
+    } else if (hasDrive) {
+        joined = ustring(path.substr(0, 2)) + u"\\" + ustring(path.substr(2));
+    } else if (path[0] == u'\\') {
+        joined = currentDirectory.substr(0, 2) + ustring(path);
+    } else {
+        joined = currentDirectory + u"\\" + ustring(path);
+    }
+    // Resolve "." and ".." below the drive; a trailing "\" stays.
+    StringList parts;
+    std::size_t start = 3;
+    while (start <= joined.size()) {
+        std::size_t end = joined.find(u'\\', start);
+        if (end == ustring::npos) {
+            end = joined.size();
+        }
+        const ustring part = joined.substr(start, end - start);
+        if (part == u"..") {
+            if (!parts.empty()) {
+                parts.pop_back();
+            }
+        } else if (part != u"." && !(part.empty() && end < joined.size())) {
+            parts.push_back(part);
+        }
+        start = end + 1;
+    }
+    ustring full = joined.substr(0, 3);
+    for (std::size_t i = 0; i < parts.size(); ++i) {
+        full += (i ? u"\\" : u"") + parts[i];
+    }
+    return full;
+}
+
+bool SubstituteFiles::DirectoryExists(ustring_view path) {
+    ustring_view folder = path;
+    while (!folder.empty() && folder.back() == u'\\') {
+        folder.remove_suffix(1);
+    }
+    return std::any_of(directories.begin(), directories.end(),
+                       [&](const ustring& d) { return equalsNoCase(d, folder); });
+}
+
 Substitute::Substitute() = default;
 
 Platform Substitute::platform() {

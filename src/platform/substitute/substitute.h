@@ -140,6 +140,10 @@ public:
     FileContent ReadFile(ustring_view path) override;
     FileWrite WriteFile(ustring_view path, std::string_view bytes) override;
     bool FileExists(ustring_view path) override;
+    // Windows' rules for the plain forms a test uses: "X:\...", "\..." on the current drive,
+    // "X:name" on that drive's root, anything else under the current folder.
+    std::optional<ustring> FullPathName(ustring_view path) override;
+    bool DirectoryExists(ustring_view path) override;
 
     std::map<ustring, std::string> files;
     // Faults: reading these paths fails; the next write fails after this many bytes of the new
@@ -149,6 +153,9 @@ public:
     bool failReplace = false;
     // The most files that existed at once, temporary ones included.
     std::size_t mostFiles = 0;
+    ustring currentDirectory = u"C:\\Users\\user";
+    // Existing folders, without a trailing "\" (drive roots as "C:"); compared without case.
+    std::vector<ustring> directories = {u"C:", u"C:\\Users", u"C:\\Users\\user"};
 
 private:
     Substitute& owner_;

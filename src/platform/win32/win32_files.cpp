@@ -141,4 +141,30 @@ bool Win32Files::FileExists(ustring_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::optional<ustring> Win32Files::FullPathName(ustring_view path) {
+    const std::wstring name = wide(path);
+    if (name.empty()) {
+        return std::nullopt;
+    }
+    // The first call tells the length; the folder could change in between, so ask until the
+    // buffer is large enough.
+    std::wstring full(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length =
+            ::GetFullPathNameW(name.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (length == 0) {
+            return std::nullopt;
+        }
+        if (length < full.size()) {
+            return win32::fromWide(full.data(), length);
+        }
+        full.assign(length, L'\0');
+    }
+}
+
+bool Win32Files::DirectoryExists(ustring_view path) {
+    const DWORD attributes = ::GetFileAttributesW(wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 } // namespace quillon::platform

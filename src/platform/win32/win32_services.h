@@ -73,6 +73,8 @@ public:
     FileWrite WriteFile(ustring_view path, std::string_view bytes) override;
     // False for a directory.
     bool FileExists(ustring_view path) override;
+    std::optional<ustring> FullPathName(ustring_view path) override;
+    bool DirectoryExists(ustring_view path) override;
 };
 
 } // namespace quillon::platform
