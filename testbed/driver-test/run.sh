@@ -281,6 +281,14 @@ if [ "$rc" = 2 ] && grep -qF 'unknown command no-such-command' <<<"$err"; then p
 fi
 expect_failure 'unknown option --row for click' click --row 1
 
+# --- starting a program -----------------------------------------------------------------------
+printf 'C:\\windows\\system32\\cmd.exe /c exit 3\n' >"$work/line.txt"
+run run --line-file "$(winepath -w "$work/line.txt")" && expect_lines "exit 3"
+
+# --- texts (last: they change a caption) -----------------------------------------------------
+run text --id 302 && expect_lines 'text "消息"'
+run set-text --id 302 --text 改过 --then text --id 302 && expect_lines 'text "改过"'
+
 # --- closing ----------------------------------------------------------------------------------
 run syscommand --id 0xF060 --then wait-gone && expect_log closed
 wait "$target_pid" 2>/dev/null || true

@@ -2,6 +2,7 @@
 
 #include "controls.h"
 #include "dialogs.h"
+#include "handles.h"
 #include "menus.h"
 
 #include <commctrl.h>
@@ -106,6 +107,30 @@ void controlCommand(const Context& context, const Args& args) {
     HWND top = context.top();
     HWND control = findControl(top, args.control(), nullptr, context.timeoutMs);
     context.print(describeWindow(control, top, context.timeoutMs));
+}
+
+// WM_GETTEXT: what a control holds, also where the window's own text is not kept up to date
+// (an edit control's buffer).
+void textCommand(const Context& context, const Args& args) {
+    HWND control = findControl(context.top(), args.control(), nullptr, context.timeoutMs);
+    const auto length =
+        static_cast<std::size_t>(sendMessage(control, WM_GETTEXTLENGTH, 0, 0, context.timeoutMs));
+    std::vector<wchar_t> buffer(length + 1, L'\0');
+    const auto copied = static_cast<std::size_t>(
+        sendMessage(control, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                    context.timeoutMs));
+    context.print("text " + quote(fromWide(buffer.data(), std::min(copied, length))));
+}
+
+// WM_SETTEXT, as a user's typing leaves the control (without the key messages).
+void setTextCommand(const Context& context, const Args& args) {
+    HWND control = findControl(context.top(), args.control(), nullptr, context.timeoutMs);
+    const auto text = args.text("--text");
+    if (!text) {
+        fail(u"say what to put there: --text TEXT");
+    }
+    requireUsable(control, u"the control");
+    sendMessage(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(*text)), context.timeoutMs);
 }
 
 void waitVisibleCommand(const Context& context, const Args&) {
@@ -435,6 +460,52 @@ void waitNoDialogCommand(const Context& context, const Args&) {
     waitNoDialog(processOf(context.top()), context.timeoutMs);
 }
 
+// --- programs -----------------------------------------------------------------------------
+
+// The whole file, UTF-8, without a trailing line break.
+ustring readLine(const ustring& path) {
+    KernelHandle file(CreateFileW(wide(path), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
+        failWin32(u"cannot open " + path);
+    }
+    std::string bytes;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file.get(), buffer, sizeof(buffer), &read, nullptr) && read > 0) {
+        bytes.append(buffer, read);
+    }
+    while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r')) {
+        bytes.pop_back();
+    }
+    return quillon::fromUtf8(bytes);
+}
+
+// Starts a program with a command line exactly as written (Wine's own start-up would quote and
+// escape its arguments), waits for it to end and prints its exit code.
+void runCommandLineCommand(const Context& context, const Args& args) {
+    const auto file = args.text("--line-file");
+    if (!file) {
+        fail(u"say which file holds the command line: --line-file PATH");
+    }
+    ustring line = readLine(*file);
+    const auto folder = args.text("--dir");
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessW(nullptr, const_cast<wchar_t*>(wide(line)), nullptr, nullptr, FALSE, 0,
+                        nullptr, folder ? wide(*folder) : nullptr, &startup, &process)) {
+        failWin32(u"cannot start " + line);
+    }
+    KernelHandle thread(process.hThread);
+    KernelHandle program(process.hProcess);
+    // No time limit: the program may wait for the test to answer its windows meanwhile.
+    WaitForSingleObject(program.get(), INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(program.get(), &code);
+    context.print("exit " + std::to_string(code));
+}
+
 const std::vector<Command>& commands() {
     static const std::vector<Command> table = {
         {"window",
@@ -444,6 +515,12 @@ const std::vector<Command>& commands() {
          "caption, visibility, enabled, iconic, client size, place"},
         {"tree", {}, {}, treeCommand, "every control: class, id, place, state, caption"},
         {"control", kControl, {}, controlCommand, "the tree line of one control"},
+        {"text", kControl, {}, textCommand, "a control's text as WM_GETTEXT gives it"},
+        {"set-text",
+         withControl({"--text"}),
+         {},
+         setTextCommand,
+         "replace a control's text (WM_SETTEXT)"},
         {"wait-visible", {}, {}, waitVisibleCommand, "wait until the window exists and is shown"},
         {"wait-gone", {}, {}, waitGoneCommand, "wait until the window no longer exists"},
         {"listview", kControl, {}, listViewCommand, "columns, rows, selected and focused row"},
@@ -509,6 +586,11 @@ const std::vector<Command>& commands() {
          fileDialogCommand,
          "wait for an Open/Save dialog, enter a path and press OK (or cancel)"},
         {"wait-no-dialog", {}, {}, waitNoDialogCommand, "wait until the program shows no dialog"},
+        {"run",
+         {"--line-file", "--dir"},
+         {},
+         runCommandLineCommand,
+         "start a program with the command line in a UTF-8 file, wait, print its exit code"},
     };
     return table;
 }

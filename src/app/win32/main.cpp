@@ -1,6 +1,8 @@
 // The program entry: the main window, its start-up, and the message loop.
 #include "app/tform1.h"
 #include "app/win32/main_window.h"
+#include "help/tform_help.h"
+#include "help/win32/help_window.h"
 #include "platform/win32/win32_platform.h"
 
 #include <objbase.h>
@@ -30,7 +32,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
     const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
+                                                        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
+                                                        ICC_LINK_CLASS};
     InitCommonControlsEx(&controls);
 
     quillon::platform::Win32Platform windows;
@@ -39,6 +42,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     view.create();
     windows.ui().setMainWindow(view.hwnd());
     view.dispatch([&] { form.FormCreate(); });
+
+    // The help window comes into being after the main window's start-up, which therefore
+    // never uses it.
+    quillon::TFormHelp help(windows.platform(), form.scancode);
+    quillon::win32view::HelpWindow helpView(help, instance, view.hwnd());
+    view.dispatch([&] {
+        helpView.create();
+        form.FormHelp = &help;
+    });
 
     // In a command-line run the window never shows and the single-argument handling comes
     // after the command pass; otherwise it runs just before the window appears.
@@ -55,5 +67,6 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
             DispatchMessageW(&msg);
         }
     }
-    return 0;
+    // 1 when an error stopped a command-line run.
+    return form.ExitCode;
 }

@@ -1,0 +1,313 @@
+#include "help/win32/help_window.h"
+
+#include "core/error.h"
+#include "help/win32/help_window_layout.h"
+#include "res/resource_ids.h"
+
+#include <algorithm>
+
+namespace quillon::win32view {
+
+namespace {
+
+const wchar_t* const kClassName = L"TFormHelp";
+
+int scaled(int pixelsAt96, UINT dpi) {
+    return MulDiv(pixelsAt96, static_cast<int>(dpi), 96);
+}
+
+// The DPI of the window's monitor (GetDpiForWindow, from Windows 10 1607 on); the system DPI
+// before that.
+UINT dpiOf(HWND window) {
+    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    if (getDpi && window) {
+        if (const UINT dpi = getDpi(window)) {
+            return dpi;
+        }
+    }
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+SIZE textExtent(HDC dc, ustring_view text) {
+    SIZE size{0, 0};
+    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
+                          static_cast<int>(text.size()), &size);
+    return size;
+}
+
+ustring windowText(HWND h) {
+    const int length = GetWindowTextLengthW(h);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int copied = GetWindowTextW(h, text.data(), length + 1);
+    return ustring(text.begin(), text.begin() + copied);
+}
+
+const HelpPlacement& placementOf(HelpControlId id) {
+    for (const HelpPlacement& p : kHelpLayout) {
+        if (p.id == id) {
+            return p;
+        }
+    }
+    return kHelpLayout[0];
+}
+
+} // namespace
+
+HelpWindow::HelpWindow(TFormHelp& form, HINSTANCE instance, HWND owner)
+    : form_(form), instance_(instance), owner_(owner) {
+    form_.ShowModalView = [this] { showModal(); };
+}
+
+HelpWindow::~HelpWindow() {
+    form_.ShowModalView = nullptr;
+    if (hwnd_) {
+        DestroyWindow(hwnd_);
+    }
+}
+
+void HelpWindow::create() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = &HelpWindow::windowProc;
+    wc.hInstance = instance_;
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLON));
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassExW(&wc);
+
+    // A sizeable tool window: narrow caption, close box only.
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kClassName, wide(form_.Caption),
+                            style, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, owner_, nullptr,
+                            instance_, this);
+    if (!hwnd_) {
+        throw QuillonError(u"无法创建帮助窗口。");
+    }
+    for (const HelpPlacement& p : kHelpLayout) {
+        const wchar_t* cls = WC_BUTTONW;
+        DWORD controlStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP;
+        DWORD exStyle = 0;
+        ustring text;
+        switch (p.id) {
+        case kHelpClose:
+            controlStyle |= BS_DEFPUSHBUTTON;
+            text = form_.Button1.caption;
+            break;
+        case kHelpLink:
+            cls = WC_LINK;
+            text = u"<a href=\"" + form_.url + u"\">" + form_.LinkLabel1.caption + u"</a>";
+            break;
+        case kHelpText:
+            // Lines wrap at the field's width; Enter makes a new line there.
+            cls = WC_EDITW;
+            controlStyle |= WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+            exStyle = WS_EX_CLIENTEDGE;
+            break;
+        }
+        CreateWindowExW(exStyle, cls, wide(text), controlStyle, 0, 0, 10, 10, hwnd_,
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance_, nullptr);
+    }
+    // No limit on what the user types into the text.
+    SendMessageW(item(kHelpText), EM_SETLIMITTEXT, 0, 0);
+    SetWindowTextW(item(kHelpText), wide(form_.Memo1));
+
+    applyDpi(dpiOf(hwnd_));
+    // Centred on the desktop.
+    RECT window{};
+    GetWindowRect(hwnd_, &window);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int w = window.right - window.left;
+    const int h = window.bottom - window.top;
+    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
+                 work.top + (work.bottom - work.top - h) / 2, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void HelpWindow::applyDpi(UINT dpi) {
+    dpi_ = dpi;
+    LOGFONTW lf{};
+    lf.lfHeight = scaled(-11, dpi_);
+    lf.lfWeight = FW_NORMAL;
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
+    font_.reset(CreateFontIndirectW(&lf));
+    for (const HelpPlacement& p : kHelpLayout) {
+        SendMessageW(item(p.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
+    }
+    setTabStop();
+    RECT rect{0, 0, scaled(kHelpClientWidth, dpi_), scaled(kHelpClientHeight, dpi_)};
+    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
+    SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    layout();
+}
+
+// The text puts one tab between a command (or a key word) and what it does: one tab stop past
+// the longest of them lines up every description.
+void HelpWindow::setTabStop() {
+    HDC dc = GetDC(hwnd_);
+    const HGDIOBJ old = SelectObject(dc, font_.get());
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    LONG widest = 0;
+    const ustring& text = form_.Memo1;
+    for (std::size_t start = 0; start < text.size();) {
+        std::size_t end = text.find(u"\r\n", start);
+        end = end == ustring::npos ? text.size() : end;
+        const std::size_t tab = text.find(u'\t', start);
+        if (tab < end) {
+            widest =
+                std::max(widest, textExtent(dc, ustring_view(text).substr(start, tab - start)).cx);
+        }
+        start = end + 2;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(hwnd_, dc);
+    // Tab stops are in dialog units, four to the font's average character width.
+    const int average = std::max<int>(1, metrics.tmAveCharWidth);
+    UINT stop = static_cast<UINT>((widest + scaled(16, dpi_)) * 4 / average + 1);
+    SendMessageW(item(kHelpText), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
+}
+
+void HelpWindow::layout() {
+    RECT client{};
+    GetClientRect(hwnd_, &client);
+    for (const HelpPlacement& p : kHelpLayout) {
+        int w = scaled(p.w, dpi_);
+        if (p.id == kHelpText) {
+            w = client.right - client.left;
+        } else if (p.id == kHelpLink) {
+            // The whole address shows, up to the button.
+            HDC dc = GetDC(hwnd_);
+            const HGDIOBJ old = SelectObject(dc, font_.get());
+            const int needed = textExtent(dc, form_.LinkLabel1.caption).cx + scaled(4, dpi_);
+            SelectObject(dc, old);
+            ReleaseDC(hwnd_, dc);
+            const int room = scaled(placementOf(kHelpClose).x - p.x - 8, dpi_);
+            w = std::min(std::max(w, needed), room);
+        }
+        SetWindowPos(item(p.id), nullptr, scaled(p.x, dpi_), scaled(p.y, dpi_), w,
+                     scaled(p.h, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void HelpWindow::showModal() {
+    if (!hwnd_ || open_) {
+        return;
+    }
+    open_ = true;
+    const bool ownerWasEnabled = owner_ && !EnableWindow(owner_, FALSE);
+    ShowWindow(hwnd_, SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd_);
+    SetFocus(item(kHelpClose));
+
+    // An end already asked for (a command-line run asks before the help shows) waits until the
+    // window has been closed, and is passed on then.
+    bool quit = false;
+    WPARAM quitCode = 0;
+    MSG msg{};
+    while (open_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == -1) {
+            break;
+        }
+        if (got == 0) {
+            quit = true;
+            quitCode = msg.wParam;
+            continue;
+        }
+        if (!IsDialogMessageW(hwnd_, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    open_ = false;
+    form_.Memo1 = windowText(item(kHelpText));
+    // The owner takes input again before the window goes, so that it becomes the active one.
+    if (ownerWasEnabled) {
+        EnableWindow(owner_, TRUE);
+    }
+    ShowWindow(hwnd_, SW_HIDE);
+    if (quit) {
+        PostQuitMessage(static_cast<int>(quitCode));
+    }
+}
+
+void HelpWindow::close() {
+    open_ = false;
+}
+
+LRESULT HelpWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_COMMAND:
+        if (LOWORD(wParam) == kHelpClose && HIWORD(wParam) == BN_CLICKED) {
+            form_.Button1Click();
+            if (form_.modalResult != ModalResult::None) {
+                close();
+            }
+        } else if (LOWORD(wParam) == IDCANCEL) {
+            close(); // Esc
+        }
+        return 0;
+    case DM_GETDEFID:
+        return MAKELRESULT(kHelpClose, DC_HASDEFID);
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->idFrom == kHelpLink &&
+            (header->code == NM_CLICK || header->code == NM_RETURN)) {
+            const auto* link = reinterpret_cast<const NMLINK*>(lParam);
+            form_.LinkLabel1LinkClick(platform::win32::fromWide(link->item.szUrl));
+        }
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_SIZE:
+        layout();
+        return 0;
+    case WM_DPICHANGED: {
+        applyDpi(HIWORD(wParam));
+        const auto* suggested = reinterpret_cast<RECT*>(lParam);
+        SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_CLOSE:
+        close(); // the close box hides the window; it lives until the program ends
+        return 0;
+    case WM_NCDESTROY:
+        hwnd_ = nullptr;
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcW(hwnd_, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK HelpWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        self->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!self || !self->hwnd_) {
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    }
+    return self->handle(msg, wParam, lParam);
+}
+
+} // namespace quillon::win32view

@@ -1,0 +1,41 @@
+// The Win32 view of TFormHelp: a sizeable tool window that is created once, hidden, and shown
+// modally over the main window whenever the model asks.
+#pragma once
+
+#include "app/win32/gdi_handles.h"
+#include "help/tform_help.h"
+
+namespace quillon::win32view {
+
+class HelpWindow {
+public:
+    HelpWindow(TFormHelp& form, HINSTANCE instance, HWND owner);
+    ~HelpWindow();
+    HelpWindow(const HelpWindow&) = delete;
+    HelpWindow& operator=(const HelpWindow&) = delete;
+
+    // Creates the hidden window and its controls.
+    void create();
+    HWND hwnd() const { return hwnd_; }
+
+private:
+    // Shows the window with its owner disabled and returns once it is closed.
+    void showModal();
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
+    void applyDpi(UINT dpi);
+    void layout();
+    void setTabStop();
+    void close();
+    HWND item(int id) const { return GetDlgItem(hwnd_, id); }
+
+    TFormHelp& form_;
+    HINSTANCE instance_;
+    HWND owner_;
+    HWND hwnd_ = nullptr;
+    UINT dpi_ = 96;
+    Font font_;
+    bool open_ = false;
+};
+
+} // namespace quillon::win32view
