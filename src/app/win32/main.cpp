@@ -23,11 +23,23 @@ private:
     bool ok_;
 };
 
+// The process runs elevated: no DLL is ever taken from the current folder or PATH. Looked up
+// at run time: a Windows without it must still start the program far enough to show the
+// version message.
+void restrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        // At least the current folder leaves the search.
+        SetDllDirectoryW(L"");
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // The process runs elevated: no DLL is ever taken from the current folder or PATH.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    restrictDllSearch();
     const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                         ICC_STANDARD_CLASSES | ICC_TAB_CLASSES};
