@@ -5,8 +5,6 @@ namespace quillon {
 
 void TForm1::SpeedButton1Click() {}
 void TForm1::ShowHelp() {}
-void TForm1::Button_HotkeyClick() {}
-void TForm1::ListView1DblClick() {}
 
 void TForm1::ReadParam(const StringList& paramlist) {
     if (paramlist.size() < 2) {

@@ -1,6 +1,8 @@
 // The program entry: the main window, its start-up, and the message loop.
 #include "app/tform1.h"
 #include "app/win32/main_window.h"
+#include "hotkeys/hotkey_dialog.h"
+#include "hotkeys/win32/hotkey_dialog_view.h"
 #include "platform/win32/win32_platform.h"
 
 #include <objbase.h>
@@ -51,6 +53,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     view.create();
     windows.ui().setMainWindow(view.hwnd());
     view.dispatch([&] { form.FormCreate(); });
+
+    // The other windows come after FormCreate, which must not use them.
+    quillon::TForm2 hotkeyDialog(form);
+    quillon::win32view::HotkeyDialogView hotkeyDialogView(hotkeyDialog, instance);
+    form.Form2 = &hotkeyDialog;
+    windows.ui().setModalView(hotkeyDialog,
+                              [&] { return hotkeyDialogView.showModal(view.hwnd()); });
 
     // In a command-line run the window never shows and the single-argument handling comes
     // after the command pass; otherwise it runs just before the window appears.
