@@ -57,6 +57,7 @@ dlg $IME combo-select --id 213 --text SPACE --then click --id 1 >/dev/null
 box="$(qd msgbox)"
 check "conflict message" contains "$box" 'text "热键冲突！"'
 check "conflict caption" contains "$box" 'caption "提示"'
+check "message owned by the dialog" contains "$(dlg $IME window)" "visible=1 enabled=0"
 qd msgbox-press --id 1 >/dev/null
 check "dialog stays open" contains "$(dlg $IME window)" "visible=1 enabled=1"
 dlg $IME click --id 2 >/dev/null
