@@ -112,8 +112,17 @@ make_template() {
     mv "$tmp" "$QUILLON_WINE_CACHE"
 }
 
-# Makes DIR a fresh prefix, copied from the template.
-new_prefix() {
+# Runs a command while holding the template's lock: a template being rebuilt (its settings
+# changed) is never copied half made, however many test runs share it.
+with_template_lock() {
+    mkdir -p "$(dirname "$QUILLON_WINE_CACHE")"
+    (
+        flock 9
+        "$@"
+    ) 9>"$QUILLON_WINE_CACHE.lock"
+}
+
+copy_template() {
     local dir="$1"
     make_template
     rm -rf "$dir"
@@ -121,9 +130,14 @@ new_prefix() {
     cp -a "$QUILLON_WINE_CACHE" "$dir"
 }
 
+# Makes DIR a fresh prefix, copied from the template.
+new_prefix() {
+    with_template_lock copy_template "$1"
+}
+
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     case "${1:-}" in
-    template) make_template ;;
+    template) with_template_lock make_template ;;
     new) new_prefix "$2" ;;
     *)
         echo "usage: $0 template | new DIR" >&2

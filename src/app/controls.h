@@ -44,6 +44,13 @@ struct CheckBox : Control {
     bool checked = false;
 };
 
+// A framed group of radio items; the caption is the frame's.
+struct RadioGroup : Control {
+    StringList items;
+    std::vector<bool> itemEnabled; // one per item
+    int itemIndex = -1;            // -1 when no item is chosen
+};
+
 struct MenuItem {
     MenuItem(ustring text, bool isEnabled = true, bool isChecked = false)
         : caption(std::move(text)), enabled(isEnabled), checked(isChecked) {}

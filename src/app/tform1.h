@@ -17,6 +17,7 @@
 
 namespace quillon {
 
+class TForm2;
 class TFormHelp;
 
 constexpr std::uint32_t kAboutCommandId = 1025;
@@ -65,6 +66,9 @@ public:
 
     // The language id of `mylangid`: its low 16 bits, whatever a locale id carried above them.
     std::uint16_t LangId() const { return static_cast<std::uint16_t>(mylangid & 0xFFFF); }
+
+    // The hotkey dialog, made after FormCreate by whoever made this window; null until then.
+    TForm2* Form2 = nullptr;
 
     // ---- the window and its controls ----
     ustring Caption = u"Quillon 输入法设置工具";

@@ -124,7 +124,4 @@ void TForm1::getSWkey() {
     }
 }
 
-// The hotkey dialog opens from here once it exists.
-void TForm1::Button_SW1Click(int) {}
-
 } // namespace quillon

@@ -148,6 +148,8 @@ constexpr std::uint32_t kMbDefButton2 = 0x100;
 constexpr int kIdYes = 6;
 constexpr int kIdNo = 7;
 constexpr int kIdOk = 1;
+constexpr int kIdCancel = 2;
+constexpr std::uint32_t kMbOk = 0x00;
 
 constexpr std::uint32_t kWaitTimeout = 0x102;
 constexpr std::uint32_t kQsAllInput = 0x04FF;
@@ -157,6 +159,19 @@ struct FileDialogRequest {
     ustring filter;           // "描述|*.ext|描述|*.*"
     ustring defaultExtension; // without the dot
     ustring fileName;
+};
+
+// A window of the program shown modally (the hotkey dialog, later the help window). Whoever
+// shows it (the Win32 view, or a unit test's script) calls these as the real window's events
+// happen.
+class ModalForm {
+public:
+    virtual ~ModalForm() = default;
+    virtual ustring modalCaption() const = 0;
+    // Each time the window is about to appear.
+    virtual void FormShow() = 0;
+    // Whether the window may close with this result (kIdOk, kIdCancel); false keeps it open.
+    virtual bool CloseQuery(int modalResult) = 0;
 };
 
 // An unnamed auto-reset event that only gives a wait a handle. Closed when destroyed.
@@ -180,6 +195,9 @@ public:
     // without one. Nullopt when cancelled.
     virtual std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) = 0;
     virtual std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) = 0;
+    // Shows the window modally over the active window; returns how it was closed (kIdOk,
+    // kIdCancel).
+    virtual int ShowModal(ModalForm& form) = 0;
     // Dispatches every pending window message, user input included.
     virtual void ProcessMessages() = 0;
     virtual std::unique_ptr<WaitEvent> CreateEvent() = 0;

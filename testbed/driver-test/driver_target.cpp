@@ -211,6 +211,24 @@ void createControls(HWND hwnd, Target& target) {
                           kButtonDisabled, font);
     EnableWindow(disabled, FALSE);
 
+    // Hints: one on a button, one on the disabled button's place on the window.
+    HWND tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd, nullptr,
+                        GetModuleHandleW(nullptr), nullptr);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = hwnd;
+    tool.uId = reinterpret_cast<UINT_PTR>(GetDlgItem(hwnd, kButtonUp));
+    tool.lpszText = const_cast<wchar_t*>(L"上移选中的行\r\n第二行");
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.uFlags = TTF_SUBCLASS;
+    tool.uId = 1;
+    tool.rect = RECT{330, 118, 420, 143};
+    tool.lpszText = const_cast<wchar_t*>(L"按钮已禁用");
+    SendMessageW(tooltip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+
     target.combo = child(hwnd, WC_COMBOBOXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL,
                          {440, 28, 130, 200}, kCombo, font);
     for (const wchar_t* item : {L"Alt+Shift", L"Ctrl+Shift", L"禁用", L"`"}) {

@@ -144,7 +144,7 @@ log_lines() { wc -l <"$log"; }
 
 # --- finding the window ---------------------------------------------------------------------
 run wait-visible --then window && expect_match \
-    '^window class="QDriverTargetForm" caption="驱动测试窗口 driver target" visible=1 enabled=1 iconic=0 client=600x320 rect=-?[0-9]+,-?[0-9]+,[0-9]+x[0-9]+ pid=[0-9]+$'
+    '^window class="QDriverTargetForm" caption="驱动测试窗口 driver target" visible=1 enabled=1 iconic=0 client=600x320 rect=-?[0-9]+,-?[0-9]+,[0-9]+x[0-9]+ origin=-?[0-9]+,-?[0-9]+ pid=[0-9]+$'
 pid="$(sed -n 's/.* pid=\([0-9]*\)$/\1/p' <<<"$out")"
 expect_log started
 
@@ -171,6 +171,11 @@ expect_output_contains '    SysHeader32 id=0 '
 expect_output_contains '  msctls_statusbar32 id=801 '
 # Buttons in creation order: the group box, then 上移, then 消息.
 run control --class Button --index 2 && expect_match '^Button id=302 .* caption="消息"$'
+
+# --- hints ----------------------------------------------------------------------------------
+run tooltips && expect_lines \
+    'tool control=301 "上移选中的行\r\n第二行"' \
+    'tool rect=330,118,90x25 "按钮已禁用"'
 
 # --- list views -------------------------------------------------------------------------------
 run listview --id 101 && expect_lines \

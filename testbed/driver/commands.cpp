@@ -80,14 +80,16 @@ void windowCommand(const Context& context, const Args&) {
     GetWindowRect(top, &frame);
     RECT client{};
     GetClientRect(top, &client);
-    context.print(
-        "window class=" + quote(className(top)) + " caption=" + quote(windowText(top)) +
-        " visible=" + flag(IsWindowVisible(top) != FALSE) +
-        " enabled=" + flag(IsWindowEnabled(top) != FALSE) +
-        " iconic=" + flag(IsIconic(top) != FALSE) + " client=" + std::to_string(client.right) +
-        "x" + std::to_string(client.bottom) + " rect=" + std::to_string(frame.left) + "," +
-        std::to_string(frame.top) + "," + std::to_string(frame.right - frame.left) + "x" +
-        std::to_string(frame.bottom - frame.top) + " pid=" + std::to_string(processOf(top)));
+    POINT origin{0, 0};
+    ClientToScreen(top, &origin);
+    context.print("window class=" + quote(className(top)) + " caption=" + quote(windowText(top)) +
+                  " visible=" + flag(IsWindowVisible(top) != FALSE) + " enabled=" +
+                  flag(IsWindowEnabled(top) != FALSE) + " iconic=" + flag(IsIconic(top) != FALSE) +
+                  " client=" + std::to_string(client.right) + "x" + std::to_string(client.bottom) +
+                  " rect=" + std::to_string(frame.left) + "," + std::to_string(frame.top) + "," +
+                  std::to_string(frame.right - frame.left) + "x" +
+                  std::to_string(frame.bottom - frame.top) + " origin=" + std::to_string(origin.x) +
+                  "," + std::to_string(origin.y) + " pid=" + std::to_string(processOf(top)));
 }
 
 void treeCommand(const Context& context, const Args&) {
@@ -357,6 +359,27 @@ void statusCommand(const Context& context, const Args& args) {
     context.print("status " + quote(text));
 }
 
+void tooltipsCommand(const Context& context, const Args&) {
+    HWND top = context.top();
+    const Process process(processOf(top));
+    for (const TooltipTool& tool : readTooltips(process, top, context.timeoutMs)) {
+        std::string where;
+        if (tool.window == top) {
+            where = "window";
+        } else if (tool.window != nullptr) {
+            where = "control=" + std::to_string(controlId(tool.window));
+        } else {
+            where = "rect=" + std::to_string(tool.rect.left) + "," + std::to_string(tool.rect.top) +
+                    "," + std::to_string(tool.rect.right - tool.rect.left) + "x" +
+                    std::to_string(tool.rect.bottom - tool.rect.top);
+        }
+        context.print("tool " + where + " " + quote(tool.text));
+    }
+    for (const ustring& text : shownTooltips(process, top, context.timeoutMs)) {
+        context.print("shown " + quote(text));
+    }
+}
+
 // --- menus --------------------------------------------------------------------------------
 
 void menuCommand(const Context& context, const Args&) {
@@ -561,6 +584,7 @@ const std::vector<Command>& commands() {
          {},
          statusCommand,
          "status bar text (optionally wait until it equals a text)"},
+        {"tooltips", {}, {}, tooltipsCommand, "the hints of the window and its controls"},
         {"menu", {}, {}, menuCommand, "wait for the open popup menu and list it"},
         {"menu-pick",
          {"--text", "--id", "--index"},

@@ -216,3 +216,87 @@ POINT splitArrowPoint(const Process& process, HWND button, DWORD timeoutMs) {
 }
 
 } // namespace qdriver
+
+namespace qdriver {
+
+namespace {
+
+constexpr std::size_t kTipChars = 4096;
+
+std::vector<HWND> tooltipWindows(HWND top) {
+    std::vector<HWND> found;
+    for (HWND hwnd : topLevelWindows()) {
+        if (GetWindow(hwnd, GW_OWNER) == top &&
+            quillon::equalsNoCase(className(hwnd), u"tooltips_class32")) {
+            found.push_back(hwnd);
+        }
+    }
+    return found;
+}
+
+// The text of the tool whose TTTOOLINFOW lies at the start of `memory`; the text goes into the
+// buffer behind it.
+ustring toolText(const Process& process, HWND tooltip, const RemoteMemory& memory, TTTOOLINFOW info,
+                 DWORD timeoutMs) {
+    const std::size_t at = textOffset(sizeof(TTTOOLINFOW));
+    info.lpszText = reinterpret_cast<wchar_t*>(remoteAddress(memory, at));
+    process.put(memory, 0, info);
+    process.put(memory, at, L'\0');
+    sendMessage(tooltip, TTM_GETTEXTW, kTipChars, remoteAddress(memory), timeoutMs);
+    return process.text(memory, at, kTipChars);
+}
+
+RemoteMemory toolMemory(const Process& process) {
+    return process.allocate(textOffset(sizeof(TTTOOLINFOW)) + kTipChars * sizeof(wchar_t));
+}
+
+} // namespace
+
+std::vector<TooltipTool> readTooltips(const Process& process, HWND top, DWORD timeoutMs) {
+    std::vector<TooltipTool> tools;
+    for (HWND tooltip : tooltipWindows(top)) {
+        const auto count =
+            static_cast<int>(sendMessage(tooltip, TTM_GETTOOLCOUNT, 0, 0, timeoutMs));
+        const RemoteMemory memory = toolMemory(process);
+        for (int i = 0; i < count; ++i) {
+            TTTOOLINFOW info{};
+            info.cbSize = sizeof(info);
+            process.put(memory, 0, info);
+            if (!sendMessage(tooltip, TTM_ENUMTOOLSW, static_cast<WPARAM>(i), remoteAddress(memory),
+                             timeoutMs)) {
+                continue;
+            }
+            info = process.get<TTTOOLINFOW>(memory, 0);
+            TooltipTool tool;
+            if (info.uFlags & TTF_IDISHWND) {
+                tool.window = reinterpret_cast<HWND>(info.uId);
+            } else {
+                tool.rect = info.rect;
+                MapWindowPoints(info.hwnd, top, reinterpret_cast<POINT*>(&tool.rect), 2);
+            }
+            tool.text = toolText(process, tooltip, memory, info, timeoutMs);
+            tools.push_back(tool);
+        }
+    }
+    return tools;
+}
+
+std::vector<ustring> shownTooltips(const Process& process, HWND top, DWORD timeoutMs) {
+    std::vector<ustring> texts;
+    for (HWND tooltip : tooltipWindows(top)) {
+        if (!IsWindowVisible(tooltip)) {
+            continue;
+        }
+        const RemoteMemory memory = toolMemory(process);
+        TTTOOLINFOW info{};
+        info.cbSize = sizeof(info);
+        process.put(memory, 0, info);
+        if (sendMessage(tooltip, TTM_GETCURRENTTOOLW, 0, remoteAddress(memory), timeoutMs)) {
+            texts.push_back(
+                toolText(process, tooltip, memory, process.get<TTTOOLINFOW>(memory, 0), timeoutMs));
+        }
+    }
+    return texts;
+}
+
+} // namespace qdriver

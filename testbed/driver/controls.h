@@ -42,6 +42,19 @@ ComboContent readCombo(HWND combo, DWORD timeoutMs);
 // The text of a status bar's part; a simple status bar has one text, whatever `part` says.
 ustring statusText(const Process& process, HWND status, int part, DWORD timeoutMs);
 
+// One tool of a tooltip window: a hint attached to a window (a control, or the top window
+// itself) or to a rectangle of a window.
+struct TooltipTool {
+    HWND window = nullptr; // the tool's own window (TTF_IDISHWND), or null for a rectangle
+    RECT rect{};           // a rectangle tool's place, in client coordinates of `top`
+    ustring text;
+};
+
+// Every tool of the tooltip windows that `top` owns.
+std::vector<TooltipTool> readTooltips(const Process& process, HWND top, DWORD timeoutMs);
+// The texts the tooltip windows of `top` show on the screen now.
+std::vector<ustring> shownTooltips(const Process& process, HWND top, DWORD timeoutMs);
+
 // The drop-down arrow of a split button, in its client coordinates.
 POINT splitArrowPoint(const Process& process, HWND button, DWORD timeoutMs);
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# At 144 dpi every place and size is half as large again, the font with them.
+# At 144 dpi every place and size is half as large again, the font with them, in the main
+# window and in the hotkey dialog.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_setup high_dpi "$E2E_DIR/../fixtures/sample.reg"
 set_wine_value 'HKEY_CURRENT_USER\Control Panel\Desktop' LogPixels dword:00000090
@@ -12,6 +13,20 @@ check "enabled list placed and sized" contains "$(q control --id 101)" "rect=60,
 check "name column scaled" contains "$(q listview --id 101)" 'column 0 width=270 "名称"'
 check "hidden columns stay hidden" contains "$(q listview --id 101)" 'column 1 width=0 "clsid"'
 check "refresh button placed and sized" contains "$(q control --id 153)" "rect=618,825,113x38"
+
+# The hotkey dialog scales the same way.
+dlg() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' \
+        --title-prefix 示例拼音输入法 --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" |
+        tr -d '\r'
+}
+xdotool mousemove 0 0
+q lv-select --id 101 --row 0 --then click --id 104 >/dev/null
+check "dialog client area scaled" contains "$(dlg window)" "client=458x495"
+check "dialog button placed and sized" contains "$(dlg control --id 1)" "rect=36,428,113x38"
+check "side box on the frame line" contains "$(dlg control --id 211)" "rect=192,24,74x26"
+screenshot dialog-144dpi
+dlg click --id 2 --then wait-gone >/dev/null
 q syscommand --id 0xF060 >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 e2e_finish

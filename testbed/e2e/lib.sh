@@ -47,18 +47,29 @@ e2e_cleanup() {
     rm -rf "$E2E_TMP"
 }
 
-# Starts quillon.exe with the given arguments in the background.
+# Starts quillon.exe with the given arguments in the background; its exit code is left in a
+# file when it ends.
 start_app() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QUILLON" "$@" >"$E2E_ARTEFACTS/app.out" 2>&1 &
+    rm -f "$E2E_TMP/app.rc"
+    (
+        rc=0
+        WINEPREFIX="$E2E_PREFIX" $WINE "$QUILLON" "$@" >"$E2E_ARTEFACTS/app.out" 2>&1 || rc=$?
+        echo "$rc" >"$E2E_TMP/app.rc.part"
+        mv "$E2E_TMP/app.rc.part" "$E2E_TMP/app.rc"
+    ) &
     E2E_APP_PID=$!
 }
 
-# Waits for the program started by start_app to end; prints its exit code.
+# Waits for the program started by start_app to end; prints its exit code. It is called in a
+# command substitution, a subshell that cannot wait for its parent's children (bash gives -1
+# while the program still runs), so the exit code comes from the file start_app leaves.
 app_exit_code() {
-    local rc=0
-    wait "$E2E_APP_PID" || rc=$?
-    E2E_APP_PID=""
-    echo "$rc"
+    local i
+    for i in $(seq 1 600); do
+        [ -f "$E2E_TMP/app.rc" ] && break
+        sleep 0.1
+    done
+    cat "$E2E_TMP/app.rc" 2>/dev/null || echo "still running"
 }
 
 # Runs quillon.exe to its end (a command-line run); prints its exit code.

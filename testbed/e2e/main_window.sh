@@ -36,8 +36,9 @@ check "up disabled on first row" contains "$(q control --id 102)" "enabled=0"
 check "disable allowed with two rows" contains "$(q control --id 105)" "enabled=1"
 
 # Colours as drawn: blue for the keyboard layout, green for the IMM input method.
-rect="$(q window | sed -n 's/.* rect=\([0-9]*\),\([0-9]*\),.*/\1 \2/p')"
-read -r wx wy <<<"$rect"
+# The client area's corner on the screen: Wine draws a frame and a caption above it.
+origin="$(q window | sed -n 's/.* origin=\([0-9-]*\),\([0-9-]*\) .*/\1 \2/p')"
+read -r wx wy <<<"$origin"
 convert "$E2E_ARTEFACTS/sample.png" -crop "353x150+$((wx + 40))+$((wy + 32))" +repage \
     "$E2E_ARTEFACTS/list1.png"
 convert "$E2E_ARTEFACTS/sample.png" -crop "353x112+$((wx + 40))+$((wy + 225))" +repage \

@@ -5,10 +5,25 @@ import struct
 import subprocess
 import sys
 
-SYSTEM_DLLS = {
-    "advapi32.dll", "comctl32.dll", "comdlg32.dll", "gdi32.dll", "kernel32.dll", "msvcrt.dll",
-    "ole32.dll", "oleaut32.dll", "rpcrt4.dll", "shell32.dll", "shlwapi.dll", "user32.dll",
-    "uxtheme.dll", "msimg32.dll", "version.dll",
+# The loader resolves static imports before the program runs a line, and for a DLL that is not
+# one of Windows' KnownDLLs it looks in the program's own folder first: a DLL planted beside a
+# downloaded quillon.exe would run elevated. So only KnownDLLs (as Windows 10 and 11 list them
+# under HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs) and comctl32,
+# which the manifest binds to its side-by-side version 6, may be imported statically.
+KNOWN_DLLS = {
+    "advapi32.dll", "clbcatq.dll", "combase.dll", "comdlg32.dll", "coml2.dll", "difxapi.dll",
+    "gdi32.dll", "gdiplus.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll", "msctf.dll",
+    "msvcrt.dll", "normaliz.dll", "nsi.dll", "ole32.dll", "oleaut32.dll", "psapi.dll",
+    "rpcrt4.dll", "sechost.dll", "setupapi.dll", "shcore.dll", "shell32.dll", "shlwapi.dll",
+    "user32.dll", "wldap32.dll", "ws2_32.dll",
+}
+SIDE_BY_SIDE = {"comctl32.dll"}
+
+# Calls that older Windows lack, or that live in DLLs outside the list above: they are looked up
+# at run time, so the program still starts far enough to show its version message.
+RUN_TIME_ONLY = {
+    "SetDefaultDllDirectories", "AddDllDirectory", "GetDpiForWindow", "AdjustWindowRectExForDpi",
+    "GetSystemMetricsForDpi", "SetDialogDpiChangeBehavior", "SetWindowTheme",
 }
 
 failures = []
@@ -20,6 +35,18 @@ def check(condition, what):
         failures.append(what)
 
 
+def imported_functions(headers):
+    """The function names of objdump's import tables (lines of hint-name RVA, hint, name)."""
+    names = set()
+    section = headers.split("The Import Tables", 1)[-1].split("\nThe ", 1)[0]
+    for line in section.splitlines():
+        parts = line.split()
+        if len(parts) == 3 and parts[1].isdigit() and \
+                all(c in "0123456789abcdef" for c in parts[0]):
+            names.add(parts[2])
+    return names
+
+
 def main(exe, objdump):
     data = open(exe, "rb").read()
     headers = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True).stdout
@@ -27,7 +54,13 @@ def main(exe, objdump):
     check("(Windows GUI)" in headers, "GUI subsystem")
     imports = {line.split(":", 1)[1].strip().lower() for line in headers.splitlines()
                if "DLL Name:" in line}
-    check(imports <= SYSTEM_DLLS, "imports only system DLLs: " + ", ".join(sorted(imports)))
+    allowed = KNOWN_DLLS | SIDE_BY_SIDE
+    check(imports <= allowed, "static imports only KnownDLLs and comctl32: " +
+          ", ".join(sorted(imports)) + "; not allowed: " + ", ".join(sorted(imports - allowed)))
+    functions = imported_functions(headers)
+    check(not (functions & RUN_TIME_ONLY),
+          "looked up at run time, not imported: " + ", ".join(sorted(RUN_TIME_ONLY)) +
+          "; imported: " + ", ".join(sorted(functions & RUN_TIME_ONLY)))
     check(not any("libstdc++" in d or "libgcc" in d or "pthread" in d for d in imports),
           "no runtime DLLs")
 

@@ -208,17 +208,6 @@ TEST_F(SwitchKeysTest, ToggleOfAnotherTypeEndsTheRead) {
     EXPECT_THROW(form.getSWkey(), QuillonError);
 }
 
-TEST_F(SwitchKeysTest, ToggleButtonsDoNothingYet) {
-    form.Button_SW1.caption = u"Ctrl+SPACE";
-    const std::string before = wholeUser();
-    for (int which = 1; which <= 3; ++which) {
-        form.Button_SW1Click(which);
-    }
-    EXPECT_EQ(form.Button_SW1.caption, u"Ctrl+SPACE");
-    EXPECT_EQ(wholeUser(), before);
-    EXPECT_TRUE(windows.calls.empty());
-}
-
 // The refresh puts everything in place, and a later refresh of a language without toggles
 // shows "无" again.
 TEST_F(FormTest, RefreshShowsHotkeysAndSwitchingKeys) {

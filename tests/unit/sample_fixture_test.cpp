@@ -1,21 +1,12 @@
 // The end-to-end sample setup, loaded from the same file the Wine tests import: what the
 // window shows is decided here from the registry alone, with the profiles the TSF stand-in
 // derives from that registry scripted alongside.
+#include "fixture_files.h"
 #include "form_fixture.h"
 #include "platform/substitute/reg_text.h"
 
-#include <fstream>
-#include <sstream>
-
 namespace quillon::testing {
 namespace {
-
-std::string readFixture(const char* name) {
-    std::ifstream in(std::string(QUILLON_FIXTURES_DIR) + "/" + name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 TEST(SampleFixture, ShowsWhatTheWineTestsSee) {
     const std::string sample = readFixture("sample.reg");

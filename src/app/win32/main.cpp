@@ -3,6 +3,8 @@
 #include "app/win32/main_window.h"
 #include "help/tform_help.h"
 #include "help/win32/help_window.h"
+#include "hotkeys/hotkey_dialog.h"
+#include "hotkeys/win32/hotkey_dialog_view.h"
 #include "platform/win32/win32_platform.h"
 
 #include <objbase.h>
@@ -25,11 +27,23 @@ private:
     bool ok_;
 };
 
+// The process runs elevated: no DLL is ever taken from the current folder or PATH. Looked up
+// at run time: a Windows without it must still start the program far enough to show the
+// version message.
+void restrictDllSearch() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (!setDefault || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        // At least the current folder leaves the search.
+        SetDllDirectoryW(L"");
+    }
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-    // The process runs elevated: no DLL is ever taken from the current folder or PATH.
-    SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    restrictDllSearch();
     const ComApartment com;
     INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
                                                         ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
@@ -43,8 +57,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windows.ui().setMainWindow(view.hwnd());
     view.dispatch([&] { form.FormCreate(); });
 
-    // The help window comes into being after the main window's start-up, which therefore
-    // never uses it.
+    // The other windows come after FormCreate, which must not use them: the hotkey dialog,
+    // then the help window.
+    quillon::TForm2 hotkeyDialog(form);
+    quillon::win32view::HotkeyDialogView hotkeyDialogView(hotkeyDialog, instance);
+    form.Form2 = &hotkeyDialog;
+    windows.ui().setModalView(hotkeyDialog,
+                              [&] { return hotkeyDialogView.showModal(view.hwnd()); });
     quillon::TFormHelp help(windows.platform(), form.scancode);
     quillon::win32view::HelpWindow helpView(help, instance, view.hwnd());
     view.dispatch([&] {

@@ -2,8 +2,10 @@
 
 #include "core/error.h"
 #include "res/resource_ids.h"
+#include "ui/win32/fonts.h"
+#include "ui/win32/theme.h"
+#include "ui/win32/window_text.h"
 
-#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <exception>
@@ -13,42 +15,6 @@ namespace quillon::win32view {
 namespace {
 
 const wchar_t* const kClassName = L"TForm1";
-
-// Tooltips break lines at CR LF; the hints carry a lone CR.
-ustring tooltipText(const ustring& hint) {
-    ustring out;
-    for (const char16_t c : hint) {
-        out += c;
-        if (c == u'\r') {
-            out += u'\n';
-        }
-    }
-    return out;
-}
-
-ustring windowText(HWND h) {
-    const int length = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    GetWindowTextW(h, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(length));
-    return ustring(text.begin(), text.end());
-}
-
-void setText(HWND h, const ustring& text) {
-    if (windowText(h) != text) {
-        SetWindowTextW(h, wide(text));
-    }
-}
-
-SIZE textExtent(HWND h, HFONT font, const ustring& text) {
-    SIZE size{0, 0};
-    HDC dc = GetDC(h);
-    const HGDIOBJ old = SelectObject(dc, font);
-    GetTextExtentPoint32W(dc, wide(text), static_cast<int>(text.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(h, dc);
-    return size;
-}
 
 const Placement* placementOf(int id) {
     for (const Placement& p : kLayout) {
@@ -72,20 +38,6 @@ MainWindow::~MainWindow() {
     }
 }
 
-UINT MainWindow::currentDpi() const {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    // Present from Windows 10 1607 on; older builds get the system DPI.
-    const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi && hwnd_) {
-        return getDpi(hwnd_);
-    }
-    HDC dc = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
-    return static_cast<UINT>(dpi);
-}
-
 void MainWindow::create() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
@@ -105,21 +57,14 @@ void MainWindow::create() {
     if (!hwnd_) {
         throw QuillonError(u"无法创建主窗口。");
     }
-    dpi_ = currentDpi();
+    dpi_ = dpiOf(hwnd_);
     createControls();
     applyFonts();
     layout();
 
     // Centred on the desktop's work area.
-    RECT window{};
-    GetWindowRect(hwnd_, &window);
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int w = window.right - window.left;
-    const int h = window.bottom - window.top;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const RECT work = workAreaOf(hwnd_);
+    centreWindow(hwnd_, work, work);
 }
 
 void MainWindow::createControls() {
@@ -169,7 +114,7 @@ void MainWindow::createControls() {
         ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
                                                     LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
         // The Explorer look gives the hot-tracking highlight under the mouse.
-        SetWindowTheme(list, L"Explorer", nullptr);
+        setWindowTheme(list, L"Explorer");
         for (int i = 0; i < count; ++i) {
             LVCOLUMNW column{};
             column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
@@ -182,11 +127,7 @@ void MainWindow::createControls() {
     addColumns(kListView1, kColumns1, 7);
     addColumns(kListView2, kColumns2, 6);
 
-    tooltip_ =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance_, nullptr);
-    SendMessageW(tooltip_, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
+    tooltips_.create(hwnd_, instance_);
 
     helpImages_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
     for (const int bitmapId : {IDB_HELP, IDB_HELP_DISABLED}) {
@@ -197,32 +138,16 @@ void MainWindow::createControls() {
 }
 
 void MainWindow::applyFonts() {
-    LOGFONTW lf{};
-    lf.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = GB2312_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, L"微软雅黑", LF_FACESIZE);
-    font_.reset(CreateFontIndirectW(&lf));
-    lf.lfWeight = FW_BOLD;
-    boldFont_.reset(CreateFontIndirectW(&lf));
-    EnumChildWindows(
-        hwnd_,
-        [](HWND child, LPARAM font) -> BOOL {
-            SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(font_.get()));
-    SendMessageW(tooltip_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
-    SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, scale(640));
+    // 微软雅黑 9 pt: 12 pixels at 96 dpi.
+    font_ = makeFont({L"微软雅黑", -12, GB2312_CHARSET}, dpi_);
+    boldFont_ = makeFont({L"微软雅黑", -12, GB2312_CHARSET, FW_BOLD}, dpi_);
+    setFontOfChildren(hwnd_, font_.get());
+    tooltips_.setFont(font_.get(), dpi_);
 }
 
 void MainWindow::layout() {
-    RECT client{0, 0, scale(kClientWidth), scale(kClientHeight)};
-    const DWORD style = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE));
-    const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE));
-    AdjustWindowRectEx(&client, style, FALSE, exStyle);
-    SetWindowPos(hwnd_, nullptr, 0, 0, client.right - client.left, client.bottom - client.top,
+    const SIZE outer = windowSizeForClient(hwnd_, scale(kClientWidth), scale(kClientHeight), dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     for (const Placement& p : kLayout) {
@@ -244,7 +169,7 @@ void MainWindow::layout() {
             const SIZE extent = textExtent(h, font_.get(), model ? model->caption : ustring());
             if (p.w == 0) {
                 w = extent.cx + (p.kind == Kind::CheckBox
-                                     ? GetSystemMetrics(SM_CXMENUCHECK) + scale(8)
+                                     ? systemMetric(SM_CXMENUCHECK, dpi_) + scale(8)
                                      : scale(2));
             }
             if (p.h == 0) {
@@ -260,6 +185,7 @@ void MainWindow::layout() {
         ListView_SetColumnWidth(item(kListView2), c, scale(kColumnWidths2[c]));
     }
     SendMessageW(item(kStatusBar1), WM_SIZE, 0, 0);
+    tooltips_.updatePlaces();
 }
 
 Control* MainWindow::modelControl(int id) {
@@ -339,7 +265,7 @@ void MainWindow::syncControl(int id, const Control& model) {
     const bool hasCaption =
         p && p->kind != Kind::ListView && p->kind != Kind::Combo && p->kind != Kind::FlatButton;
     if (hasCaption) {
-        setText(h, model.caption);
+        setWindowText(h, model.caption);
     }
     if (static_cast<bool>(IsWindowEnabled(h)) != model.enabled) {
         EnableWindow(h, model.enabled);
@@ -350,29 +276,7 @@ void MainWindow::syncControl(int id, const Control& model) {
     if (static_cast<bool>(IsWindowVisible(h)) != model.visible) {
         ShowWindow(h, model.visible ? SW_SHOWNA : SW_HIDE);
     }
-    addTooltip(id, model.hint);
-}
-
-void MainWindow::addTooltip(int id, const ustring& hint) {
-    auto& shown = tooltips_[id];
-    if (shown == hint) {
-        return;
-    }
-    TTTOOLINFOW info{};
-    info.cbSize = sizeof(info);
-    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    info.hwnd = hwnd_;
-    info.uId = reinterpret_cast<UINT_PTR>(item(id));
-    if (!shown.empty()) {
-        SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&info));
-    }
-    shown = hint;
-    if (hint.empty()) {
-        return;
-    }
-    const ustring text = tooltipText(hint);
-    info.lpszText = const_cast<wchar_t*>(wide(text));
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    tooltips_.setHint(h, model.hint);
 }
 
 void MainWindow::syncCombo(int id, const ComboBox& model, StringList& shown) {
@@ -430,7 +334,7 @@ void MainWindow::sync() {
         return;
     }
     syncing_ = true;
-    setText(hwnd_, form_.Caption);
+    setWindowText(hwnd_, form_.Caption);
     if (!systemMenuDone_ && !form_.systemMenuAppended.empty()) {
         HMENU menu = GetSystemMenu(hwnd_, FALSE);
         for (const MenuItem& entry : form_.systemMenuAppended) {

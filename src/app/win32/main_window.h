@@ -3,8 +3,10 @@
 #pragma once
 
 #include "app/tform1.h"
-#include "app/win32/gdi_handles.h"
 #include "app/win32/main_window_layout.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/gdi_handles.h"
+#include "ui/win32/tooltips.h"
 
 #include <functional>
 #include <map>
@@ -41,17 +43,15 @@ private:
     void syncList(int id, const ListView& model, EntryList& shown);
     void syncCombo(int id, const ComboBox& model, StringList& shown);
     void syncControl(int id, const Control& model);
-    void addTooltip(int id, const ustring& hint);
     void showMenu(const Menu& menu, int base, int x, int y);
-    int scale(int v) const { return MulDiv(v, static_cast<int>(dpi_), 96); }
-    UINT currentDpi() const;
+    int scale(int v) const { return win32view::scale(v, dpi_); }
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     Control* modelControl(int id);
 
     TForm1& form_;
     HINSTANCE instance_;
     HWND hwnd_ = nullptr;
-    HWND tooltip_ = nullptr;
+    Tooltips tooltips_;
     UINT dpi_ = 96;
     Font font_;
     Font boldFont_;
@@ -62,7 +62,6 @@ private:
     EntryList shown2_;
     int shownDefime_ = -2;
     std::map<int, StringList> shownItems_;
-    std::map<int, ustring> tooltips_;
 };
 
 } // namespace quillon::win32view

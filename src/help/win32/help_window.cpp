@@ -3,6 +3,9 @@
 #include "core/error.h"
 #include "help/win32/help_window_layout.h"
 #include "res/resource_ids.h"
+#include "ui/win32/dpi.h"
+#include "ui/win32/fonts.h"
+#include "ui/win32/window_text.h"
 
 #include <algorithm>
 
@@ -11,41 +14,6 @@ namespace quillon::win32view {
 namespace {
 
 const wchar_t* const kClassName = L"TFormHelp";
-
-int scaled(int pixelsAt96, UINT dpi) {
-    return MulDiv(pixelsAt96, static_cast<int>(dpi), 96);
-}
-
-// The DPI of the window's monitor (GetDpiForWindow, from Windows 10 1607 on); the system DPI
-// before that.
-UINT dpiOf(HWND window) {
-    using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-    static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
-    if (getDpi && window) {
-        if (const UINT dpi = getDpi(window)) {
-            return dpi;
-        }
-    }
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
-}
-
-SIZE textExtent(HDC dc, ustring_view text) {
-    SIZE size{0, 0};
-    GetTextExtentPoint32W(dc, reinterpret_cast<const wchar_t*>(text.data()),
-                          static_cast<int>(text.size()), &size);
-    return size;
-}
-
-ustring windowText(HWND h) {
-    const int length = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int copied = GetWindowTextW(h, text.data(), length + 1);
-    return ustring(text.begin(), text.begin() + copied);
-}
 
 const HelpPlacement& placementOf(HelpControlId id) {
     for (const HelpPlacement& p : kHelpLayout) {
@@ -132,21 +100,14 @@ void HelpWindow::create() {
 
 void HelpWindow::applyDpi(UINT dpi) {
     dpi_ = dpi;
-    LOGFONTW lf{};
-    lf.lfHeight = scaled(-11, dpi_);
-    lf.lfWeight = FW_NORMAL;
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, L"Tahoma", LF_FACESIZE);
-    font_.reset(CreateFontIndirectW(&lf));
+    font_ = makeFont(kDialogFont, dpi_);
     for (const HelpPlacement& p : kHelpLayout) {
         SendMessageW(item(p.id), WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), TRUE);
     }
     setTabStop();
-    RECT rect{0, 0, scaled(kHelpClientWidth, dpi_), scaled(kHelpClientHeight, dpi_)};
-    AdjustWindowRectEx(&rect, static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_STYLE)), FALSE,
-                       static_cast<DWORD>(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE)));
-    SetWindowPos(hwnd_, nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+    const SIZE size = windowSizeForClient(hwnd_, scale(kHelpClientWidth, dpi_),
+                                          scale(kHelpClientHeight, dpi_), dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     layout();
 }
@@ -165,8 +126,8 @@ void HelpWindow::setTabStop() {
         end = end == ustring::npos ? text.size() : end;
         const std::size_t tab = text.find(u'\t', start);
         if (tab < end) {
-            widest =
-                std::max(widest, textExtent(dc, ustring_view(text).substr(start, tab - start)).cx);
+            widest = std::max(widest,
+                              textExtent(hwnd_, font_.get(), text.substr(start, tab - start)).cx);
         }
         start = end + 2;
     }
@@ -174,7 +135,7 @@ void HelpWindow::setTabStop() {
     ReleaseDC(hwnd_, dc);
     // Tab stops are in dialog units, four to the font's average character width.
     const int average = std::max<int>(1, metrics.tmAveCharWidth);
-    UINT stop = static_cast<UINT>((widest + scaled(16, dpi_)) * 4 / average + 1);
+    UINT stop = static_cast<UINT>((widest + scale(16, dpi_)) * 4 / average + 1);
     SendMessageW(item(kHelpText), EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&stop));
 }
 
@@ -182,21 +143,18 @@ void HelpWindow::layout() {
     RECT client{};
     GetClientRect(hwnd_, &client);
     for (const HelpPlacement& p : kHelpLayout) {
-        int w = scaled(p.w, dpi_);
+        int w = scale(p.w, dpi_);
         if (p.id == kHelpText) {
             w = client.right - client.left;
         } else if (p.id == kHelpLink) {
             // The whole address shows, up to the button.
-            HDC dc = GetDC(hwnd_);
-            const HGDIOBJ old = SelectObject(dc, font_.get());
-            const int needed = textExtent(dc, form_.LinkLabel1.caption).cx + scaled(4, dpi_);
-            SelectObject(dc, old);
-            ReleaseDC(hwnd_, dc);
-            const int room = scaled(placementOf(kHelpClose).x - p.x - 8, dpi_);
+            const int needed =
+                textExtent(hwnd_, font_.get(), form_.LinkLabel1.caption).cx + scale(4, dpi_);
+            const int room = scale(placementOf(kHelpClose).x - p.x - 8, dpi_);
             w = std::min(std::max(w, needed), room);
         }
-        SetWindowPos(item(p.id), nullptr, scaled(p.x, dpi_), scaled(p.y, dpi_), w,
-                     scaled(p.h, dpi_), SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(item(p.id), nullptr, scale(p.x, dpi_), scale(p.y, dpi_), w, scale(p.h, dpi_),
+                     SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 

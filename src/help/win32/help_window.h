@@ -2,7 +2,7 @@
 // modally over the main window whenever the model asks.
 #pragma once
 
-#include "app/win32/gdi_handles.h"
+#include "ui/win32/gdi_handles.h"
 #include "help/tform_help.h"
 
 namespace quillon::win32view {

@@ -3,6 +3,7 @@
 #include "platform/substitute/reg_text.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace quillon::platform {
 
@@ -280,6 +281,30 @@ std::optional<ustring> SubstituteUi::SaveFileDialog(const FileDialogRequest& req
     auto answer = fileAnswers.front();
     fileAnswers.pop_front();
     return answer;
+}
+
+int SubstituteUi::ShowModal(ModalForm& form) {
+    owner_.record("ShowModal(" + logText(form.modalCaption()) + ")");
+    modalsShown.push_back(form.modalCaption());
+    form.FormShow();
+    for (;;) {
+        int result = kIdCancel;
+        const bool scripted = !modalSteps.empty();
+        if (scripted) {
+            const ModalStep step = std::move(modalSteps.front());
+            modalSteps.pop_front();
+            result = step(form);
+            if (result == 0) {
+                continue;
+            }
+        }
+        if (form.CloseQuery(result)) {
+            return result;
+        }
+        if (!scripted) {
+            throw std::logic_error("the modal window refuses to close and no step is left");
+        }
+    }
 }
 
 void SubstituteUi::ProcessMessages() {

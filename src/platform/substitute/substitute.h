@@ -105,6 +105,7 @@ public:
                    BoxOwner owner) override;
     std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
     std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
+    int ShowModal(ModalForm& form) override;
     void ProcessMessages() override;
     std::unique_ptr<WaitEvent> CreateEvent() override;
     std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
@@ -122,6 +123,13 @@ public:
     std::deque<int> answers;                        // buttons pressed, in order; default IDOK/IDNO
     std::deque<std::optional<ustring>> fileAnswers; // paths chosen; empty queue cancels
     std::vector<FileDialogRequest> fileRequests;    // every file dialog shown
+    // What the user does in a modal window, one turn at a time: a step acts on the form
+    // through its handlers, as clicks would, and returns the button pressed (kIdOk,
+    // kIdCancel), or 0 to take the next step. A refused close goes on with the next step; with
+    // no steps left the user closes the window (Cancel).
+    using ModalStep = std::function<int(ModalForm&)>;
+    std::deque<ModalStep> modalSteps;
+    std::vector<ustring> modalsShown; // the caption of every modal window shown
     // Input that arrives while the program waits: delivered on the next ProcessMessages.
     std::deque<std::pair<std::uint32_t, std::function<void()>>> pendingInput; // (at tick, act)
     bool terminated = false;

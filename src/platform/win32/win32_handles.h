@@ -187,9 +187,19 @@ public:
     Library(const Library&) = delete;
     Library& operator=(const Library&) = delete;
 
-    // Only the system folder is searched, so a planted DLL beside the program is never used.
+    // By its full path in the system folder, so a DLL planted beside the program or in the
+    // current folder is never used. The altered search order looks for the DLL's own imports
+    // in the system folder first too. Unlike LOAD_LIBRARY_SEARCH_SYSTEM32 this needs nothing
+    // newer than the oldest Windows the program can be started on, where it must still be
+    // able to say that it does not run there.
     static Library system(const wchar_t* name) {
-        return Library(::LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32));
+        wchar_t folder[MAX_PATH] = {};
+        const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) {
+            return Library();
+        }
+        const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+        return Library(::LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
     }
 
     HMODULE get() const { return module_; }

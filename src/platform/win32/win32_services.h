@@ -3,6 +3,9 @@
 
 #include "platform/services.h"
 
+#include <utility>
+#include <vector>
+
 namespace quillon::platform {
 
 // msctf is loaded from the system folder for each profiles object, which keeps it loaded
@@ -50,6 +53,8 @@ public:
                    BoxOwner owner) override;
     std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
     std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
+    // Runs the view registered for the form; QuillonError when there is none.
+    int ShowModal(ModalForm& form) override;
     void ProcessMessages() override;
     std::unique_ptr<WaitEvent> CreateEvent() override;
     // WAIT_FAILED for an event that this class did not make.
@@ -60,9 +65,13 @@ public:
 
     // The main window, once it exists: the owner of boxes that ask for it.
     void setMainWindow(void* window) { mainWindow_ = window; }
+    // The views live above this layer: the program entry, which owns both the forms and their
+    // views, tells which view shows a form modally and returns its result.
+    void setModalView(const ModalForm& form, std::function<int()> show);
 
 private:
     void* mainWindow_ = nullptr; // HWND
+    std::vector<std::pair<const ModalForm*, std::function<int()>>> modalViews_;
 };
 
 class Win32Files : public Files {

@@ -1,6 +1,8 @@
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_services.h"
 
+#include "core/error.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -88,6 +90,19 @@ std::optional<ustring> Win32Ui::OpenFileDialog(const FileDialogRequest& request)
 
 std::optional<ustring> Win32Ui::SaveFileDialog(const FileDialogRequest& request) {
     return fileDialog(request, true);
+}
+
+int Win32Ui::ShowModal(ModalForm& form) {
+    for (const auto& [registered, show] : modalViews_) {
+        if (registered == &form) {
+            return show();
+        }
+    }
+    throw QuillonError(u"窗口“" + form.modalCaption() + u"”无法显示。");
+}
+
+void Win32Ui::setModalView(const ModalForm& form, std::function<int()> show) {
+    modalViews_.emplace_back(&form, std::move(show));
 }
 
 void Win32Ui::ProcessMessages() {

@@ -1,0 +1,27 @@
+#include "ui/win32/fonts.h"
+
+#include "ui/win32/dpi.h"
+
+namespace quillon::win32view {
+
+Font makeFont(const FontSpec& spec, UINT dpi) {
+    LOGFONTW lf{};
+    lf.lfHeight = scale(spec.heightAt96, dpi);
+    lf.lfWeight = spec.weight;
+    lf.lfCharSet = spec.charset;
+    lf.lfQuality = CLEARTYPE_QUALITY;
+    lstrcpynW(lf.lfFaceName, spec.face, LF_FACESIZE);
+    return Font(CreateFontIndirectW(&lf));
+}
+
+void setFontOfChildren(HWND parent, HFONT font) {
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM value) -> BOOL {
+            SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(value), TRUE);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(font));
+}
+
+} // namespace quillon::win32view
