@@ -69,6 +69,35 @@ void BM_MoveToTop(benchmark::State& state) {
     report(state, setup.registryCalls(), setup.processStarts());
 }
 
+const char16_t* const kConfigFile = u"C:\\Users\\me\\quillon.ini";
+
+// Every language refreshed and written to one file.
+void BM_SaveConfig(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    for (auto _ : state) {
+        setup.form->savecfg(kConfigFile);
+    }
+    report(state, setup.registryCalls(), setup.processStarts());
+}
+
+// The file saved from the setup itself loaded again: for each language a refresh, a commit,
+// a wait, a refresh and the other settings. The first load is not counted: it writes settings
+// the generated setup does not hold, which every later refresh reads, so that every counted
+// load does the same.
+void BM_LoadConfig(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    setup.form->savecfg(kConfigFile);
+    setup.form->loadcfg(kConfigFile);
+    setup.resetCount();
+    setup.windows.calls.clear();
+    for (auto _ : state) {
+        setup.form->loadcfg(kConfigFile);
+    }
+    report(state, setup.registryCalls(), setup.processStarts());
+}
+
 // 0 stands for the realistic setup.
 void sizes(benchmark::internal::Benchmark* b) {
     b->Arg(0)->Arg(10)->Arg(100)->Arg(1000)->Unit(benchmark::kMicrosecond);
@@ -80,6 +109,8 @@ BENCHMARK(BM_Refresh)->Apply(sizes);
 BENCHMARK(BM_Commit)->Apply(sizes);
 BENCHMARK(BM_Enable)->Apply(sizes);
 BENCHMARK(BM_MoveToTop)->Apply(sizes);
+BENCHMARK(BM_SaveConfig)->Apply(sizes);
+BENCHMARK(BM_LoadConfig)->Apply(sizes);
 
 } // namespace quillon::bench
 
