@@ -113,10 +113,11 @@ void TForm1::buildlanglist() {
     Tlang built;
     built.name = tags;
     for (const ustring& tag : tags) {
-        reg.OpenKey(base, false);
-        reg.OpenKey(tag, false);
+        // A tag without a key names no id.
         StringList names;
-        reg.GetValueNames(names);
+        if (reg.OpenKey(base + tag, false)) {
+            reg.GetValueNames(names);
+        }
         const auto named = std::find_if(names.begin(), names.end(), [](const ustring& n) {
             return n.size() >= 5 && n[4] == u':';
         });

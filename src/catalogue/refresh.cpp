@@ -134,22 +134,22 @@ void TForm1::applyListRules() {
 }
 
 ustring TForm1::getimename(const ustring& hkl) {
-    platform::TRegistry reg(os().registry, platform::Hive::LocalMachine);
-    reg.OpenKey(kKeyboardLayouts, false);
     ustring key = hkl;
     if (!hkl.empty() && hkl.front() == u'0') {
         key = u"0000" + hkl.substr(0, 4);
     }
-    if (!reg.KeyExists(key)) {
+    // One open and one read per value. Opening asks for full access, as the list of layouts
+    // does: without it (a user who is no administrator) no name is read.
+    platform::TRegistry reg(os().registry, platform::Hive::LocalMachine);
+    if (!reg.OpenKey(kKeyboardLayouts + key, false)) {
         return {};
     }
-    reg.OpenKey(key, false);
     ustring result;
-    if (reg.ValueExists(u"Layout Text")) {
-        result = reg.ReadString(u"Layout Text");
+    if (const auto text = reg.ReadValue(u"Layout Text")) {
+        result = platform::stringOf(*text, u"Layout Text");
     }
-    if (reg.ValueExists(u"Layout Display Name")) {
-        result = _SHLoadIndirectString(reg.ReadString(u"Layout Display Name"));
+    if (const auto display = reg.ReadValue(u"Layout Display Name")) {
+        result = _SHLoadIndirectString(platform::stringOf(*display, u"Layout Display Name"));
     }
     return result;
 }
@@ -214,9 +214,10 @@ ustring TForm1::readcatid() {
 
 std::int32_t TForm1::getdefime() {
     platform::TRegistry reg(os().registry);
-    if (!reg.OpenKey(kUserProfile, false) || !reg.ValueExists(u"InputMethodOverride")) {
+    if (!reg.OpenKey(kUserProfile, false)) {
         return -1;
     }
+    // A missing value reads as empty text, which names no input method either.
     const ustring s = reg.ReadString(u"InputMethodOverride");
     if (s.find(u'{') != ustring::npos) {
         return indexOfField(ListView1.rows, kFieldProfile, s.substr(s.rfind(u'{')));

@@ -6,18 +6,17 @@
 namespace quillon::hotkeys {
 
 std::optional<std::uint32_t> readBinary32(platform::TRegistry& reg, ustring_view name) {
-    const int size = reg.GetDataSize(name);
-    if (size < 0) {
+    // One read: only the first four bytes count, however long the value is.
+    const auto value = reg.ReadValue(name);
+    if (!value) {
         return std::nullopt;
     }
-    // The whole value must fit the buffer, or the read fails; only its first four bytes count.
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max(size, 4)), 0);
-    reg.ReadBinaryData(name, bytes.data(), static_cast<int>(bytes.size()));
-    std::uint32_t value = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        value |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
+    const std::vector<std::uint8_t>& bytes = platform::binaryOf(*value, name);
+    std::uint32_t number = 0;
+    for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
+        number |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);
     }
-    return value;
+    return number;
 }
 
 void writeBinary32(platform::TRegistry& reg, ustring_view name, std::uint32_t value) {

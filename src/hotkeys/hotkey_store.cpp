@@ -7,7 +7,9 @@
 #include "hotkeys/hotkey_registry.h"
 
 #include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 
 namespace quillon {
@@ -101,21 +103,30 @@ const HotkeyAsRead* unchanged(const std::optional<HotkeyAsRead>& read, const ust
     return read && read->text == text ? &*read : nullptr;
 }
 
-// The numbered IMM entries (100 to 1FF) that exist, as numbers, from one listing of the key.
-std::vector<std::uint32_t> existingImmEntries(platform::TRegistry& reg, StringList& names) {
-    names.clear();
+struct ImmEntryName {
+    std::uint32_t number = 0;
+    ustring name; // as the key lists it
+};
+
+// The numbered IMM entries (100 to 1FF) that exist, from one listing of the key rather than a
+// probe of each of the 256 names. In number order, whatever order the listing has: of two
+// entries for one layout, the higher number's hotkey is the one shown.
+std::vector<ImmEntryName> existingImmEntries(platform::TRegistry& reg) {
+    StringList names;
     if (reg.OpenKey(kImmHotKeys, false)) {
         reg.GetKeyNames(names);
     }
-    std::vector<std::uint32_t> numbers;
-    for (const ustring& name : names) {
+    std::vector<ImmEntryName> entries;
+    for (ustring& name : names) {
         std::uint32_t n = 0;
-        numbers.push_back(name.size() == 8 && parseHex32(name, n) && n >= hotkeys::kFirstImmEntry &&
-                                  n <= hotkeys::kLastImmEntry
-                              ? n
-                              : 0);
+        if (name.size() == 8 && parseHex32(name, n) && n >= hotkeys::kFirstImmEntry &&
+            n <= hotkeys::kLastImmEntry) {
+            entries.push_back({n, std::move(name)});
+        }
     }
-    return numbers;
+    std::sort(entries.begin(), entries.end(),
+              [](const ImmEntryName& a, const ImmEntryName& b) { return a.number < b.number; });
+    return entries;
 }
 
 // Which IMM entry numbers are taken once the language's own are removed.
@@ -123,21 +134,16 @@ std::vector<bool> planImmRemoval(TForm1& form, HotkeyPlan& plan) {
     const ustring language = hexText(form.LangId(), 4);
     std::vector<bool> taken(hotkeys::kLastImmEntry - hotkeys::kFirstImmEntry + 1, false);
     platform::TRegistry reg(form.os().registry);
-    StringList names;
-    const std::vector<std::uint32_t> numbers = existingImmEntries(reg, names);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (numbers[i] == 0) {
-            continue;
-        }
+    for (const ImmEntryName& entry : existingImmEntries(reg)) {
         bool own = false;
-        if (reg.OpenKey(subkeyPath(kImmHotKeys, names[i]), false)) {
+        if (reg.OpenKey(subkeyPath(kImmHotKeys, entry.name), false)) {
             const auto target = readBinary32(reg, u"Target IME");
             own = target && hexText(*target, 8).substr(4) == language;
         }
         if (own) {
-            plan.immEntriesToRemove.push_back(names[i]);
+            plan.immEntriesToRemove.push_back(entry.name);
         } else {
-            taken[numbers[i] - hotkeys::kFirstImmEntry] = true;
+            taken[entry.number - hotkeys::kFirstImmEntry] = true;
         }
     }
     return taken;
@@ -165,17 +171,18 @@ void planToggles(TForm1& form, HotkeyPlan& plan) {
     }
 }
 
-// The names under the text-service key that are taken once the language's entries are removed.
-StringList planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
+// The names under the text-service key that are taken once the language's entries are
+// removed, upper-cased: names are compared without regard to case.
+std::set<ustring> planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
     platform::TRegistry reg(form.os().registry);
     StringList names;
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
         reg.GetKeyNames(names);
     }
-    StringList taken;
+    std::set<ustring> taken;
     for (const ustring& name : names) {
         if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
-            taken.push_back(name);
+            taken.insert(toUpper(name));
             continue;
         }
         // An entry that names no language belongs to none that could keep it.
@@ -189,7 +196,7 @@ StringList planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
         if (langId.empty() || value == form.LangId()) {
             plan.textServiceEntriesToRemove.push_back(name);
         } else {
-            taken.push_back(name);
+            taken.insert(toUpper(name));
         }
     }
     return taken;
@@ -218,7 +225,10 @@ HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEnt
 }
 
 void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
-                 StringList textServiceTaken) {
+                 const std::set<ustring>& textServiceTaken) {
+    // Each entry takes the lowest number that is free, so the next one's is above it: one
+    // running number, never a search from the start.
+    int textServiceNumber = 1000;
     for (const InputMethodEntry& row : form.ListView1.rows) {
         const ustring& text = row.fields[kFieldHotkey];
         if (text.empty()) {
@@ -230,16 +240,9 @@ void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
                                        : nullptr;
         if (row.fields[kFieldClsid] != nullGuidText()) {
             HotkeyPlan::TextServiceEntry entry = textServiceEntry(form, row, read);
-            for (int k = 1;; ++k) {
-                entry.subkey = u"0000" + fromUtf8(std::to_string(999 + k));
-                const bool free = std::none_of(
-                    textServiceTaken.begin(), textServiceTaken.end(),
-                    [&](const ustring& name) { return equalsNoCase(name, entry.subkey); });
-                if (free) {
-                    break;
-                }
-            }
-            textServiceTaken.push_back(entry.subkey);
+            do {
+                entry.subkey = u"0000" + fromUtf8(std::to_string(textServiceNumber++));
+            } while (textServiceTaken.count(entry.subkey) > 0);
             plan.entries.emplace_back(std::move(entry));
             continue;
         }
@@ -333,8 +336,8 @@ HotkeyPlan planHotkeys(TForm1& form) {
     HotkeyPlan plan;
     std::vector<bool> immTaken = planImmRemoval(form, plan);
     planToggles(form, plan);
-    StringList textServiceTaken = planTextServiceRemoval(form, plan);
-    planEntries(form, plan, std::move(immTaken), std::move(textServiceTaken));
+    const std::set<ustring> textServiceTaken = planTextServiceRemoval(form, plan);
+    planEntries(form, plan, std::move(immTaken), textServiceTaken);
     return plan;
 }
 
@@ -367,6 +370,16 @@ void writeHotkeys(TForm1& form, const HotkeyPlan& plan) {
 
 void TForm1::gethotkey() {
     hotkeysRead.clear();
+    // The rows by what an entry names them by, each in row order: no scan of every row for
+    // every entry.
+    std::map<std::pair<ustring, ustring>, std::vector<std::size_t>> byTextService;
+    std::map<ustring, std::vector<std::size_t>> byLayout;
+    for (std::size_t i = 0; i < ListView1.rows.size(); ++i) {
+        const InputMethodEntry& row = ListView1.rows[i];
+        byTextService[{row.fields[kFieldClsid], row.fields[kFieldProfile]}].push_back(i);
+        byLayout[row.fields[kFieldHkl]].push_back(i);
+    }
+
     platform::TRegistry reg(os().registry);
     StringList names;
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
@@ -380,44 +393,47 @@ void TForm1::gethotkey() {
         const ustring profile = reg.ReadString(u"profile");
         const ustring modifiers = reg.ReadString(u"Modifiers");
         const ustring virtualKey = reg.ReadString(u"VirtualKey");
+        const auto rows = byTextService.find({clsid, profile});
+        if (rows == byTextService.end()) {
+            continue;
+        }
         // Four digits select the short form: text services keep no side.
         const ustring modifierText = modifiers.empty() ? u"0000" : lastChars(modifiers, 4);
         const ustring keyText = virtualKey.empty() ? u"00" : lastChars(virtualKey, 2);
-        for (InputMethodEntry& row : ListView1.rows) {
-            if (row.fields[kFieldClsid] == clsid && row.fields[kFieldProfile] == profile) {
-                codetokey(modifierText, keyText, row.fields[kFieldHotkey]);
-                HotkeyAsRead read;
-                read.text = row.fields[kFieldHotkey];
-                read.source = HotkeyAsRead::Source::TextServiceEntry;
-                read.modifierText = modifiers;
-                read.keyText = virtualKey;
-                hotkeysRead[hotkeyRowIdentity(row)] = std::move(read);
-            }
+        for (const std::size_t i : rows->second) {
+            InputMethodEntry& row = ListView1.rows[i];
+            codetokey(modifierText, keyText, row.fields[kFieldHotkey]);
+            HotkeyAsRead read;
+            read.text = row.fields[kFieldHotkey];
+            read.source = HotkeyAsRead::Source::TextServiceEntry;
+            read.modifierText = modifiers;
+            read.keyText = virtualKey;
+            hotkeysRead[hotkeyRowIdentity(row)] = std::move(read);
         }
     }
 
-    for (std::uint32_t n = hotkeys::kFirstImmEntry; n <= hotkeys::kLastImmEntry; ++n) {
-        const ustring path = subkeyPath(kImmHotKeys, hexText(n, 8));
-        if (!reg.KeyExists(path) || !reg.OpenKey(path, false)) {
+    for (const ImmEntryName& entry : existingImmEntries(reg)) {
+        if (!reg.OpenKey(subkeyPath(kImmHotKeys, entry.name), false)) {
             continue;
         }
         const auto target = readBinary32(reg, u"Target IME");
         if (!target) {
             continue;
         }
-        const ustring targetText = hexText(*target, 8);
-        for (InputMethodEntry& row : ListView1.rows) {
-            if (row.fields[kFieldHkl] != targetText) {
-                continue;
-            }
-            HotkeyAsRead read;
-            read.source = HotkeyAsRead::Source::ImmEntry;
-            read.virtualKey = readBinary32(reg, u"Virtual Key").value_or(0);
-            read.modifiers = readBinary32(reg, u"Key Modifiers").value_or(0);
+        const auto rows = byLayout.find(hexText(*target, 8));
+        if (rows == byLayout.end()) {
+            continue;
+        }
+        HotkeyAsRead read;
+        read.source = HotkeyAsRead::Source::ImmEntry;
+        read.virtualKey = readBinary32(reg, u"Virtual Key").value_or(0);
+        read.modifiers = readBinary32(reg, u"Key Modifiers").value_or(0);
+        for (const std::size_t i : rows->second) {
+            InputMethodEntry& row = ListView1.rows[i];
             codetokey(hexText(read.modifiers, 8), hotkeys::hexAtLeast(read.virtualKey, 2),
                       row.fields[kFieldHotkey]);
             read.text = row.fields[kFieldHotkey];
-            hotkeysRead[hotkeyRowIdentity(row)] = std::move(read);
+            hotkeysRead[hotkeyRowIdentity(row)] = read;
         }
     }
 }

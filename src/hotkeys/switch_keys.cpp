@@ -5,6 +5,7 @@
 #include "hotkeys/hotkey_registry.h"
 
 #include <array>
+#include <optional>
 #include <string>
 
 namespace quillon {
@@ -59,20 +60,22 @@ void TForm1::getswitchkey() {
     std::int32_t layoutDigit = 2;
     std::int32_t languageDigit = 1;
     if (reg.OpenKey(kToggle, false)) {
-        if (reg.ValueExists(u"Layout Hotkey")) {
-            layoutDigit = wholeNumber(reg.ReadString(u"Layout Hotkey"));
+        if (const auto value = reg.ReadValue(u"Layout Hotkey")) {
+            layoutDigit = wholeNumber(platform::stringOf(*value, u"Layout Hotkey"));
         }
-        if (reg.ValueExists(u"Language Hotkey")) {
-            languageDigit = wholeNumber(reg.ReadString(u"Language Hotkey"));
+        if (const auto value = reg.ReadValue(u"Language Hotkey")) {
+            languageDigit = wholeNumber(platform::stringOf(*value, u"Language Hotkey"));
         }
     }
     ComboBox1.itemIndex = itemFromDigit(layoutDigit);
     ComboBox2.itemIndex = itemFromDigit(languageDigit);
 
     platform::TRegistry layout(os().registry);
-    const bool shiftReleases = layout.OpenKey(kKeyboardLayout, false) &&
-                               layout.ValueExists(u"Attributes") &&
-                               layout.ReadInteger(u"Attributes") != 0;
+    std::optional<platform::RegValue> attributes;
+    if (layout.OpenKey(kKeyboardLayout, false)) {
+        attributes = layout.ReadValue(u"Attributes");
+    }
+    const bool shiftReleases = attributes && platform::integerOf(*attributes, u"Attributes") != 0;
     ComboBox3.itemIndex = shiftReleases ? 1 : 0;
 }
 
@@ -103,7 +106,7 @@ void TForm1::getSWkey() {
         Control& button = *buttons[static_cast<std::size_t>(i)];
         const ustring path =
             ustring(hotkeys::kImmHotKeys) + u"\\" + hotkeys::toggleSubkey(*group, i);
-        if (!reg.KeyExists(path) || !reg.OpenKey(path, false)) {
+        if (!reg.OpenKey(path, false)) {
             button.caption.clear();
             continue;
         }

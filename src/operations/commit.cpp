@@ -6,6 +6,7 @@
 #include "operations/row_values.h"
 
 #include <algorithm>
+#include <set>
 
 namespace quillon {
 
@@ -109,11 +110,15 @@ void TForm1::Button_FixClick() {
             profile.WriteInteger(r.tip, position++);
         }
 
+        // The category keys that exist: a row is written only below one of them, since no key
+        // is created above the numbered sub-keys. Each is opened once, not once per row.
+        std::set<ustring> existingCategories;
         for (const ustring& key : plan.categoryKeys) {
             platform::TRegistry category(backend);
             if (!category.OpenKey(u"\\" + key, false)) {
                 continue;
             }
+            existingCategories.insert(toUpper(key));
             StringList subKeys;
             category.GetKeyNames(subKeys);
             for (const ustring& name : subKeys) {
@@ -125,16 +130,13 @@ void TForm1::Button_FixClick() {
         std::uint32_t n = 0;
         for (const auto& r : plan.rows) {
             const ustring number = hexText(n++, 8);
-            if (r.sortKey.empty()) {
+            if (r.sortKey.empty() || existingCategories.count(toUpper(r.sortKey)) == 0) {
                 continue;
             }
+            const ustring itemKey = platform::joinKeyPath(r.sortKey, number);
             platform::TRegistry item(backend);
-            if (!item.OpenKey(u"\\" + r.sortKey, false)) {
-                continue; // no key is created above the numbered sub-keys
-            }
-            if (!item.OpenKey(number, true)) {
-                throw QuillonError(u"无法创建注册表项“" + platform::joinKeyPath(r.sortKey, number) +
-                                   u"”。");
+            if (!item.OpenKey(u"\\" + itemKey, true)) {
+                throw QuillonError(u"无法创建注册表项“" + itemKey + u"”。");
             }
             item.WriteString(u"CLSID", r.clsid);
             item.WriteString(u"Profile", r.profile);

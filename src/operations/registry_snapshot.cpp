@@ -121,10 +121,8 @@ void RegistrySnapshot::restoreKey(platform::RegistryBackend& backend, const ustr
 
 void RegistryCheckpoint::keep(ustring_view path) {
     const ustring normal = platform::normalizeKeyPath(path);
-    for (const RegistrySnapshot& s : kept_) {
-        if (equalsNoCase(s.path(), normal)) {
-            return;
-        }
+    if (!keptPaths_.insert(toUpper(normal)).second) {
+        return;
     }
     kept_.push_back(RegistrySnapshot::take(backend_, hive_, normal));
 }

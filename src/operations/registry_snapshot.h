@@ -4,6 +4,7 @@
 
 #include "platform/registry_backend.h"
 
+#include <set>
 #include <vector>
 
 namespace quillon {
@@ -53,6 +54,7 @@ private:
     platform::RegistryBackend& backend_;
     platform::Hive hive_;
     std::vector<RegistrySnapshot> kept_;
+    std::set<ustring> keptPaths_; // upper-cased: paths name keys without regard to case
 };
 
 // The message of an error that ended a change which was then put back: says whether the

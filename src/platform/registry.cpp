@@ -92,18 +92,18 @@ std::uint32_t TRegistry::GetDataType(ustring_view name) {
     return value ? value->type : kRegNone;
 }
 
-ustring TRegistry::ReadString(ustring_view name) {
-    const auto value = query(name);
-    if (!value) {
-        return {};
-    }
-    if (value->type != kRegSz && value->type != kRegExpandSz) {
+std::optional<RegValue> TRegistry::ReadValue(ustring_view name) {
+    return query(name);
+}
+
+ustring stringOf(const RegValue& value, ustring_view name) {
+    if (value.type != kRegSz && value.type != kRegExpandSz) {
         throw registryTypeError(name);
     }
     ustring text;
-    for (std::size_t i = 0; i + 1 < value->data.size(); i += 2) {
-        const auto unit = static_cast<char16_t>(value->data[i] |
-                                                (static_cast<unsigned>(value->data[i + 1]) << 8));
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
+        const auto unit =
+            static_cast<char16_t>(value.data[i] | (static_cast<unsigned>(value.data[i + 1]) << 8));
         if (unit == 0) {
             break;
         }
@@ -112,19 +112,35 @@ ustring TRegistry::ReadString(ustring_view name) {
     return text;
 }
 
+std::int32_t integerOf(const RegValue& value, ustring_view name) {
+    if (value.type != kRegDword || value.data.size() != 4) {
+        throw registryTypeError(name);
+    }
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) {
+        v |= static_cast<std::uint32_t>(value.data[i]) << (8 * i);
+    }
+    return static_cast<std::int32_t>(v);
+}
+
+const std::vector<std::uint8_t>& binaryOf(const RegValue& value, ustring_view name) {
+    if (value.type == kRegSz || value.type == kRegExpandSz || value.type == kRegDword) {
+        throw registryTypeError(name);
+    }
+    return value.data;
+}
+
+ustring TRegistry::ReadString(ustring_view name) {
+    const auto value = query(name);
+    return value ? stringOf(*value, name) : ustring();
+}
+
 std::int32_t TRegistry::ReadInteger(ustring_view name) {
     const auto value = query(name);
     if (!value) {
         throw registryReadError(name);
     }
-    if (value->type != kRegDword || value->data.size() != 4) {
-        throw registryTypeError(name);
-    }
-    std::uint32_t v = 0;
-    for (std::size_t i = 0; i < 4; ++i) {
-        v |= static_cast<std::uint32_t>(value->data[i]) << (8 * i);
-    }
-    return static_cast<std::int32_t>(v);
+    return integerOf(*value, name);
 }
 
 int TRegistry::ReadBinaryData(ustring_view name, void* buffer, int size) {
@@ -132,15 +148,14 @@ int TRegistry::ReadBinaryData(ustring_view name, void* buffer, int size) {
     if (!value) {
         return 0;
     }
-    const bool textOrNumber =
-        value->type == kRegSz || value->type == kRegExpandSz || value->type == kRegDword;
-    if (textOrNumber || size < 0 || value->data.size() > static_cast<std::size_t>(size)) {
+    const std::vector<std::uint8_t>& data = binaryOf(*value, name);
+    if (size < 0 || data.size() > static_cast<std::size_t>(size)) {
         throw registryTypeError(name);
     }
-    if (!value->data.empty()) {
-        std::memcpy(buffer, value->data.data(), value->data.size());
+    if (!data.empty()) {
+        std::memcpy(buffer, data.data(), data.size());
     }
-    return static_cast<int>(value->data.size());
+    return static_cast<int>(data.size());
 }
 
 void TRegistry::GetKeyNames(StringList& list) {

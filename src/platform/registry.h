@@ -25,6 +25,10 @@ public:
     bool ValueExists(ustring_view name);
     void CloseKey();
 
+    // The value's type and data in one read, for a caller that would otherwise ask twice
+    // (whether it exists, its size, then its data); nullopt when it is missing or no key is
+    // open. `stringOf` and the functions beside it take it apart as the reads below do.
+    std::optional<RegValue> ReadValue(ustring_view name);
     ustring ReadString(ustring_view name);
     std::int32_t ReadInteger(ustring_view name);
     // Returns the number of bytes copied; 0 when the value is missing.
@@ -52,5 +56,11 @@ private:
     bool open_ = false;
     ustring path_;
 };
+
+// A value from ReadValue taken as ReadString, ReadInteger and ReadBinaryData take it, with the
+// same type errors naming `name`.
+ustring stringOf(const RegValue& value, ustring_view name);
+std::int32_t integerOf(const RegValue& value, ustring_view name);
+const std::vector<std::uint8_t>& binaryOf(const RegValue& value, ustring_view name);
 
 } // namespace quillon::platform

@@ -1,4 +1,4 @@
-// The multi-string read the language list uses (REG_MULTI_SZ, read as raw bytes).
+// The multi-string read the language list uses (REG_MULTI_SZ, read as raw bytes, in one read).
 #include "platform/registry.h"
 
 #include <vector>
@@ -6,13 +6,12 @@
 namespace quillon::platform {
 
 bool TRegistry::ReadMultiString(ustring_view name, StringList& list) {
-    const int size = GetDataSize(name);
-    if (size <= 0) {
+    const auto value = query(name);
+    if (!value || value->data.empty()) {
         return false;
     }
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    const int read = ReadBinaryData(name, bytes.data(), size);
-    const std::size_t units = static_cast<std::size_t>(read) / 2;
+    const std::vector<std::uint8_t>& bytes = binaryOf(*value, name);
+    const std::size_t units = bytes.size() / 2;
     ustring current;
     for (std::size_t i = 0; i < units; ++i) {
         const auto unit = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));

@@ -86,12 +86,12 @@ void TForm1::readother() {
     }
     // Windows treats a missing key or value as "stays open".
     platform::TRegistry reg(os().registry);
-    if (!reg.KeyExists(kInputSettingsKey) || !reg.OpenKey(kInputSettingsKey, false)) {
+    if (!reg.OpenKey(kInputSettingsKey, false)) {
         CheckBox3.checked = true;
         return;
     }
-    CheckBox3.checked =
-        !reg.ValueExists(kEmojiMultipleSelection) || reg.ReadInteger(kEmojiMultipleSelection) == 1;
+    const auto value = reg.ReadValue(kEmojiMultipleSelection);
+    CheckBox3.checked = !value || platform::integerOf(*value, kEmojiMultipleSelection) == 1;
 }
 
 void TForm1::CheckBox1Click() {

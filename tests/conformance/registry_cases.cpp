@@ -277,6 +277,36 @@ void readMultiString(const RegistryCaseContext& ctx) {
     EXPECT_TRUE(none.empty());
 }
 
+// One read gives what the separate reads give, with their errors.
+void readValueInOneRead(const RegistryCaseContext& ctx) {
+    ctx.put(u"", u"text", sz(u"ab"));
+    ctx.put(u"", u"number", dword(0xFFFFFFFEu));
+    ctx.put(u"", u"mask", bytes({1, 2, 3}));
+    ctx.put(u"", u"empty", bytes({}));
+    TRegistry reg(ctx.backend, ctx.hive);
+    EXPECT_FALSE(reg.ReadValue(u"text")); // no key open
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(), false));
+    EXPECT_FALSE(reg.ReadValue(u"missing"));
+
+    const auto text = reg.ReadValue(u"TEXT");
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->type, kRegSz);
+    EXPECT_EQ(stringOf(*text, u"text"), reg.ReadString(u"text"));
+    const auto number = reg.ReadValue(u"number");
+    ASSERT_TRUE(number);
+    EXPECT_EQ(integerOf(*number, u"number"), -2);
+    const auto mask = reg.ReadValue(u"mask");
+    ASSERT_TRUE(mask);
+    EXPECT_EQ(binaryOf(*mask, u"mask"), (std::vector<std::uint8_t>{1, 2, 3}));
+    const auto empty = reg.ReadValue(u"empty");
+    ASSERT_TRUE(empty); // present, though it holds nothing
+    EXPECT_TRUE(empty->data.empty());
+
+    EXPECT_NE(errorOf([&] { stringOf(*number, u"number"); }).find("number"), std::string::npos);
+    EXPECT_NE(errorOf([&] { integerOf(*mask, u"mask"); }).find("mask"), std::string::npos);
+    EXPECT_NE(errorOf([&] { binaryOf(*text, u"text"); }).find("text"), std::string::npos);
+}
+
 } // namespace
 
 const std::vector<RegistryCase>& registryCases() {
@@ -292,6 +322,7 @@ const std::vector<RegistryCase>& registryCases() {
         {"DeleteKeyRecursive", deleteKeyRecursive},
         {"FailedWriteNamesValue", failedWriteNamesValue},
         {"ReadMultiString", readMultiString},
+        {"ReadValueInOneRead", readValueInOneRead},
     };
     return cases;
 }

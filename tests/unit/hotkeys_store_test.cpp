@@ -1,6 +1,7 @@
 // The per-input-method hotkey store: reading the hotkeys into the enabled list, and writing the
 // list and the general toggles back.
 #include "core/error.h"
+#include "hotkeys/hotkey_registry.h"
 #include "hotkeys/hotkey_store.h"
 #include "hotkeys_fixture.h"
 
@@ -225,6 +226,36 @@ TEST_F(HotkeyStoreTest, NoOtherEntriesGiveTheFirstNumbers) {
     EXPECT_EQ(names, (StringList{u"00001000", u"00001001"}));
 }
 
+// Numbers other languages hold are skipped wherever they lie, numbers the language's own entries
+// free are used again, and none is handed out twice.
+TEST_F(HotkeyStoreTest, TextServiceNumbersSkipThoseOfOtherLanguages) {
+    std::string body;
+    for (const char* entry : {"00001000", "00001002", "00001003", "00001005"}) {
+        body += std::string("[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\") +
+                entry + "]\n\"LangId\"=\"00000409\"\n\n";
+    }
+    body += "[HKEY_CURRENT_USER\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001004]\n"
+            "\"LangId\"=\"00000804\"\n";
+    reg(body);
+    addTextService(kTipA, kTipAProfile, u"Ctrl+1");
+    addTextService(kTipB, kTipBProfile, u"Ctrl+2");
+    addTextService(kTipB, kTipAProfile, u"Ctrl+3");
+    addTextService(kTipA, kTipBProfile, u"Ctrl+4");
+    form.puthotkey();
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch),
+              (StringList{u"00001000", u"00001001", u"00001002", u"00001003", u"00001004",
+                          u"00001005", u"00001006", u"00001007"}));
+    platform::TRegistry check(windows.registry);
+    const std::pair<const char16_t*, const char16_t*> written[] = {{u"00001001", u"00000031"},
+                                                                   {u"00001004", u"00000032"},
+                                                                   {u"00001006", u"00000033"},
+                                                                   {u"00001007", u"00000034"}};
+    for (const auto& [name, key] : written) {
+        ASSERT_TRUE(check.OpenKey(u"\\" + kDirectSwitch + u"\\" + name, false));
+        EXPECT_EQ(check.ReadString(u"virtualkey"), key) << toUtf8(name);
+    }
+}
+
 // A text-service entry holds texts, but one that would not read back as the hotkey it stands
 // for would be a hotkey lost: such a text is refused like an IMM input method's.
 TEST_F(HotkeyStoreTest, TextServiceTextsMustConvert) {
@@ -331,6 +362,56 @@ TEST_F(HotkeyStoreTest, ImmEntriesTakeTheFirstFreeNumbersAfterTheRemoval) {
     }
     form.gethotkey();
     EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"右Ctrl+左WINDOW", u"", u"Ctrl+Alt+F12"}));
+}
+
+// Only names of eight hexadecimal digits from 100 to 1FF are entries, in any letter case; of two
+// entries for one layout the higher number counts; another language's entry keeps its number.
+TEST_F(HotkeyStoreTest, ImmRangeWithOtherNamesAndOtherLanguages) {
+    reg(R"(
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000105]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:41,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\000001a0]
+"Target IME"=hex:04,08,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:42,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:09,04,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:43,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\101]
+"Target IME"=hex:04,08,21,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:44,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\0000010G]
+"Target IME"=hex:04,08,21,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:45,00,00,00
+)");
+    form.Button_SW1.caption = u"无";
+    form.Button_SW2.caption = u"无";
+    form.Button_SW3.caption = u"无";
+    addLayout(u"E0200804");
+    addLayout(u"E0210804");
+    form.gethotkey();
+    EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"Ctrl+B", u""}));
+
+    form.ListView1.rows[0].fields[kFieldHotkey] = u"Ctrl+1";
+    form.ListView1.rows[1].fields[kFieldHotkey] = u"Ctrl+2";
+    form.puthotkey();
+    // 105 and 1a0 were the language's and go; 100 is another's; 101 and 10G are no entries.
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kImmHotKeys),
+              (StringList{u"00000010", u"00000011", u"00000012", u"00000100", u"00000101",
+                          u"00000102", u"0000010G", u"101"}));
+    platform::TRegistry check(windows.registry);
+    ASSERT_TRUE(check.OpenKey(u"\\" + kImmHotKeys + u"\\00000102", false));
+    EXPECT_EQ(hotkeys::readBinary32(check, u"Target IME"), 0xE0210804u);
+    EXPECT_EQ(hotkeys::readBinary32(check, u"Virtual Key"), 0x32u);
 }
 
 // Every IMM entry number taken by other languages: the hotkey cannot be stored, which is said

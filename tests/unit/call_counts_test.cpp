@@ -1,0 +1,45 @@
+// What the main operations cost on Windows is their registry calls (each one a round trip into
+// the kernel), so their growth with the user's setup is checked here by count, never by time:
+// ten times the input methods may cost at most twelve times the calls.
+#include "bench/generated_setup.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace quillon::testing {
+namespace {
+
+TEST(CallCounts, RegistryCallsGrowLinearlyWithTheSetup) {
+    struct Operation {
+        const char* name;
+        std::function<void(TForm1&)> run;
+        int processStarts; // the operation ran to its end
+    };
+    const Operation operations[] = {
+        {"refresh", [](TForm1& form) { form.Button_RefreshClick(); }, 0},
+        {"commit", [](TForm1& form) { form.Button_FixClick(); }, 1},
+        {"enable",
+         [](TForm1& form) {
+             form.ListView2.selected = 0;
+             form.Button_EnableClick();
+         },
+         1},
+    };
+    for (const Operation& operation : operations) {
+        long calls[2] = {};
+        for (int i = 0; i < 2; ++i) {
+            bench::GeneratedSetup setup(bench::scaled(i == 0 ? 10 : 100));
+            setup.start();
+            operation.run(*setup.form);
+            calls[i] = setup.registryCalls();
+            EXPECT_EQ(setup.processStarts(), operation.processStarts) << operation.name;
+        }
+        EXPECT_GT(calls[0], 0) << operation.name;
+        EXPECT_LE(calls[1], 12 * calls[0])
+            << operation.name << ": " << calls[0] << " calls, then " << calls[1];
+    }
+}
+
+} // namespace
+} // namespace quillon::testing
