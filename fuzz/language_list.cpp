@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     windows.registry.put(platform::Hive::CurrentUser, profile + u"\\en-US", u"0409:00000409",
                          {platform::kRegDword, {1, 0, 0, 0}});
     TForm1 form(windows.platform());
-    form.mylangid = 0x0804;
+    form.mylangid = 0x00020804; // a locale with a sort id: the language is its low 16 bits
 
     windows.processes.runs.push_back({output, true, 300});
     for (const ustring& line : form.QueryLanguage()) {
@@ -45,11 +45,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     windows.processes.runs.push_back({output, true, 300});
     fuzz::answersOrRefuses([&] { form.buildlanglist(); });
     law(form.lang.code.size() == form.lang.name.size() &&
+            form.lang.codeFromKey.size() == form.lang.name.size() &&
             form.lang.text.size() == form.lang.name.size(),
         "one code and one text per language");
     law(form.ComboBox_Lang.items == form.lang.text, "the combo shows the texts");
-    for (const ustring& code : form.lang.code) {
-        law(code.size() == 4, "a language code of four characters");
+    for (std::size_t i = 0; i < form.lang.code.size(); ++i) {
+        law(form.lang.code[i].size() == 4, "a language code of four characters");
+        law(form.lang.codeFromKey[i] || form.lang.code[i] == u"0804",
+            "a language without an id of its own has the shown language's id");
     }
     for (const ustring& line : form.pwlanglist) {
         oneLine(line);

@@ -1,5 +1,6 @@
-// The commit's snapshot and restore: whatever a change of several steps did below the kept
-// key, with writes failing at any step, the restore puts the registry back as it was.
+// The commit's checkpoint: whatever a change of several steps did below the kept keys, with
+// writes failing at any step, the restore puts the registry back as it was, or names what it
+// could not put back.
 // Input: a small program of registry steps, one byte at a time (see the code).
 #include "operations/registry_snapshot.h"
 #include "fuzz_support.h"
@@ -45,28 +46,55 @@ bool isAtOrBelow(ustring_view path, ustring_view top) {
            (path.size() == top.size() || path[top.size()] == u'\\');
 }
 
-// The tree without the kept key's subtree, and without keys that were not there before the
-// change (the ancestors it may have created on the way).
-fuzz::Tree outside(const fuzz::Tree& tree, const ustring& path, const fuzz::Tree& before) {
-    fuzz::Tree out;
-    for (const fuzz::KeyEntry& key : tree) {
-        const bool existed = std::any_of(before.begin(), before.end(), [&](const auto& old) {
-            return equalsNoCase(old.path, key.path);
-        });
-        if (!isAtOrBelow(key.path, path) && existed) {
-            out.push_back(key);
-        }
-    }
-    return out;
+bool isKept(ustring_view path, const std::vector<ustring>& kept) {
+    return std::any_of(kept.begin(), kept.end(),
+                       [&](const ustring& top) { return isAtOrBelow(path, top); });
 }
 
-// Key paths are compared without letter case for as long as the restore re-creates a key it
-// deleted under the spelling the caller used, not the one Windows kept; values and their
-// names are compared exactly.
-bool sameTree(const fuzz::Tree& a, const fuzz::Tree& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
-        return equalsNoCase(x.path, y.path) && x.values == y.values;
+const fuzz::KeyEntry* find(const fuzz::Tree& tree, ustring_view path) {
+    const auto it = std::find_if(tree.begin(), tree.end(), [&](const fuzz::KeyEntry& key) {
+        return equalsNoCase(key.path, path);
     });
+    return it == tree.end() ? nullptr : &*it;
+}
+
+// Key paths are compared without letter case for as long as the restore can put a kept key
+// back under the spelling the caller used instead of the one the registry held; values and
+// their names are compared exactly.
+bool sameKey(const fuzz::KeyEntry& a, const fuzz::KeyEntry& b) {
+    return equalsNoCase(a.path, b.path) && a.values == b.values;
+}
+
+bool sameTree(const fuzz::Tree& a, const fuzz::Tree& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), sameKey);
+}
+
+// The keys that differ between the two trees.
+std::vector<ustring> differences(const fuzz::Tree& before, const fuzz::Tree& after) {
+    std::vector<ustring> paths;
+    for (const fuzz::KeyEntry& key : before) {
+        const fuzz::KeyEntry* now = find(after, key.path);
+        if (!now || !sameKey(key, *now)) {
+            paths.push_back(key.path);
+        }
+    }
+    for (const fuzz::KeyEntry& key : after) {
+        if (!find(before, key.path)) {
+            paths.push_back(key.path);
+        }
+    }
+    return paths;
+}
+
+// The key paths the restore's report names (each line: the hive, the path, maybe values).
+std::vector<ustring> reportedKeys(const StringList& lines) {
+    std::vector<ustring> paths;
+    for (const ustring& line : lines) {
+        ustring path = line.substr(std::min(line.size(), line.find(u'\\') + 1));
+        path = path.substr(0, path.find(u" 的值“"));
+        paths.push_back(path);
+    }
+    return paths;
 }
 
 } // namespace
@@ -86,31 +114,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             registry.put(hive, path, name, value(input));
         }
     }
-    const ustring kept = keyPath(input, 1, 2);
     const fuzz::Tree user = fuzz::treeOf(registry, Hive::CurrentUser);
     const fuzz::Tree machine = fuzz::treeOf(registry, Hive::LocalMachine);
 
-    // Writes fail: never, once at the n-th, or from the n-th on (and then also while
+    // Writes fail: never, once at the n-th, or from the n-th on (and then maybe also while
     // restoring).
     const std::size_t faultMode = input.pick(3);
     const int failAt = input.byte() % 24;
     int writes = 0;
-    bool faultsWhileRestoring = false;
     registry.setWriteFault([&](const platform::RegWrite&) {
         const int n = writes++;
         return (faultMode == 1 && n == failAt) || (faultMode == 2 && n >= failAt);
     });
 
-    std::optional<RegistrySnapshot> snapshot;
-    if (!fuzz::answersOrRefuses(
-            [&] { snapshot = RegistrySnapshot::take(registry, Hive::CurrentUser, kept); })) {
-        return 0;
+    // One to three keys kept, the way the commit keeps them; they may lie inside each other.
+    RegistryCheckpoint checkpoint(registry, Hive::CurrentUser);
+    std::vector<ustring> kept;
+    for (std::size_t count = 1 + input.pick(3); count > 0; --count) {
+        kept.push_back(keyPath(input, 1, 2));
+        if (!fuzz::answersOrRefuses([&] { checkpoint.keep(kept.back()); })) {
+            return 0;
+        }
     }
-    law(snapshot->path() == platform::normalizeKeyPath(kept), "the snapshot keeps its path");
 
-    // The change: steps at or below the kept key.
+    // The change: steps at or below the kept keys.
     for (std::size_t steps = input.pick(12); steps > 0; --steps) {
-        const ustring path = platform::joinKeyPath(kept, keyPath(input, 0, 2));
+        const ustring& top = kept[input.pick(kept.size())];
+        const ustring path = platform::joinKeyPath(top, keyPath(input, 0, 2));
         switch (input.pick(4)) {
         case 0:
             if (registry.openKey(Hive::CurrentUser, path, true) == platform::RegStatus::Ok) {
@@ -130,20 +160,30 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
 
-    faultsWhileRestoring = faultMode == 2 && input.pick(2) == 0;
+    const bool faultsWhileRestoring = faultMode == 2 && input.pick(2) == 0;
     if (!faultsWhileRestoring) {
         registry.setWriteFault(nullptr);
     }
-    fuzz::answersOrRefuses([&] { snapshot->restore(registry); });
+    StringList notRestored;
+    fuzz::answersOrRefuses([&] { notRestored = checkpoint.restore(); });
     registry.setWriteFault(nullptr);
 
     const fuzz::Tree userAfter = fuzz::treeOf(registry, Hive::CurrentUser);
     law(fuzz::treeOf(registry, Hive::LocalMachine) == machine, "the other hive is untouched");
-    if (faultsWhileRestoring) {
-        law(sameTree(outside(userAfter, kept, user), outside(user, kept, user)),
-            "a failing restore touches nothing outside the kept key");
-    } else {
+    if (!faultsWhileRestoring) {
+        law(notRestored.empty(), "a restore that can write puts everything back");
+    }
+    if (notRestored.empty()) {
         law(sameTree(userAfter, user), "the restore puts back exactly what was there");
+        return 0;
+    }
+    // What could not be put back is named: every key that differs lies at or below a key the
+    // report names, and only inside what was kept (or on the way to it).
+    const std::vector<ustring> reported = reportedKeys(notRestored);
+    for (const ustring& path : differences(user, userAfter)) {
+        law(isKept(path, reported), "every difference is reported");
+        law(isKept(path, kept) || (!find(user, path) && find(userAfter, path)),
+            "a failing restore touches nothing outside the kept keys");
     }
     return 0;
 }
