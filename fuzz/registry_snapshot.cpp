@@ -58,11 +58,19 @@ const fuzz::KeyEntry* find(const fuzz::Tree& tree, ustring_view path) {
     return it == tree.end() ? nullptr : &*it;
 }
 
+// Values in name order: a value the change removed is put back after the key's other values,
+// as Windows would list it too, so only their order may differ.
+std::vector<std::pair<ustring, platform::RegValue>> byName(fuzz::KeyEntry key) {
+    std::sort(key.values.begin(), key.values.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    return key.values;
+}
+
 // Key paths are compared without letter case for as long as the restore can put a kept key
 // back under the spelling the caller used instead of the one the registry held; values and
 // their names are compared exactly.
 bool sameKey(const fuzz::KeyEntry& a, const fuzz::KeyEntry& b) {
-    return equalsNoCase(a.path, b.path) && a.values == b.values;
+    return equalsNoCase(a.path, b.path) && byName(a) == byName(b);
 }
 
 bool sameTree(const fuzz::Tree& a, const fuzz::Tree& b) {
