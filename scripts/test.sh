@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# All tests: installs what is missing, builds both presets, runs the native unit tests and
-# the Wine tests (unit tests of the Win32 build, stand-ins, end-to-end), ends with ctest's
+# All tests: installs what is missing, builds every preset, runs the native unit tests, the
+# fuzz targets over their seed corpora and for a few seconds each, the benchmarks briefly and
+# the Wine tests (unit tests of the Win32 build, stand-ins, end-to-end); ends with ctest's
 # summary. Idempotent; a second run rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -10,6 +11,8 @@ bash scripts/setup-deps.sh
 jobs=$(nproc)
 cmake --preset native >/dev/null
 cmake --build --preset native -j "$jobs"
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
 cmake --preset windows >/dev/null
 cmake --build --preset windows -j "$jobs"
 cmake --preset bench >/dev/null
@@ -21,6 +24,8 @@ status=0
 ctest --preset native -j "$jobs" || status=1
 # Every benchmark briefly: they build and run to the end (the figures are not checked).
 ctest --preset bench || status=1
+# One fuzz target at a time: each smoke run keeps one core busy for its seconds.
+ctest --preset fuzz || status=1
 # Wine tests run one at a time: each starts its own wineserver and display.
 ctest --preset windows || status=1
 exit $status

@@ -2,6 +2,9 @@
 
 #include "core/error.h"
 
+#include <algorithm>
+#include <optional>
+
 namespace quillon::platform {
 
 namespace {
@@ -279,16 +282,94 @@ void loadRegText(MemoryRegistry& registry, std::string_view fileBytes) {
 
 namespace {
 
-std::string quote(ustring_view s) {
-    std::string out = "\"";
+bool isLoneSurrogateAt(ustring_view s, std::size_t i) {
+    const char16_t c = s[i];
+    if (c >= 0xD800 && c <= 0xDBFF) {
+        return i + 1 >= s.size() || s[i + 1] < 0xDC00 || s[i + 1] > 0xDFFF;
+    }
+    if (c >= 0xDC00 && c <= 0xDFFF) {
+        return i == 0 || s[i - 1] < 0xD800 || s[i - 1] > 0xDBFF;
+    }
+    return false;
+}
+
+// UTF-8 has no form for a lone surrogate: such text would load back as U+FFFD.
+bool hasLoneSurrogate(ustring_view s) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        if (isLoneSurrogateAt(s, i)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+QuillonError cannotSave(ustring_view what) {
+    return QuillonError(u"无法以 UTF-8 注册表文件保存名称“" + ustring(what) + u"”。");
+}
+
+// A value name in quotes. Line breaks and NUL are escaped as the loader (and Wine's regedit)
+// read them; the escaped text is converted as a whole so that surrogate pairs stay pairs.
+std::string quoteName(ustring_view name) {
+    if (hasLoneSurrogate(name)) {
+        throw cannotSave(name);
+    }
+    ustring escaped = u"\"";
+    for (const char16_t c : name) {
+        switch (c) {
+        case u'"':
+        case u'\\':
+            escaped += u'\\';
+            escaped += c;
+            break;
+        case u'\r':
+            escaped += u"\\r";
+            break;
+        case u'\n':
+            escaped += u"\\n";
+            break;
+        case u'\0':
+            escaped += u"\\0";
+            break;
+        default:
+            escaped += c;
+            break;
+        }
+    }
+    escaped += u'"';
+    return toUtf8(escaped);
+}
+
+// Regedit's quoted string knows only \\ and \" as escapes, so a REG_SZ is written quoted only
+// when that form gives back its exact bytes: one terminating NUL, no other NUL, no line
+// break, no lone surrogate. Everything else is written as hex(1): bytes.
+std::optional<ustring> quotableString(const RegValue& value) {
+    if (value.type != kRegSz || value.data.size() < 2 || value.data.size() % 2 != 0) {
+        return std::nullopt;
+    }
+    ustring s;
+    for (std::size_t i = 0; i + 1 < value.data.size(); i += 2) {
+        s.push_back(static_cast<char16_t>(value.data[i] | (value.data[i + 1] << 8)));
+    }
+    if (s.back() != 0) {
+        return std::nullopt;
+    }
+    s.pop_back();
+    if (s.find_first_of(ustring_view(u"\0\r\n", 3)) != ustring::npos || hasLoneSurrogate(s)) {
+        return std::nullopt;
+    }
+    return s;
+}
+
+std::string quoteData(ustring_view s) {
+    ustring escaped = u"\"";
     for (const char16_t c : s) {
         if (c == u'"' || c == u'\\') {
-            out.push_back('\\');
+            escaped += u'\\';
         }
-        out += toUtf8(ustring_view(&c, 1));
+        escaped += c;
     }
-    out.push_back('"');
-    return out;
+    escaped += u'"';
+    return toUtf8(escaped);
 }
 
 std::string hexList(const std::vector<std::uint8_t>& data) {
@@ -304,7 +385,18 @@ std::string hexList(const std::vector<std::uint8_t>& data) {
     return out;
 }
 
+// The type in hex(...) as regedit writes it: lower case, without leading zeros.
+std::string typeText(std::uint32_t type) {
+    std::string digits = toUtf8(toLower(hexText(type, 8)));
+    const std::size_t first = std::min(digits.find_first_not_of('0'), digits.size() - 1);
+    return digits.substr(first);
+}
+
 void saveKey(RegistryBackend& registry, Hive hive, const ustring& path, std::string& out) {
+    // A key line cannot hold a line break, and UTF-8 has no lone surrogates.
+    if (path.find_first_of(ustring_view(u"\r\n", 2)) != ustring::npos || hasLoneSurrogate(path)) {
+        throw cannotSave(path);
+    }
     out += "\r\n[";
     out += hive == Hive::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_LOCAL_MACHINE";
     if (!path.empty()) {
@@ -316,20 +408,10 @@ void saveKey(RegistryBackend& registry, Hive hive, const ustring& path, std::str
         if (!value) {
             continue;
         }
-        out += name.empty() ? std::string("@") : quote(name);
+        out += name.empty() ? std::string("@") : quoteName(name);
         out += '=';
-        // A REG_SZ is written as a quoted string only when that form gives back its exact bytes.
-        ustring s;
-        for (std::size_t i = 0; i + 1 < value->data.size(); i += 2) {
-            s.push_back(static_cast<char16_t>(value->data[i] | (value->data[i + 1] << 8)));
-        }
-        const bool cleanString = value->type == kRegSz && value->data.size() % 2 == 0 &&
-                                 !s.empty() && s.back() == 0 && s.find(u'\0') == s.size() - 1;
-        if (cleanString) {
-            s.pop_back();
-        }
-        if (cleanString) {
-            out += quote(s);
+        if (const auto s = quotableString(*value)) {
+            out += quoteData(*s);
         } else if (value->type == kRegDword && value->data.size() == 4) {
             const std::uint32_t v = static_cast<std::uint32_t>(value->data[0]) |
                                     (static_cast<std::uint32_t>(value->data[1]) << 8) |
@@ -339,7 +421,7 @@ void saveKey(RegistryBackend& registry, Hive hive, const ustring& path, std::str
         } else if (value->type == kRegBinary) {
             out += "hex:" + hexList(value->data);
         } else {
-            out += "hex(" + toUtf8(toLower(hexText(value->type, 1))) + "):" + hexList(value->data);
+            out += "hex(" + typeText(value->type) + "):" + hexList(value->data);
         }
         out += "\r\n";
     }

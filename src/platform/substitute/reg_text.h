@@ -14,7 +14,9 @@ namespace quillon::platform {
 // naming the line for anything it does not understand.
 void loadRegText(MemoryRegistry& registry, std::string_view fileBytes);
 
-// The key and everything below it, in regedit's export form, as UTF-8 text.
+// The key and everything below it, in regedit's export form, as UTF-8 text that loads back
+// into exactly the same keys and values. Throws QuillonError for a name that such text cannot
+// hold: a lone surrogate, or a line break in a key name.
 std::string saveRegText(RegistryBackend& registry, Hive hive, ustring_view path);
 
 } // namespace quillon::platform
