@@ -120,9 +120,19 @@ void RegistrySnapshot::restoreKey(platform::RegistryBackend& backend, const ustr
 }
 
 void RegistryCheckpoint::keep(ustring_view path) {
-    const ustring normal = platform::normalizeKeyPath(path);
+    ustring normal = platform::normalizeKeyPath(path);
     if (!keptPaths_.insert(toUpper(normal)).second) {
         return;
+    }
+    // The key's own spelling, not the caller's: the restore gives a key back its name only
+    // when it knows that name, and a differently spelled path must never pass for a new key.
+    const ustring parent = parentOf(normal);
+    const ustring name = lastComponent(normal);
+    for (const ustring& sibling : backend_.subKeyNames(hive_, parent)) {
+        if (equalsNoCase(sibling, name)) {
+            normal = platform::joinKeyPath(parent, sibling);
+            break;
+        }
     }
     kept_.push_back(RegistrySnapshot::take(backend_, hive_, normal));
 }

@@ -1,5 +1,6 @@
 // What only the in-memory backend offers: refusals and injected write failures.
 #include "core/error.h"
+#include "operations/registry_snapshot.h"
 #include "platform/registry.h"
 #include "platform/substitute/memory_registry.h"
 
@@ -53,6 +54,24 @@ TEST(MemoryRegistry, ValuesKeepCreationOrderWhenOverwritten) {
     reg.GetValueNames(names);
     EXPECT_EQ(names, (StringList{u"b", u"a"}));
     EXPECT_EQ(reg.ReadInteger(u"b"), 3);
+}
+
+// A key kept under another spelling than its own keeps its name and its contents when every
+// write fails from the start: the restore must not take it for a key the change made.
+TEST(RegistryCheckpoint, KeyKeptUnderAnotherSpellingSurvivesFailingWrites) {
+    MemoryRegistry backend;
+    backend.put(Hive::CurrentUser, u"Parent\\A", u"v", RegValue{kRegDword, {1, 0, 0, 0}});
+    backend.put(Hive::CurrentUser, u"Parent\\A\\Child", u"w", RegValue{kRegDword, {2, 0, 0, 0}});
+    const std::string before = backend.dump(Hive::CurrentUser);
+    RegistryCheckpoint checkpoint(backend, Hive::CurrentUser);
+    checkpoint.keep(u"\\Parent\\a\\");
+    backend.setWriteFault([](const RegWrite&) { return true; });
+    EXPECT_EQ(
+        backend.setValue(Hive::CurrentUser, u"Parent\\a", u"v", RegValue{kRegDword, {9, 0, 0, 0}}),
+        RegStatus::Failed);
+    EXPECT_TRUE(checkpoint.restore().empty());
+    backend.setWriteFault(nullptr);
+    EXPECT_EQ(backend.dump(Hive::CurrentUser), before);
 }
 
 } // namespace
