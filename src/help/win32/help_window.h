@@ -2,8 +2,8 @@
 // modally over the main window whenever the model asks.
 #pragma once
 
-#include "ui/win32/gdi_handles.h"
 #include "help/tform_help.h"
+#include "ui/win32/gdi_handles.h"
 
 namespace quillon::win32view {
 
