@@ -279,20 +279,6 @@ void MainWindow::syncControl(int id, const Control& model) {
     tooltips_.setHint(h, model.hint);
 }
 
-void MainWindow::syncCombo(int id, const ComboBox& model, StringList& shown) {
-    HWND h = item(id);
-    if (shown != model.items) {
-        SendMessageW(h, CB_RESETCONTENT, 0, 0);
-        for (const ustring& text : model.items) {
-            SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
-        }
-        shown = model.items;
-    }
-    if (static_cast<int>(SendMessageW(h, CB_GETCURSEL, 0, 0)) != model.itemIndex) {
-        SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(model.itemIndex), 0);
-    }
-}
-
 void MainWindow::syncList(int id, const ListView& model, EntryList& shown) {
     HWND list = item(id);
     const int columns = id == kListView1 ? 7 : 6;
@@ -356,10 +342,10 @@ void MainWindow::sync() {
         shownDefime_ = form_.defime;
         InvalidateRect(item(kListView1), nullptr, TRUE);
     }
-    syncCombo(kComboBox1, form_.ComboBox1, shownItems_[kComboBox1]);
-    syncCombo(kComboBox2, form_.ComboBox2, shownItems_[kComboBox2]);
-    syncCombo(kComboBox3, form_.ComboBox3, shownItems_[kComboBox3]);
-    syncCombo(kComboBoxLang, form_.ComboBox_Lang, shownItems_[kComboBoxLang]);
+    syncComboBox(item(kComboBox1), form_.ComboBox1, shownItems_[kComboBox1]);
+    syncComboBox(item(kComboBox2), form_.ComboBox2, shownItems_[kComboBox2]);
+    syncComboBox(item(kComboBox3), form_.ComboBox3, shownItems_[kComboBox3]);
+    syncComboBox(item(kComboBoxLang), form_.ComboBox_Lang, shownItems_[kComboBoxLang]);
     for (const auto& [id, box] : {std::pair<int, const CheckBox*>{kCheckBox1, &form_.CheckBox1},
                                   {kCheckBox2, &form_.CheckBox2},
                                   {kCheckBox3, &form_.CheckBox3}}) {

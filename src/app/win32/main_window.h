@@ -41,7 +41,6 @@ private:
     void layout();
     void applyFonts();
     void syncList(int id, const ListView& model, EntryList& shown);
-    void syncCombo(int id, const ComboBox& model, StringList& shown);
     void syncControl(int id, const Control& model);
     void showMenu(const Menu& menu, int base, int x, int y);
     int scale(int v) const { return win32view::scale(v, dpi_); }

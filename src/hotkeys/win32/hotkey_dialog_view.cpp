@@ -192,16 +192,7 @@ void HotkeyDialogView::sync() {
 
     HWND keys = item(kDialogKeys);
     const ComboBox& list = form_.ComboBox1;
-    if (shownKeys_ != list.items) {
-        SendMessageW(keys, CB_RESETCONTENT, 0, 0);
-        for (const ustring& name : list.items) {
-            SendMessageW(keys, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(name)));
-        }
-        shownKeys_ = list.items;
-    }
-    if (static_cast<int>(SendMessageW(keys, CB_GETCURSEL, 0, 0)) != list.itemIndex) {
-        SendMessageW(keys, CB_SETCURSEL, static_cast<WPARAM>(list.itemIndex), 0);
-    }
+    syncComboBox(keys, list, shownKeys_);
     syncState(keys, list);
 
     for (const auto& [id, button] :

@@ -4,13 +4,13 @@
 
 namespace quillon::win32view {
 
-Font makeFont(const FontSpec& spec, UINT dpi) {
+Font makeFont(const FontDesc& desc, UINT dpi) {
     LOGFONTW lf{};
-    lf.lfHeight = scale(spec.heightAt96, dpi);
-    lf.lfWeight = spec.weight;
-    lf.lfCharSet = spec.charset;
+    lf.lfHeight = scale(desc.heightAt96, dpi);
+    lf.lfWeight = desc.weight;
+    lf.lfCharSet = desc.charset;
     lf.lfQuality = CLEARTYPE_QUALITY;
-    lstrcpynW(lf.lfFaceName, spec.face, LF_FACESIZE);
+    lstrcpynW(lf.lfFaceName, desc.face, LF_FACESIZE);
     return Font(CreateFontIndirectW(&lf));
 }
 

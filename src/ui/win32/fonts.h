@@ -5,7 +5,7 @@
 
 namespace quillon::win32view {
 
-struct FontSpec {
+struct FontDesc {
     const wchar_t* face;
     int heightAt96; // negative: the character height in pixels at 96 dpi
     BYTE charset;
@@ -13,9 +13,9 @@ struct FontSpec {
 };
 
 // The hotkey dialog's and the help window's font; Windows' font linking supplies the Chinese.
-constexpr FontSpec kDialogFont{L"Tahoma", -11, DEFAULT_CHARSET};
+constexpr FontDesc kDialogFont{L"Tahoma", -11, DEFAULT_CHARSET};
 
-Font makeFont(const FontSpec& spec, UINT dpi);
+Font makeFont(const FontDesc& desc, UINT dpi);
 
 // WM_SETFONT to every child window.
 void setFontOfChildren(HWND parent, HFONT font);

@@ -28,4 +28,17 @@ SIZE textExtent(HWND window, HFONT font, const ustring& text) {
     return size;
 }
 
+void syncComboBox(HWND combo, const ComboBox& model, StringList& shown) {
+    if (shown != model.items) {
+        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+        for (const ustring& text : model.items) {
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(wide(text)));
+        }
+        shown = model.items;
+    }
+    if (static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != model.itemIndex) {
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(model.itemIndex), 0);
+    }
+}
+
 } // namespace quillon::win32view
