@@ -66,11 +66,9 @@ std::vector<std::pair<ustring, platform::RegValue>> byName(fuzz::KeyEntry key) {
     return key.values;
 }
 
-// Key paths are compared without letter case for as long as the restore can put a kept key
-// back under the spelling the caller used instead of the one the registry held; values and
-// their names are compared exactly.
+// Exactly: a key put back keeps the spelling the registry held, whatever the caller used.
 bool sameKey(const fuzz::KeyEntry& a, const fuzz::KeyEntry& b) {
-    return equalsNoCase(a.path, b.path) && byName(a) == byName(b);
+    return a.path == b.path && byName(a) == byName(b);
 }
 
 bool sameTree(const fuzz::Tree& a, const fuzz::Tree& b) {
