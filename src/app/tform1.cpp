@@ -26,6 +26,8 @@ namespace {
 const char16_t* const kAppCaption = u"Quillon 输入法设置工具";
 const char16_t* const kReapplyCommand =
     u"-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\"";
+// Nothing runs on Windows before 10.
+constexpr std::uint32_t kOldestWindows = 10;
 
 } // namespace
 
@@ -66,9 +68,15 @@ void TForm1::ShowError(const ustring& message) {
     os_.ui.MessageBox(message, kAppCaption, platform::kMbIconError);
 }
 
+void TForm1::StartLanguageQuery() {
+    if (os_.system.VersionMajor() >= kOldestWindows) {
+        os_.processes.StartEarly(languageQueryCommand());
+    }
+}
+
 void TForm1::FormCreate() {
-    // 1. Nothing runs on Windows before 10.
-    if (os_.system.VersionMajor() < 10) {
+    // 1.
+    if (os_.system.VersionMajor() < kOldestWindows) {
         Visible = false;
         ShowMainForm = false;
         os_.ui.MessageBox(u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。",

@@ -129,6 +129,9 @@ public:
     std::function<void()> Changed;
 
     // ---- application shell ----
+    // Starts the language query FormCreate will read, so that PowerShell runs while the window
+    // is being built; nothing on a Windows the program does not run on.
+    void StartLanguageQuery();
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -148,6 +151,7 @@ public:
     void requireCompleteLists() const;
 
     // ---- catalogue ----
+    ustring languageQueryCommand();
     StringList QueryLanguage();
     StringList RunDosTolist(const ustring& DosApp);
     void buildlanglist();

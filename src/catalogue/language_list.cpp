@@ -44,11 +44,14 @@ StringList TForm1::RunDosTolist(const ustring& DosApp) {
     return splitLines(os().system.OemToText(output.bytes));
 }
 
+ustring TForm1::languageQueryCommand() {
+    return u"\"" + PowerShellPath() +
+           u"\" -command \"& {get-WinUserLanguageList | format-list -property "
+           u"languagetag,localizedname}\"";
+}
+
 StringList TForm1::QueryLanguage() {
-    const StringList output =
-        RunDosTolist(u"\"" + PowerShellPath() +
-                     u"\" -command \"& {get-WinUserLanguageList | format-list -property "
-                     u"languagetag,localizedname}\"");
+    const StringList output = RunDosTolist(languageQueryCommand());
     ustring joined;
     for (const ustring& line : output) {
         for (const char16_t c : line) {

@@ -105,6 +105,10 @@ public:
     // waits of 100 ms, calling `serviceUi` after each wait.
     virtual CapturedOutput RunCaptured(ustring_view commandLine,
                                        const std::function<void()>& serviceUi) = 0;
+    // Starts, hidden, a command line that RunCaptured will soon be asked for, so that it runs
+    // while the caller does other work; RunCaptured with the same line then waits for this run
+    // instead of starting another. A run never asked for is left to end on its own.
+    virtual void StartEarly(ustring_view commandLine) = 0;
     // GetSystemDirectoryW, without a trailing "\".
     virtual ustring SystemDirectory() = 0;
 };

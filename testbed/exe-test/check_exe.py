@@ -19,6 +19,11 @@ KNOWN_DLLS = {
 }
 SIDE_BY_SIDE = {"comctl32.dll"}
 
+# Loaded by the program itself, not by the loader: comctl32 once the language query runs (in
+# Wine its start waits for the desktop process), the file dialogs' and the shell's DLLs when
+# first used. Imported, each would lengthen every start.
+LOADED_WHEN_NEEDED = {"comctl32.dll", "comdlg32.dll", "shell32.dll"}
+
 # Calls that older Windows lack, or that live in DLLs outside the list above: they are looked up
 # at run time, so the program still starts far enough to show its version message.
 RUN_TIME_ONLY = {
@@ -57,6 +62,9 @@ def main(exe, objdump):
     allowed = KNOWN_DLLS | SIDE_BY_SIDE
     check(imports <= allowed, "static imports only KnownDLLs and comctl32: " +
           ", ".join(sorted(imports)) + "; not allowed: " + ", ".join(sorted(imports - allowed)))
+    check(not (imports & LOADED_WHEN_NEEDED),
+          "loaded when needed, not imported: " + ", ".join(sorted(LOADED_WHEN_NEEDED)) +
+          "; imported: " + ", ".join(sorted(imports & LOADED_WHEN_NEEDED)))
     functions = imported_functions(headers)
     check(not (functions & RUN_TIME_ONLY),
           "looked up at run time, not imported: " + ", ".join(sorted(RUN_TIME_ONLY)) +

@@ -20,6 +20,35 @@ TEST_F(FormTest, BelowWindows10OnlyTheMessageShowsAndTheProcessEnds) {
                                                        "ExitProcess(0)"}));
 }
 
+TEST_F(FormTest, LanguageQueryStartedEarlyIsTheOneFormCreateReads) {
+    windows.processes.runs.push_back({kLanguageQueryOutput, true, 800});
+    // A second answer that a second query would take instead.
+    windows.processes.runs.push_back(
+        {"LanguageTag : de-DE\r\nLocalizedName : Deutsch\r\n", true, 800});
+    form.StartLanguageQuery();
+    windows.clockMs += 500; // the window is built meanwhile
+    form.FormCreate();
+    EXPECT_EQ(form.pwlanglist,
+              (StringList{u"zh-Hans-CN=中文(中华人民共和国)", u"en-US=English(UnitedStates)"}));
+    EXPECT_EQ(windows.processes.runs.size(), 1u);
+    const auto query =
+        std::find_if(windows.calls.begin(), windows.calls.end(),
+                     [](const std::string& c) { return c.rfind("StartEarly(", 0) == 0; });
+    ASSERT_NE(query, windows.calls.end());
+    EXPECT_EQ(std::count_if(windows.calls.begin(), windows.calls.end(),
+                            [](const std::string& c) { return c.rfind("RunCaptured(", 0) == 0; }),
+              1);
+    EXPECT_NE(
+        std::find(windows.calls.begin(), windows.calls.end(), "RunCaptured(" + query->substr(11)),
+        windows.calls.end());
+
+    // Where the program does not run, nothing is started.
+    platform::Substitute old;
+    old.system.versionMajor = 6;
+    TForm1(old.platform()).StartLanguageQuery();
+    EXPECT_TRUE(old.calls.empty());
+}
+
 TEST_F(FormTest, RefreshArgumentReappliesLanguagesAndEnds) {
     for (const char16_t* line : {u"quillon.exe /r", u"quillon.exe /REFRESH", u"q /x/R/y"}) {
         platform::Substitute os;

@@ -11,6 +11,8 @@
 
 namespace {
 
+namespace platform = quillon::platform;
+
 // COM for the TSF profile manager, apartment-threaded on the one UI thread.
 class ComApartment {
 public:
@@ -40,18 +42,33 @@ void restrictDllSearch() {
     }
 }
 
+// comctl32 is loaded, not imported, so that its start (on Wine it waits for the desktop
+// process) overlaps the language query instead of coming before the program's first line.
+// By its bare name: the manifest's dependency redirects it to the side-by-side version 6, and
+// the restricted search never looks beside the program. It stays loaded for the whole run.
+platform::win32::Library loadCommonControls() {
+    platform::win32::Library comctl32(LoadLibraryW(L"comctl32.dll"));
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (const auto init = comctl32.function<InitFn>("InitCommonControlsEx")) {
+        const INITCOMMONCONTROLSEX controls{
+            sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_STANDARD_CLASSES |
+                                  ICC_TAB_CLASSES | ICC_LINK_CLASS};
+        init(&controls);
+    }
+    return comctl32;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     restrictDllSearch();
-    const ComApartment com;
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES |
-                                                        ICC_STANDARD_CLASSES | ICC_TAB_CLASSES |
-                                                        ICC_LINK_CLASS};
-    InitCommonControlsEx(&controls);
-
     quillon::platform::Win32Platform windows;
     quillon::TForm1 form(windows.platform());
+    // PowerShell takes longest of all the start does: it runs while the window is built.
+    form.StartLanguageQuery();
+    const quillon::platform::win32::Library commonControls = loadCommonControls();
+    const ComApartment com;
+
     quillon::win32view::MainWindow view(form, instance);
     view.create();
     windows.ui().setMainWindow(view.hwnd());
@@ -65,11 +82,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     windows.ui().setModalView(hotkeyDialog,
                               [&] { return hotkeyDialogView.showModal(view.hwnd()); });
     quillon::TFormHelp help(windows.platform(), form.scancode);
+    // Its native window is made when it is first shown.
     quillon::win32view::HelpWindow helpView(help, instance, view.hwnd());
-    view.dispatch([&] {
-        helpView.create();
-        form.FormHelp = &help;
-    });
+    form.FormHelp = &help;
 
     // In a command-line run the window never shows and the single-argument handling comes
     // after the command pass; otherwise it runs just before the window appears.

@@ -129,11 +129,10 @@ void MainWindow::createControls() {
 
     tooltips_.create(hwnd_, instance_);
 
-    helpImages_.reset(ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 2, 0));
-    for (const int bitmapId : {IDB_HELP, IDB_HELP_DISABLED}) {
-        Bitmap bitmap(static_cast<HBITMAP>(
-            LoadImageW(instance_, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, 0)));
-        ImageList_AddMasked(helpImages_.get(), bitmap.get(), RGB(255, 0, 255));
+    const int bitmapIds[] = {IDB_HELP, IDB_HELP_DISABLED};
+    for (int i = 0; i < 2; ++i) {
+        helpBitmaps_[i].reset(static_cast<HBITMAP>(
+            LoadImageW(instance_, MAKEINTRESOURCEW(bitmapIds[i]), IMAGE_BITMAP, 0, 0, 0)));
     }
 }
 
@@ -653,7 +652,15 @@ void MainWindow::onDrawHelpButton(const DRAWITEMSTRUCT& draw) {
     const bool enabled = !(draw.itemState & ODS_DISABLED);
     const int x = rect.left + (rect.right - rect.left - 16) / 2;
     const int y = rect.top + (rect.bottom - rect.top - 16) / 2;
-    ImageList_Draw(helpImages_.get(), enabled ? 0 : 1, draw.hDC, x, y, ILD_TRANSPARENT);
+    // gdi32's own transparent copy: an image list would need comctl32's functions, which the
+    // program does not import.
+    const HBITMAP bitmap = helpBitmaps_[enabled ? 0 : 1].get();
+    const MemoryDc source(CreateCompatibleDC(draw.hDC));
+    if (source && bitmap) {
+        const HGDIOBJ old = SelectObject(source.get(), bitmap);
+        GdiTransparentBlt(draw.hDC, x, y, 16, 16, source.get(), 0, 0, 16, 16, RGB(255, 0, 255));
+        SelectObject(source.get(), old);
+    }
     if (draw.itemState & ODS_FOCUS) {
         InflateRect(&rect, -2, -2);
         DrawFocusRect(draw.hDC, &rect);

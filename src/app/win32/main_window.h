@@ -54,7 +54,8 @@ private:
     UINT dpi_ = 96;
     Font font_;
     Font boldFont_;
-    ImageList helpImages_;
+    // The help button's picture, enabled and disabled; magenta is transparent.
+    Bitmap helpBitmaps_[2];
     bool syncing_ = false;
     bool systemMenuDone_ = false;
     EntryList shown1_;

@@ -159,8 +159,12 @@ void HelpWindow::layout() {
 }
 
 void HelpWindow::showModal() {
-    if (!hwnd_ || open_) {
+    if (open_) {
         return;
+    }
+    // Made on first use: most runs never show it, and its long text is slow to lay out.
+    if (!hwnd_) {
+        create();
     }
     open_ = true;
     const bool ownerWasEnabled = owner_ && !EnableWindow(owner_, FALSE);

@@ -1,5 +1,5 @@
-// The Win32 view of TFormHelp: a sizeable tool window that is created once, hidden, and shown
-// modally over the main window whenever the model asks.
+// The Win32 view of TFormHelp: a sizeable tool window that is created when first shown, then
+// hidden between showings, and shown modally over the main window whenever the model asks.
 #pragma once
 
 #include "help/tform_help.h"
@@ -14,11 +14,11 @@ public:
     HelpWindow(const HelpWindow&) = delete;
     HelpWindow& operator=(const HelpWindow&) = delete;
 
-    // Creates the hidden window and its controls.
-    void create();
     HWND hwnd() const { return hwnd_; }
 
 private:
+    // Creates the hidden window and its controls.
+    void create();
     // Shows the window with its owner disabled and returns once it is closed.
     void showModal();
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);

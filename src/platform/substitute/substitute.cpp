@@ -196,18 +196,38 @@ void SubstituteProcesses::ShellExecute(ustring_view verb, ustring_view file,
                   logText(parameters) + ", " + std::to_string(show) + ")");
 }
 
-CapturedOutput SubstituteProcesses::RunCaptured(ustring_view commandLine,
-                                                const std::function<void()>& serviceUi) {
-    owner_.record("RunCaptured(" + logText(commandLine) + ")");
+ScriptedRun SubstituteProcesses::nextRun() {
     ScriptedRun run;
     if (!runs.empty()) {
         run = runs.front();
         runs.pop_front();
     }
+    return run;
+}
+
+void SubstituteProcesses::StartEarly(ustring_view commandLine) {
+    owner_.record("StartEarly(" + logText(commandLine) + ")");
+    early_ = EarlyRun{ustring(commandLine), nextRun(), owner_.clockMs};
+}
+
+CapturedOutput SubstituteProcesses::RunCaptured(ustring_view commandLine,
+                                                const std::function<void()>& serviceUi) {
+    owner_.record("RunCaptured(" + logText(commandLine) + ")");
+    // A run started early has been running since then: only what is left of it is waited for.
+    ScriptedRun run;
+    std::uint32_t waited = 0;
+    if (early_ && early_->commandLine == commandLine) {
+        run = early_->run;
+        waited = std::min(run.durationMs, owner_.clockMs - early_->startedAt);
+        early_.reset();
+    } else {
+        run = nextRun();
+    }
     if (!run.starts) {
         return {};
     }
-    std::uint32_t waited = 0;
+    // Like WaitForSingleObject in waits of 100 ms: at least one wait, even for a run that has
+    // already ended.
     do {
         const std::uint32_t step = std::min<std::uint32_t>(100, run.durationMs - waited);
         owner_.clockMs += step;

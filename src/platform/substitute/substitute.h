@@ -8,6 +8,7 @@
 
 #include <deque>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,13 +63,24 @@ public:
                       int show) override;
     CapturedOutput RunCaptured(ustring_view commandLine,
                                const std::function<void()>& serviceUi) override;
+    void StartEarly(ustring_view commandLine) override;
     ustring SystemDirectory() override { return u"C:\\Windows\\system32"; }
 
-    // Answers for captured runs, taken in order; an empty queue answers with no output.
+    // Answers for captured runs, taken in order when a run starts; an empty queue answers
+    // with no output.
     std::deque<ScriptedRun> runs;
 
 private:
+    ScriptedRun nextRun();
+
     Substitute& owner_;
+    // A run started early: its line, its answer, and the tick it started at.
+    struct EarlyRun {
+        ustring commandLine;
+        ScriptedRun run;
+        std::uint32_t startedAt = 0;
+    };
+    std::optional<EarlyRun> early_;
 };
 
 class SubstituteSystem : public System {

@@ -204,6 +204,13 @@ public:
 
     HMODULE get() const { return module_; }
     explicit operator bool() const { return module_ != nullptr; }
+    // An exported function as the pointer type `Fn`; null when the module or the export is
+    // missing.
+    template <typename Fn> Fn function(const char* name) const {
+        return module_
+                   ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module_, name)))
+                   : nullptr;
+    }
     void reset() {
         if (module_) {
             ::FreeLibrary(module_);

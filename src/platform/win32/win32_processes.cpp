@@ -1,7 +1,10 @@
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_services.h"
 
+#include "core/error.h"
+
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace quillon::platform {
@@ -35,14 +38,22 @@ void drainAvailable(HANDLE pipe, std::string& bytes) {
 
 void Win32Processes::ShellExecute(ustring_view verb, ustring_view file, ustring_view parameters,
                                   int show) {
+    using ShellExecuteFn = HINSTANCE(WINAPI*)(HWND, LPCWSTR, LPCWSTR, LPCWSTR, LPCWSTR, INT);
+    if (!shell32_) {
+        shell32_ = win32::Library::system(L"shell32.dll");
+    }
+    const auto shellExecute = shell32_.function<ShellExecuteFn>("ShellExecuteW");
+    if (!shellExecute) {
+        throw QuillonError(u"无法启动程序：系统文件 shell32.dll 未能载入。");
+    }
     const std::wstring verbText = wide(verb);
-    ::ShellExecuteW(nullptr, verb.empty() ? nullptr : verbText.c_str(), wide(file).c_str(),
-                    wide(parameters).c_str(), nullptr, show);
+    shellExecute(nullptr, verb.empty() ? nullptr : verbText.c_str(), wide(file).c_str(),
+                 wide(parameters).c_str(), nullptr, show);
 }
 
-CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
-                                           const std::function<void()>& serviceUi) {
-    CapturedOutput out;
+namespace {
+
+std::optional<Win32Processes::CapturedRun> startCaptured(ustring_view commandLine) {
     SECURITY_ATTRIBUTES inheritable{};
     inheritable.nLength = sizeof(inheritable);
     inheritable.bInheritHandle = TRUE;
@@ -52,7 +63,7 @@ CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
         HANDLE r = nullptr;
         HANDLE w = nullptr;
         if (!::CreatePipe(&r, &w, &inheritable, 0)) {
-            return out;
+            return std::nullopt;
         }
         readEnd = Handle(r);
         writeEnd = Handle(w);
@@ -60,7 +71,7 @@ CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
     // Only the write end goes to the child; an inherited read end would keep the pipe from
     // ever reporting its end.
     if (!::SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0)) {
-        return out;
+        return std::nullopt;
     }
 
     STARTUPINFOW startup{};
@@ -76,18 +87,40 @@ CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
     PROCESS_INFORMATION info{};
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, NORMAL_PRIORITY_CLASS,
                           nullptr, nullptr, &startup, &info)) {
+        return std::nullopt;
+    }
+    const Handle thread(info.hThread);
+    // Our write end goes now: once the child is gone nobody holds one, and reading sees the
+    // end.
+    return Win32Processes::CapturedRun{ustring(commandLine), Handle(info.hProcess),
+                                       std::move(readEnd)};
+}
+
+} // namespace
+
+void Win32Processes::StartEarly(ustring_view commandLine) {
+    early_ = startCaptured(commandLine);
+}
+
+CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
+                                           const std::function<void()>& serviceUi) {
+    std::optional<CapturedRun> run;
+    if (early_ && early_->commandLine == commandLine) {
+        run = std::move(early_);
+        early_.reset();
+    } else {
+        run = startCaptured(commandLine);
+    }
+    CapturedOutput out;
+    if (!run) {
         return out;
     }
-    const Handle process(info.hProcess);
-    const Handle thread(info.hThread);
-    // Once the child is gone nobody else holds the write end, and reading sees the end.
-    writeEnd.reset();
     out.started = true;
 
     // Drained while waiting, so a child writing more than the pipe buffers never blocks.
     for (;;) {
-        const DWORD waited = ::WaitForSingleObject(process.get(), kPollMs);
-        drainAvailable(readEnd.get(), out.bytes);
+        const DWORD waited = ::WaitForSingleObject(run->process.get(), kPollMs);
+        drainAvailable(run->readEnd.get(), out.bytes);
         if (serviceUi) {
             serviceUi();
         }
@@ -98,7 +131,7 @@ CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
     // Everything the child wrote is in the pipe once it has ended. Reading stops when the pipe
     // is empty rather than at its end: a process the child left behind may still hold the
     // write end, and the UI thread must not wait on it.
-    drainAvailable(readEnd.get(), out.bytes);
+    drainAvailable(run->readEnd.get(), out.bytes);
     return out;
 }
 

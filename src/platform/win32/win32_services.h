@@ -1,8 +1,12 @@
 // The platform services other than the registry, over the real Windows calls.
 #pragma once
 
+// First: it undoes the A/W macros of <windows.h> that clash with the services' names.
+#include "platform/win32/win32_handles.h"
+
 #include "platform/services.h"
 
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -29,7 +33,20 @@ public:
                       int show) override;
     CapturedOutput RunCaptured(ustring_view commandLine,
                                const std::function<void()>& serviceUi) override;
+    void StartEarly(ustring_view commandLine) override;
     ustring SystemDirectory() override;
+
+    // A hidden child with stdout and stderr going into one pipe that only we read.
+    struct CapturedRun {
+        ustring commandLine;
+        win32::Handle process;
+        win32::Handle readEnd;
+    };
+
+private:
+    std::optional<CapturedRun> early_;
+    // Loaded when first needed; the program's start does not use it.
+    win32::Library shell32_;
 };
 
 class Win32System : public System {
@@ -69,9 +86,17 @@ public:
     // views, tells which view shows a form modally and returns its result.
     void setModalView(const ModalForm& form, std::function<int()> show);
 
+    // GetOpenFileNameW or GetSaveFileNameW.
+    using FileDialogFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
+
 private:
+    FileDialogFn dialogFunction(const char* name);
+
     void* mainWindow_ = nullptr; // HWND
     std::vector<std::pair<const ModalForm*, std::function<int()>>> modalViews_;
+    // Loaded when a file dialog is first shown: with what it pulls in (the print spooler's
+    // DLLs among them) it would otherwise lengthen every start.
+    win32::Library comdlg32_;
 };
 
 class Win32Files : public Files {

@@ -37,7 +37,8 @@ std::vector<wchar_t> dialogFilter(ustring_view filter) {
     return out;
 }
 
-std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
+std::optional<ustring> fileDialog(Win32Ui::FileDialogFn showDialog,
+                                  const FileDialogRequest& request, bool save) {
     std::vector<wchar_t> path(kPathUnits, L'\0');
     const std::size_t initial = std::min(request.fileName.size(), kPathUnits - 1);
     std::copy(request.fileName.begin(), request.fileName.begin() + initial, path.begin());
@@ -59,8 +60,7 @@ std::optional<ustring> fileDialog(const FileDialogRequest& request, bool save) {
     // command line resolves relative names.
     ofn.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_ENABLESIZING | OFN_NOCHANGEDIR |
                 OFN_PATHMUSTEXIST | (save ? OFN_OVERWRITEPROMPT : 0u);
-    const BOOL chosen = save ? ::GetSaveFileNameW(&ofn) : ::GetOpenFileNameW(&ofn);
-    if (!chosen) {
+    if (!showDialog(&ofn)) {
         return std::nullopt;
     }
     path.back() = L'\0';
@@ -85,11 +85,23 @@ int Win32Ui::MessageBox(ustring_view text, ustring_view caption, std::uint32_t f
 }
 
 std::optional<ustring> Win32Ui::OpenFileDialog(const FileDialogRequest& request) {
-    return fileDialog(request, false);
+    return fileDialog(dialogFunction("GetOpenFileNameW"), request, false);
 }
 
 std::optional<ustring> Win32Ui::SaveFileDialog(const FileDialogRequest& request) {
-    return fileDialog(request, true);
+    return fileDialog(dialogFunction("GetSaveFileNameW"), request, true);
+}
+
+// comdlg32 stays loaded once a dialog has been shown: the next one comes quicker.
+Win32Ui::FileDialogFn Win32Ui::dialogFunction(const char* name) {
+    if (!comdlg32_) {
+        comdlg32_ = win32::Library::system(L"comdlg32.dll");
+    }
+    const auto showDialog = comdlg32_.function<FileDialogFn>(name);
+    if (!showDialog) {
+        throw QuillonError(u"无法打开文件对话框：系统文件 comdlg32.dll 未能载入。");
+    }
+    return showDialog;
 }
 
 int Win32Ui::ShowModal(ModalForm& form) {

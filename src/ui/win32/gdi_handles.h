@@ -43,17 +43,18 @@ struct FontTraits {
 struct MenuTraits {
     static void close(HMENU h) { DestroyMenu(h); }
 };
-struct ImageListTraits {
-    static void close(HIMAGELIST h) { ImageList_Destroy(h); }
-};
 struct BitmapTraits {
     static void close(HBITMAP h) { DeleteObject(h); }
+};
+// A device context made with CreateCompatibleDC.
+struct MemoryDcTraits {
+    static void close(HDC h) { DeleteDC(h); }
 };
 
 using Font = UniqueHandle<HFONT, FontTraits>;
 using PopupMenu = UniqueHandle<HMENU, MenuTraits>;
-using ImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
 using Bitmap = UniqueHandle<HBITMAP, BitmapTraits>;
+using MemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 
 inline const wchar_t* wide(const std::u16string& s) {
     return reinterpret_cast<const wchar_t*>(s.c_str());
