@@ -3,6 +3,10 @@
 //   starttime.exe [--timeout MS] PROGRAM [ARGUMENTS...]
 // Prints the milliseconds on stdout, ends the program it started, and exits with 0; exits
 // with 1 when no window appeared in time.
+//   starttime.exe --hold-desktop
+// Keeps a hidden window, and so Wine's desktop process, until it is ended. On Windows the
+// desktop is always there; under Wine it starts with the first program that needs it and ends
+// after the last one, and a measurement must not include its start.
 #include "platform/win32/win32_handles.h"
 
 #include <cstdio>
@@ -42,9 +46,25 @@ std::wstring quoted(const std::wstring& arg) {
     return out + L"\"";
 }
 
+int holdDesktop() {
+    const HWND window = CreateWindowExW(0, L"STATIC", L"desktop holder", WS_OVERLAPPED, 0, 0, 1, 1,
+                                        nullptr, nullptr, nullptr, nullptr);
+    if (!window) {
+        return 1;
+    }
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        DispatchMessageW(&msg);
+    }
+    return 0;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    if (argc == 2 && std::wstring(argv[1]) == L"--hold-desktop") {
+        return holdDesktop();
+    }
     int first = 1;
     DWORD timeoutMs = 60000;
     if (argc > 2 && std::wstring(argv[1]) == L"--timeout") {
