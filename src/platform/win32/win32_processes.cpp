@@ -1,8 +1,6 @@
 #include "platform/win32/win32_handles.h"
 #include "platform/win32/win32_services.h"
 
-#include "core/error.h"
-
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -42,9 +40,11 @@ void Win32Processes::ShellExecute(ustring_view verb, ustring_view file, ustring_
     if (!shell32_) {
         shell32_ = win32::Library::system(L"shell32.dll");
     }
+    // Without shell32 nothing starts, as when ShellExecuteW itself fails: callers go on either
+    // way (a command-line run must still end).
     const auto shellExecute = shell32_.function<ShellExecuteFn>("ShellExecuteW");
     if (!shellExecute) {
-        throw QuillonError(u"无法启动程序：系统文件 shell32.dll 未能载入。");
+        return;
     }
     const std::wstring verbText = wide(verb);
     shellExecute(nullptr, verb.empty() ? nullptr : verbText.c_str(), wide(file).c_str(),
