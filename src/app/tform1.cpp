@@ -209,8 +209,17 @@ void TForm1::Delay(std::int32_t msecs) {
     }
 }
 
-void TForm1::SettleWait(std::int32_t msecs, const ustring& status) {
-    Button_FixClick();
+void TForm1::commitAfter(const ustring& takenEffect) {
+    try {
+        Button_FixClick();
+    } catch (const QuillonError& e) {
+        throw QuillonError(e.message() + u"\r" + takenEffect +
+                           u"，但输入法列表的更改未能保存，请点击“刷新”查看系统当前的设置。");
+    }
+}
+
+void TForm1::SettleWait(std::int32_t msecs, const ustring& status, const ustring& takenEffect) {
+    commitAfter(takenEffect);
     Enabled = false;
     ScreenCursor = Cursor::HourGlass;
     StatusBar1 = status;

@@ -138,8 +138,13 @@ public:
     // True when the command was handled (the About item).
     bool WMSysCommand(std::uint32_t command);
     void Delay(std::int32_t msecs);
-    // Commit, then wait with the window disabled, then refresh.
-    void SettleWait(std::int32_t msecs, const ustring& status);
+    // Commit, then wait with the window disabled, then refresh. `takenEffect` says what
+    // Windows already did before the commit (see commitAfter).
+    void SettleWait(std::int32_t msecs, const ustring& status, const ustring& takenEffect);
+    // Commits after steps that Windows has carried out and no rollback undoes (TSF calls,
+    // keyboard-layout calls, a started command): a failed commit's message goes on with
+    // `takenEffect`, which says what took effect all the same.
+    void commitAfter(const ustring& takenEffect);
     void ProcessMessages();
     // Shows an error the way the application's standard handler does.
     void ShowError(const ustring& message);

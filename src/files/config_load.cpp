@@ -6,6 +6,7 @@
 #include "files/open_dialog_uses.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace quillon {
 
@@ -65,9 +66,14 @@ bool namesDefault(const IniDocument& document, const StringList& languages) {
     });
 }
 
-// True when the file had anything for the language.
+// True when the file had anything for the language. `wrote` is set once a step has changed
+// Windows: a later failure leaves the language partly applied.
 bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& language,
-                   std::int32_t langid, bool fileNamesDefault) {
+                   std::int32_t langid, bool fileNamesDefault, bool& wrote) {
+    const auto step = [&wrote](const std::function<void()>& write) {
+        write();
+        wrote = true;
+    };
     form.mylangid = langid;
     form.Button_RefreshClick();
     bool changed = false;
@@ -87,17 +93,17 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
         if (const IniEntry* layout = document.entry(switchKeys, u"layout")) {
             changed = true;
             selectItem(form.ComboBox1, switchKeyItem(layout->value));
-            form.ComboBox1Change();
+            step([&] { form.ComboBox1Change(); });
         }
         if (const IniEntry* languageKey = document.entry(switchKeys, u"language")) {
             changed = true;
             selectItem(form.ComboBox2, switchKeyItem(languageKey->value));
-            form.ComboBox2Change();
+            step([&] { form.ComboBox2Change(); });
         }
         if (const IniEntry* caps = document.entry(switchKeys, u"CAPS")) {
             changed = true;
             selectItem(form.ComboBox3, upperAscii(caps->value));
-            form.ComboBox3Change();
+            step([&] { form.ComboBox3Change(); });
         }
         Control* buttons[] = {&form.Button_SW1, &form.Button_SW2, &form.Button_SW3};
         for (std::size_t i = 0; i < 3; ++i) {
@@ -110,7 +116,7 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
 
     form.StatusBar1 = u"正在刷新，请稍候...";
     if (changed) {
-        form.Button_FixClick();
+        step([&] { form.Button_FixClick(); });
         form.Delay(4000);
         form.Button_RefreshClick();
     }
@@ -128,21 +134,21 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
             form.CheckBox2.checked = numberOrZero(languageBar->value) != 0;
         }
         if (switchMode || languageBar) {
-            form.CheckBox1Click();
+            step([&] { form.CheckBox1Click(); });
         }
         if (const IniEntry* emoji = document.entry(other, u"InputEmoji")) {
             form.CheckBox3.checked = numberOrZero(emoji->value) != 0;
-            form.CheckBox3Click();
+            step([&] { form.CheckBox3Click(); });
         }
         if (const IniEntry* defaultIme = document.entry(other, u"DefaultIME")) {
             const std::int32_t d = numberOrZero(defaultIme->value);
             if (d == 0) {
                 if (!fileNamesDefault) {
-                    form.N4Click();
+                    step([&] { form.N4Click(); });
                 }
             } else if (d >= 1 && d <= form.ListView1.count()) {
                 form.ListView1.selected = d - 1;
-                form.DefaultClick();
+                step([&] { form.DefaultClick(); });
             }
         }
     }
@@ -184,16 +190,18 @@ void TForm1::loadcfg(const ustring& filename) {
         if (!parseHex32(language, id)) {
             continue;
         }
+        bool wrote = false;
         try {
             if (applyLanguage(*this, config.document, language, static_cast<std::int32_t>(id),
-                              fileNamesDefault)) {
+                              fileNamesDefault, wrote)) {
                 applied.push_back(language);
             }
         } catch (const QuillonError& e) {
             throw QuillonError(e.message() + u"\r\r导入配置文件“" + filename + u"”时在语言 " +
                                language + u" 处停止。" +
                                (applied.empty() ? ustring(u"此前没有导入任何语言的设置。")
-                                                : u"已导入的语言：" + joined(applied) + u"。"));
+                                                : u"已导入的语言：" + joined(applied) + u"。") +
+                               (wrote ? u"语言 " + language + u" 的设置已部分导入。" : u""));
         }
     }
 }

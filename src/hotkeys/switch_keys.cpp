@@ -1,8 +1,10 @@
 // The general switching hotkeys: the keys that cycle layouts and languages, the Caps Lock
 // release key, and the IME toggles of the language shown.
 #include "app/tform1.h"
+#include "core/error.h"
 #include "core/whole_number.h"
 #include "hotkeys/hotkey_registry.h"
+#include "operations/registry_snapshot.h"
 
 #include <array>
 #include <optional>
@@ -46,9 +48,16 @@ void writeSwitchKeys(TForm1& form) {
     reg.OpenKey(kToggle, false);
     // Without the key the first write fails, before anything is written or announced.
     const ustring language = digitText(form.ComboBox2.itemIndex);
-    reg.WriteString(u"Layout Hotkey", digitText(form.ComboBox1.itemIndex));
-    reg.WriteString(u"Language Hotkey", language);
-    reg.WriteString(u"Hotkey", language);
+    // The three values together or none: Windows reads the two keys as one choice.
+    RegistryCheckpoint checkpoint(form.os().registry, platform::Hive::CurrentUser);
+    checkpoint.keep(kToggle);
+    try {
+        reg.WriteString(u"Layout Hotkey", digitText(form.ComboBox1.itemIndex));
+        reg.WriteString(u"Language Hotkey", language);
+        reg.WriteString(u"Hotkey", language);
+    } catch (const QuillonError& e) {
+        throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
+    }
     form.os().system.SystemParametersInfo(platform::kSpiSetLangToggle, 0,
                                           platform::kSpifSendWinIniChange);
 }

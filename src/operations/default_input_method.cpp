@@ -18,7 +18,7 @@ void TForm1::DefaultClick() {
     std::swap(ListView1.rows[0], ListView1.rows[static_cast<std::size_t>(i)]);
     defime = 0;
     ListView1Change();
-    Button_FixClick();
+    commitAfter(u"默认输入法已设置为“" + ListView1.rows[0].name + u"”");
 }
 
 void TForm1::N4Click() {
@@ -28,7 +28,7 @@ void TForm1::N4Click() {
                                 platform::kSwHide);
     defime = -1;
     ListView1Change();
-    Button_FixClick();
+    commitAfter(u"默认输入法已改为使用语言列表");
 }
 
 } // namespace quillon

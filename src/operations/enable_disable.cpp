@@ -2,6 +2,7 @@
 // commit, let Windows settle, refresh.
 #include "app/tform1.h"
 #include "core/error.h"
+#include "operations/registry_snapshot.h"
 #include "operations/row_values.h"
 
 namespace quillon {
@@ -21,9 +22,17 @@ platform::TfProfiles& TForm1::profileManager() {
 
 void TForm1::writeLayoutSubstitutes() {
     platform::TRegistry reg(os().registry);
-    if (reg.OpenKey(u"\\Keyboard Layout\\Substitutes\\", false)) {
+    if (!reg.OpenKey(u"\\Keyboard Layout\\Substitutes\\", false)) {
+        return;
+    }
+    // Both substitutes or neither: one alone swaps a layout the user did not ask for.
+    RegistryCheckpoint checkpoint(os().registry, platform::Hive::CurrentUser);
+    checkpoint.keep(reg.CurrentPath());
+    try {
         reg.WriteString(u"00000804", u"00000409");
         reg.WriteString(u"d0010804", u"00000804");
+    } catch (const QuillonError& e) {
+        throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }
 }
 
@@ -63,7 +72,7 @@ void TForm1::Button_EnableClick() {
     ListView2.remove(selected);
     ListView1Change();
     ListView2Change();
-    SettleWait(6000, kSixSeconds);
+    SettleWait(6000, kSixSeconds, u"“" + row.name + u"”已在系统中启用");
 }
 
 void TForm1::ListView2DblClick() {
@@ -85,7 +94,8 @@ void TForm1::Button_DisableClick() {
         guidField(row, kFieldProfile);
         profileManager();
     }
-    if (s == defime) {
+    const bool wasDefault = s == defime;
+    if (wasDefault) {
         N4Click();
     }
     InputMethodEntry row = ListView1.rows[static_cast<std::size_t>(s)];
@@ -99,7 +109,9 @@ void TForm1::Button_DisableClick() {
     ListView1.remove(s);
     ListView1Change();
     ListView2Change();
-    SettleWait(6000, kSixSeconds);
+    SettleWait(6000, kSixSeconds,
+               (wasDefault ? u"默认输入法已改为使用语言列表，“" : u"“") + row.name +
+                   u"”已在系统中禁用");
 }
 
 } // namespace quillon

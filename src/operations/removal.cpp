@@ -27,6 +27,8 @@ void TForm1::Button_DELClick() {
         return;
     }
     const InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(i)];
+    // Whether Windows removed it: only to say so when the commit fails afterwards.
+    bool removed = false;
     if (row.kind() == EntryKind::TextService) {
         const Guid clsid = guidField(row, kFieldClsid);
         if (!Iprofiles) {
@@ -34,17 +36,23 @@ void TForm1::Button_DELClick() {
         }
         ListView2.remove(i);
         ListView2Change();
-        Iprofiles->Unregister(clsid);
+        removed = Iprofiles->Unregister(clsid) >= 0;
     } else {
         os().layouts.UnloadKeyboardLayout(layoutHandle(hklValue(row)));
         platform::TRegistry machine(os().registry, platform::Hive::LocalMachine);
         const ustring key =
             u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + row.fields[kFieldHkl];
+        // Without administrator rights the deletion fails as Unregister does, without a
+        // message: the refresh below lists the input method again.
         if (!row.fields[kFieldHkl].empty() && machine.KeyExists(key)) {
-            machine.DeleteKey(key);
+            removed = machine.DeleteKey(key);
         }
     }
-    Button_FixClick();
+    if (removed) {
+        commitAfter(u"“" + row.name + u"”已从系统中删除");
+    } else {
+        Button_FixClick();
+    }
     Button_RefreshClick();
 }
 
@@ -111,7 +119,8 @@ void TForm1::disable_all_Click() {
     ListView1.selected = -1;
     ListView1Change();
     ListView2Change();
-    SettleWait(4000, u"处理键盘布局中，请等待四秒钟...");
+    SettleWait(4000, u"处理键盘布局中，请等待四秒钟...",
+               u"默认输入法已改为使用语言列表，启用的输入法已在系统中禁用");
 }
 
 } // namespace quillon

@@ -6,6 +6,8 @@
 // the control first) changes a control. `readother` sets the check boxes' states and nothing
 // else, so a refresh never writes a setting or starts a command.
 #include "app/tform1.h"
+#include "core/error.h"
+#include "operations/registry_snapshot.h"
 
 #include <array>
 #include <cstdint>
@@ -111,9 +113,16 @@ void TForm1::CheckBox1Click() {
 }
 
 void TForm1::CheckBox3Click() {
-    platform::TRegistry reg(os().registry);
-    reg.OpenKey(kInputSettingsKey, true);
-    reg.WriteInteger(kEmojiMultipleSelection, CheckBox3.checked ? 1 : 0);
+    // The key may be made for the value: a failed write takes it away again.
+    RegistryCheckpoint checkpoint(os().registry, platform::Hive::CurrentUser);
+    checkpoint.keep(kInputSettingsKey);
+    try {
+        platform::TRegistry reg(os().registry);
+        reg.OpenKey(kInputSettingsKey, true);
+        reg.WriteInteger(kEmojiMultipleSelection, CheckBox3.checked ? 1 : 0);
+    } catch (const QuillonError& e) {
+        throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
+    }
 }
 
 void TForm1::ComboBox3Change() {
@@ -121,8 +130,10 @@ void TForm1::ComboBox3Change() {
     reg.OpenKey(kKeyboardLayoutKey, false);
     switch (ComboBox3.itemIndex) {
     case 0:
-        // Already absent is the state wanted, so a failed deletion is no failure.
-        reg.DeleteValue(kAttributes);
+        // Already absent is the state wanted, so only a value still there is a failure.
+        if (!reg.DeleteValue(kAttributes) && reg.ValueExists(kAttributes)) {
+            throw QuillonError(u"无法删除注册表值“" + ustring(kAttributes) + u"”。");
+        }
         os().layouts.ActivateKeyboardLayout(0, platform::kKlfReset);
         break;
     case 1:

@@ -149,7 +149,7 @@ TEST_F(FormTest, SettleWaitDisablesTheWindowWhileWaiting) {
                       form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
     });
     const std::uint32_t start = windows.clockMs;
-    form.SettleWait(6000, u"处理键盘布局中，请等待六秒钟...");
+    form.SettleWait(6000, u"处理键盘布局中，请等待六秒钟...", u"“美式键盘”已在系统中启用");
     EXPECT_TRUE(sawDisabled);
     EXPECT_GE(windows.clockMs - start, 6000u);
     EXPECT_TRUE(form.Enabled);
