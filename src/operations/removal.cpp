@@ -82,10 +82,14 @@ void TForm1::disable_all_Click() {
     for (const InputMethodEntry& row : ListView1.rows) {
         haveLayout = haveLayout || isLayout(row);
     }
+    ustring takenEffect = u"默认输入法已改为使用语言列表，启用的输入法已在系统中禁用";
     if (!haveLayout) {
         for (std::size_t i = 0; i < ListView2.rows.size(); ++i) {
             if (isLayout(ListView2.rows[i])) {
                 writeLayoutSubstitutes();
+                takenEffect = u"“" + ListView2.rows[i].name +
+                              u"”已在系统中启用，默认输入法已改为使用语言列表，其它输入法已在系"
+                              u"统中禁用";
                 InputMethodEntry row = ListView2.rows[i];
                 row.fields[kFieldHotkey].clear();
                 ListView1.rows.push_back(row);
@@ -119,8 +123,7 @@ void TForm1::disable_all_Click() {
     ListView1.selected = -1;
     ListView1Change();
     ListView2Change();
-    SettleWait(4000, u"处理键盘布局中，请等待四秒钟...",
-               u"默认输入法已改为使用语言列表，启用的输入法已在系统中禁用");
+    SettleWait(4000, u"处理键盘布局中，请等待四秒钟...", takenEffect);
 }
 
 } // namespace quillon

@@ -203,6 +203,26 @@ std::vector<SweptOperation> operations() {
          kCommitKeys,
          {clearedDefault,
           {"disabled in TSF", {}, whenCalled("DeactivateProfile("), {kToldDisabled}}}},
+        {"disable all, enabling the US keyboard in their place",
+         [](W& w) {
+             for (auto& p : w.windows.tsf.profiles) {
+                 if (p.profile.hkl == 0x04090804) {
+                     p.profile.flags = 0;
+                 }
+             }
+             w.form.Button_RefreshClick();
+         },
+         [](W& w) { w.form.disable_all_Click(); },
+         commitKeysAnd({"HKCU\\Keyboard Layout\\Substitutes"}),
+         {clearedDefault,
+          {"disabled in TSF", {}, whenCalled("DeactivateProfile("), {kToldDisabled}},
+          {"layout substitutes written",
+           {"HKCU\\Keyboard Layout\\Substitutes"},
+           [](const SweepRun& run) {
+               return run.registry.at("HKCU\\Keyboard Layout\\Substitutes").find("d0010804") !=
+                      std::string::npos;
+           },
+           {kToldEnabled}}}},
         {"set the default input method",
          [](W& w) { w.form.ListView1.selected = rowNamed(w.form.ListView1, u"US"); },
          [](W& w) { w.form.DefaultClick(); },
@@ -303,6 +323,42 @@ std::vector<SweptOperation> operations() {
          {},
          {}},
     };
+}
+
+// The words of the messages the sweep looks for, in full for a few failures.
+TEST(FaultMessages, SayWhatTookEffectBeforeTheFailure) {
+    const auto ops = operations();
+    const auto op = [&](const char* name) {
+        return *std::find_if(ops.begin(), ops.end(),
+                             [&](const SweptOperation& o) { return std::string(o.name) == name; });
+    };
+    struct Case {
+        const char* operation;
+        std::size_t write;
+        const char16_t* message;
+    };
+    const Case cases[] = {
+        {"enable a text service", 5,
+         u"无法写入注册表值“0804:{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
+         u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}”。\r注册表已恢复为更改前的状态。\r"
+         u"“示例五笔输入法”已在系统中启用，但输入法列表的更改未能保存，请点击“刷新”查看系统当前的"
+         u"设置。"},
+        {"enable a keyboard layout", 2,
+         u"无法写入注册表值“d0010804”。\r注册表已恢复为更改前的状态。"},
+        {"the switching keys", 2,
+         u"无法写入注册表值“Language Hotkey”。\r注册表已恢复为更改前的状态。"},
+        {"the configuration load", 1,
+         u"无法写入注册表值“Layout Hotkey”。\r注册表已恢复为更改前的状态。\r\r"
+         u"导入配置文件“C:\\load.cfg”时在语言 0804 处停止。此前没有导入任何语言的设置。"},
+        {"the configuration load", 4,
+         u"无法写入注册表值“Layout Hotkey”。\r注册表已恢复为更改前的状态。\r\r"
+         u"导入配置文件“C:\\load.cfg”时在语言 0804 处停止。此前没有导入任何语言的设置。"
+         u"语言 0804 的设置已部分导入。"},
+    };
+    for (const Case& c : cases) {
+        const SweepRun run = runSwept(sampleWindow, op(c.operation), {Fault::Kind::Once, c.write});
+        EXPECT_EQ(run.message, c.message) << c.operation << ", write " << c.write;
+    }
 }
 
 class FaultSweep : public ::testing::TestWithParam<std::size_t> {};
