@@ -2,6 +2,7 @@
 // what Windows holds.
 #include "app/tform1.h"
 #include "core/error.h"
+#include "platform/registry_errors.h"
 
 #include <algorithm>
 
@@ -149,7 +150,16 @@ ustring TForm1::getimename(const ustring& hkl) {
         result = platform::stringOf(*text, u"Layout Text");
     }
     if (const auto display = reg.ReadValue(u"Layout Display Name")) {
-        result = _SHLoadIndirectString(platform::stringOf(*display, u"Layout Display Name"));
+        const ustring source = platform::stringOf(*display, u"Layout Display Name");
+        // An empty reference names nothing: the layout keeps its "Layout Text".
+        if (!source.empty()) {
+            try {
+                result = _SHLoadIndirectString(source);
+            } catch (const QuillonError& e) {
+                throw QuillonError(u"无法读取键盘布局 " + key +
+                                   u" 的注册表值“Layout Display Name”：" + e.message());
+            }
+        }
     }
     return result;
 }
@@ -158,7 +168,8 @@ ustring TForm1::_SHLoadIndirectString(const ustring& AIndirectStr) {
     const platform::IndirectString loaded = os().system.SHLoadIndirectString(AIndirectStr);
     if (loaded.result != 0) {
         throw QuillonError(loaded.errorMessage.empty()
-                               ? u"无法读取资源字符串“" + AIndirectStr + u"”。"
+                               ? u"无法读取资源字符串“" + platform::quotedData(AIndirectStr) +
+                                     u"”。"
                                : loaded.errorMessage);
     }
     return loaded.text;

@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "core/error.h"
 #include "hotkeys/hotkey_registry.h"
+#include "platform/registry_errors.h"
 
 #include <algorithm>
 #include <map>
@@ -191,7 +192,7 @@ std::set<ustring> planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
         if (!langId.empty() && !parseHex32(langId, value)) {
             throw QuillonError(u"注册表项“HKEY_CURRENT_USER" +
                                subkeyPath(kDirectSwitchHotkeys, name) + u"”的值“LangId”（“" +
-                               langId + u"”）不是十六进制数，无法写入热键。");
+                               platform::quotedData(langId) + u"”）不是十六进制数，无法写入热键。");
         }
         if (langId.empty() || value == form.LangId()) {
             plan.textServiceEntriesToRemove.push_back(name);

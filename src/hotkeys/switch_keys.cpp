@@ -5,6 +5,7 @@
 #include "core/whole_number.h"
 #include "hotkeys/hotkey_registry.h"
 #include "operations/registry_snapshot.h"
+#include "platform/registry_errors.h"
 
 #include <array>
 #include <optional>
@@ -43,6 +44,21 @@ void giveWay(const ComboBox& changed, ComboBox& other) {
     }
 }
 
+// A switching-key digit; nullopt when the value is missing. A text that is no number ends the
+// refresh with a message naming the value.
+std::optional<std::int32_t> readDigit(platform::TRegistry& reg, const char16_t* name) {
+    const auto value = reg.ReadValue(name);
+    if (!value) {
+        return std::nullopt;
+    }
+    const ustring text = platform::stringOf(*value, name);
+    const auto digit = tryWholeNumber(text);
+    if (!digit) {
+        throw platform::registryDataError(name, text, u"不是十进制数。");
+    }
+    return digit;
+}
+
 void writeSwitchKeys(TForm1& form) {
     platform::TRegistry reg(form.os().registry);
     reg.OpenKey(kToggle, false);
@@ -69,12 +85,8 @@ void TForm1::getswitchkey() {
     std::int32_t layoutDigit = 2;
     std::int32_t languageDigit = 1;
     if (reg.OpenKey(kToggle, false)) {
-        if (const auto value = reg.ReadValue(u"Layout Hotkey")) {
-            layoutDigit = wholeNumber(platform::stringOf(*value, u"Layout Hotkey"));
-        }
-        if (const auto value = reg.ReadValue(u"Language Hotkey")) {
-            languageDigit = wholeNumber(platform::stringOf(*value, u"Language Hotkey"));
-        }
+        layoutDigit = readDigit(reg, u"Layout Hotkey").value_or(layoutDigit);
+        languageDigit = readDigit(reg, u"Language Hotkey").value_or(languageDigit);
     }
     ComboBox1.itemIndex = itemFromDigit(layoutDigit);
     ComboBox2.itemIndex = itemFromDigit(languageDigit);

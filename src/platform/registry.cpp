@@ -18,6 +18,19 @@ QuillonError registryWriteError(ustring_view name) {
     return QuillonError(u"无法写入注册表值“" + ustring(name) + u"”。");
 }
 
+ustring quotedData(ustring_view text) {
+    constexpr std::size_t kMost = 40;
+    if (text.size() <= kMost) {
+        return ustring(text);
+    }
+    return ustring(text.substr(0, kMost)) + u"……";
+}
+
+QuillonError registryDataError(ustring_view name, ustring_view text, ustring_view problem) {
+    return QuillonError(u"注册表值“" + ustring(name) + u"”（“" + quotedData(text) + u"”）" +
+                        ustring(problem));
+}
+
 ustring normalizeKeyPath(ustring_view path) {
     ustring out;
     std::size_t i = 0;

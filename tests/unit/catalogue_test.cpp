@@ -232,7 +232,9 @@ TEST_F(FormTest, IndirectStringFailureEndsTheRefreshWithItsError) {
         form.FormCreate();
         FAIL() << "no error";
     } catch (const QuillonError& e) {
-        EXPECT_EQ(e.message(), u"系统找不到指定的文件。");
+        EXPECT_EQ(
+            e.message(),
+            u"无法读取键盘布局 00000409 的注册表值“Layout Display Name”：系统找不到指定的文件。");
     }
     // Rows before the failing one stay; later steps did not run.
     EXPECT_EQ(names(form.ListView2), (std::vector<std::string>{"微软五笔"}));

@@ -69,7 +69,7 @@ TEST_F(SwitchKeysTest, DigitThatIsNoNumberEndsTheRead) {
         form.getswitchkey();
         ADD_FAILURE();
     } catch (const QuillonError& e) {
-        EXPECT_EQ(e.message(), u"'2x' is not a valid integer value for Integer type");
+        EXPECT_EQ(e.message(), u"注册表值“Layout Hotkey”（“2x”）不是十进制数。");
     }
 }
 

@@ -1,0 +1,305 @@
+// Bad values wherever Windows can hold them: every registry value the program reads, stored in
+// every wrong form, on the end-to-end sample setup; the captured language query in odd shapes;
+// TSF answering with errors and odd flags. A refresh never writes and never lets anything but
+// its own error out: it shows what it could (the documented default) or says which value it
+// could not read; a commit after it refuses or writes back what the window showed.
+#include "core/error.h"
+#include "fixture_files.h"
+#include "form_fixture.h"
+
+#include <functional>
+#include <sstream>
+
+namespace quillon::testing {
+namespace {
+
+using platform::Hive;
+using platform::RegValue;
+
+// How a value is meant to be stored.
+enum class Kind { Text, MultiText, Dword, Binary };
+
+struct ReadValueCase {
+    Hive hive;
+    const char16_t* key;
+    const char16_t* name;
+    Kind kind;
+    const char* readBy;
+    // A text far too long is shown as Windows holds it (a layout's name, a language list of
+    // thousands of tags): the window then differs from both references.
+    bool longTextShown = false;
+};
+
+// Every value the program reads, with what reads it. The refresh reads them all; the commit
+// that follows reads the hotkey entries again ("LangId", "Target IME") and writes back the
+// hotkeys and toggles as read; the per-window check box reads the mask before it writes it.
+const ReadValueCase kValues[] = {
+    {Hive::CurrentUser, u"Control Panel\\International\\User Profile", u"Languages",
+     Kind::MultiText, "buildlanglist", true},
+    {Hive::CurrentUser, u"Control Panel\\International\\User Profile", u"InputMethodOverride",
+     Kind::Text, "getdefime"},
+    {Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804",
+     u"Layout Text", Kind::Text, "getimename", true},
+    {Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409",
+     u"Layout Display Name", Kind::Text, "getimename"},
+    {Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000", u"CLSID",
+     Kind::Text, "gethotkey"},
+    {Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000", u"Profile",
+     Kind::Text, "gethotkey"},
+    {Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000", u"Modifiers",
+     Kind::Text, "gethotkey"},
+    {Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000", u"virtualkey",
+     Kind::Text, "gethotkey"},
+    {Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000", u"LangId",
+     Kind::Text, "commit (planHotkeys)"},
+    {Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000100", u"Target IME",
+     Kind::Binary, "gethotkey, commit"},
+    {Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000100", u"Key Modifiers",
+     Kind::Binary, "gethotkey"},
+    {Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000100", u"Virtual Key",
+     Kind::Binary, "gethotkey"},
+    {Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000010", u"Key Modifiers",
+     Kind::Binary, "getSWkey"},
+    {Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000010", u"Virtual Key",
+     Kind::Binary, "getSWkey"},
+    {Hive::CurrentUser, u"Keyboard Layout\\Toggle", u"Layout Hotkey", Kind::Text, "getswitchkey"},
+    {Hive::CurrentUser, u"Keyboard Layout\\Toggle", u"Language Hotkey", Kind::Text, "getswitchkey"},
+    {Hive::CurrentUser, u"Keyboard Layout", u"Attributes", Kind::Dword, "getswitchkey"},
+    {Hive::CurrentUser, u"Control Panel\\Desktop", u"UserPreferencesMask", Kind::Binary,
+     "readother, CheckBox1Click"},
+    {Hive::CurrentUser, u"Software\\Microsoft\\Input\\Settings",
+     u"EnableExpressiveInputEmojiMultipleSelection", Kind::Dword, "readother"},
+};
+
+// What the sample setup lacks of the values above.
+const char* const kSampleAdditions = R"(Windows Registry Editor Version 5.00
+
+[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Keyboard Layouts\00000409]
+"Layout Display Name"="@%SystemRoot%\\system32\\input.dll,-5000"
+
+[HKEY_CURRENT_USER\Keyboard Layout]
+"Attributes"=dword:00010000
+
+[HKEY_CURRENT_USER\Software\Microsoft\Input\Settings]
+"EnableExpressiveInputEmojiMultipleSelection"=dword:00000000
+)";
+
+const char* const kSampleQuery = "\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : "
+                                 "中文(中华人民共和国)\r\n\r\nLanguageTag   : en-US\r\n"
+                                 "LocalizedName : 英语(美国)\r\n\r\n\r\n";
+
+// The sample setup of the Wine tests, the IMM input method enabled too, started as a user
+// starts the program.
+struct Bed {
+    Bed() {
+        windows.loadReg(readFixture("sample.reg"));
+        windows.loadReg(readFixture("imm-enabled.reg"));
+        windows.loadReg(kSampleAdditions);
+        windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
+        const Guid pinyin = *parseGuid(u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}");
+        const Guid wubi = *parseGuid(u"{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}");
+        windows.addProfile(
+            {textService(0x0804, pinyin, *parseGuid(u"{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"), 2),
+             u"示例拼音输入法"});
+        windows.addProfile(
+            {textService(0x0804, wubi, *parseGuid(u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"), 0),
+             u"示例五笔输入法"});
+        windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
+        windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
+        windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 2), std::nullopt});
+    }
+
+    void start(std::string query = kSampleQuery) {
+        windows.processes.runs.push_back({std::move(query), true, 500});
+        form.FormCreate();
+    }
+
+    // Runs a handler as the window's event boundary does: its own error is the message shown;
+    // anything else escapes and fails the test.
+    std::optional<ustring> run(const std::function<void()>& handler) {
+        try {
+            handler();
+        } catch (const QuillonError& e) {
+            return e.message();
+        }
+        return std::nullopt;
+    }
+
+    std::string registry() const {
+        return windows.registry.dump(Hive::CurrentUser) + windows.registry.dump(Hive::LocalMachine);
+    }
+
+    // Everything the window shows that the registry decides.
+    std::string view() const {
+        std::ostringstream out;
+        for (const ListView* list : {&form.ListView1, &form.ListView2}) {
+            for (const auto& row : list->rows) {
+                out << toUtf8(row.name);
+                for (const ustring& field : row.fields) {
+                    out << '|' << toUtf8(field);
+                }
+                out << '\n';
+            }
+            out << "--\n";
+        }
+        for (const ustring& item : form.ComboBox_Lang.items) {
+            out << toUtf8(item) << ';';
+        }
+        out << form.ComboBox_Lang.itemIndex << ' ' << form.ComboBox1.itemIndex << ' '
+            << form.ComboBox2.itemIndex << ' ' << form.ComboBox3.itemIndex << ' '
+            << toUtf8(form.Button_SW1.caption) << ' ' << toUtf8(form.Button_SW2.caption) << ' '
+            << toUtf8(form.Button_SW3.caption) << ' ' << form.CheckBox1.checked
+            << form.CheckBox2.checked << form.CheckBox3.checked << " defime " << form.defime;
+        return out.str();
+    }
+
+    platform::Substitute windows;
+    TForm1 form{windows.platform()};
+};
+
+struct BadForm {
+    std::string name;
+    RegValue value;
+};
+
+// Each wrong type (the same bytes), an empty value, one byte short, far too long (64 KiB), and
+// for texts one without its terminating NUL and one with an odd number of bytes.
+std::vector<BadForm> badForms(const RegValue& good, Kind kind) {
+    const std::pair<std::uint32_t, const char*> types[] = {
+        {platform::kRegSz, "REG_SZ"},
+        {platform::kRegExpandSz, "REG_EXPAND_SZ"},
+        {platform::kRegBinary, "REG_BINARY"},
+        {platform::kRegDword, "REG_DWORD"},
+        {platform::kRegMultiSz, "REG_MULTI_SZ"},
+        {platform::kRegQword, "REG_QWORD"},
+        {platform::kRegNone, "REG_NONE"}};
+    std::vector<BadForm> forms;
+    for (const auto& [type, typeName] : types) {
+        // REG_EXPAND_SZ is a text's other proper type.
+        if (type != good.type && !(kind == Kind::Text && type == platform::kRegExpandSz)) {
+            forms.push_back({std::string("as ") + typeName, {type, good.data}});
+        }
+    }
+    forms.push_back({"empty", {good.type, {}}});
+    const std::size_t size = good.data.size();
+    RegValue shorter{good.type, {good.data.begin(), good.data.begin() + (size > 0 ? size - 1 : 0)}};
+    forms.push_back({"one byte short", shorter});
+
+    RegValue longer{good.type, {}};
+    const bool text = kind == Kind::Text || kind == Kind::MultiText;
+    // A text repeats its own characters, a list its own strings; numbers get 0xFF bytes after
+    // their own.
+    const std::size_t terminator = kind == Kind::MultiText ? 2 : (kind == Kind::Text ? 2 : 0);
+    const std::vector<std::uint8_t> body(good.data.begin(), good.data.end() - terminator);
+    if (text) {
+        while (longer.data.size() < 65536) {
+            longer.data.insert(longer.data.end(), body.begin(), body.end());
+        }
+        longer.data.insert(longer.data.end(), good.data.end() - terminator, good.data.end());
+    } else {
+        longer.data = good.data;
+        longer.data.resize(65536, 0xFF);
+    }
+    forms.push_back({"64 KiB", longer});
+
+    if (text) {
+        RegValue noNul = good;
+        noNul.data.resize(noNul.data.size() - 2);
+        forms.push_back({"without its terminating NUL", noNul});
+        RegValue odd = noNul;
+        odd.data.push_back(0x41);
+        forms.push_back({"odd byte count", odd});
+    }
+    return forms;
+}
+
+TEST(BadValues, EveryValueReadInEveryWrongForm) {
+    for (const ReadValueCase& c : kValues) {
+        const std::string where = toUtf8(c.key) + " \"" + toUtf8(c.name) + "\" (" + c.readBy + ")";
+        // The two references: the sample as it is, and the value missing.
+        Bed reference;
+        reference.start();
+        const auto good = reference.windows.registry.queryValue(c.hive, c.key, c.name);
+        ASSERT_TRUE(good) << where;
+        ASSERT_FALSE(reference.form.listsIncomplete) << where;
+        const std::string goodView = reference.view();
+        reference.windows.registry.removeValue(c.hive, c.key, c.name);
+        ASSERT_FALSE(reference.run([&] { reference.form.Button_RefreshClick(); })) << where;
+        const std::string missingView = reference.view();
+        // A binary number shorter than four bytes reads as its zero extension, an empty one
+        // as 0 (which targets the text services when it is a "Target IME").
+        std::string zeroView = goodView;
+        if (c.kind == Kind::Binary) {
+            reference.windows.registry.put(c.hive, c.key, c.name,
+                                           {platform::kRegBinary, {0, 0, 0, 0}});
+            ASSERT_FALSE(reference.run([&] { reference.form.Button_RefreshClick(); })) << where;
+            zeroView = reference.view();
+        }
+
+        for (const BadForm& form : badForms(*good, c.kind)) {
+            SCOPED_TRACE(where + ", " + form.name);
+            Bed bed;
+            bed.start();
+            bed.windows.registry.put(c.hive, c.key, c.name, form.value);
+            const std::string before = bed.registry();
+            const int writes = bed.windows.registry.writeCount();
+
+            const auto message = bed.run([&] { bed.form.Button_RefreshClick(); });
+            const auto namesValue = [&](const ustring& text) {
+                return toUpper(text).find(u"“" + toUpper(c.name) + u"”") != ustring::npos;
+            };
+            EXPECT_EQ(bed.windows.registry.writeCount(), writes);
+            EXPECT_EQ(bed.registry(), before);
+            if (message) {
+                // The user learns which value could not be read, and nothing commits on lists
+                // that may lack what Windows holds.
+                EXPECT_TRUE(namesValue(*message)) << toUtf8(message->substr(0, 200));
+                EXPECT_LT(message->size(), 200u) << "a message box, not a page";
+                EXPECT_TRUE(bed.form.listsIncomplete);
+                EXPECT_TRUE(bed.run([&] { bed.form.Button_FixClick(); }));
+                EXPECT_EQ(bed.registry(), before);
+                continue;
+            }
+            EXPECT_FALSE(bed.form.listsIncomplete);
+            const std::string shown = bed.view();
+            if (!(c.longTextShown && form.name == "64 KiB")) {
+                EXPECT_TRUE(shown == goodView || shown == missingView || shown == zeroView)
+                    << shown;
+            }
+
+            // The commit writes back what the window shows, or refuses naming the value and
+            // changes nothing.
+            const auto commitMessage = bed.run([&] { bed.form.Button_FixClick(); });
+            if (commitMessage) {
+                EXPECT_LT(commitMessage->size(), 300u) << toUtf8(commitMessage->substr(0, 200));
+                EXPECT_EQ(bed.registry(), before);
+            } else {
+                EXPECT_FALSE(bed.run([&] { bed.form.Button_RefreshClick(); }));
+                EXPECT_EQ(bed.view(), shown);
+            }
+
+            if (c.name == ustring(u"UserPreferencesMask")) {
+                // The check box writes the mask back at its own length, one byte changed.
+                const auto read = bed.windows.registry.queryValue(c.hive, c.key, c.name);
+                bed.form.CheckBox1.checked = !bed.form.CheckBox1.checked;
+                const std::string beforeClick = bed.registry();
+                const auto clickMessage = bed.run([&] { bed.form.CheckBox1Click(); });
+                const auto written = bed.windows.registry.queryValue(c.hive, c.key, c.name);
+                if (clickMessage) {
+                    EXPECT_EQ(bed.registry(), beforeClick);
+                } else if (!read->data.empty()) {
+                    ASSERT_TRUE(written);
+                    EXPECT_EQ(written->data.size(), read->data.size());
+                    for (std::size_t i = 0; i < read->data.size(); ++i) {
+                        if (i != 4) {
+                            EXPECT_EQ(written->data[i], read->data[i]) << i;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+} // namespace
+} // namespace quillon::testing
