@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace quillon {
 
@@ -30,6 +31,44 @@ StringList splitLines(ustring_view text) {
 
 bool contains(const ustring& line, const char16_t* label) {
     return line.find(label) != ustring::npos;
+}
+
+bool hasLabel(const ustring& line) {
+    return contains(line, u"LanguageTag:") || contains(line, u"LocalizedName:") ||
+           contains(line, u"InputMethodTips:");
+}
+
+// From the last line to the first: an empty line goes; a line without a label continues the
+// line before it (the first line has none). Each kept line is put together once from its
+// pieces, so that an output of any size is read in linear time.
+StringList joinContinuations(const StringList& lines) {
+    // Enough of what follows a line to find a label that a line break cut in two.
+    constexpr std::size_t kLongestLabel = 16;
+    StringList kept;
+    std::vector<const ustring*> carried; // the continuation so far, its last piece first
+    ustring carriedHead;                 // the continuation's first characters
+    for (std::size_t i = lines.size(); i-- > 0;) {
+        const ustring& line = lines[i];
+        if (line.empty() && carried.empty()) {
+            continue;
+        }
+        // The continuation holds no label of its own, or it would have been kept.
+        const ustring head = line + carriedHead;
+        if (i > 0 && !hasLabel(head)) {
+            carried.push_back(&line);
+            carriedHead = head.substr(0, kLongestLabel);
+            continue;
+        }
+        ustring whole = line;
+        for (auto piece = carried.rbegin(); piece != carried.rend(); ++piece) {
+            whole += **piece;
+        }
+        kept.push_back(std::move(whole));
+        carried.clear();
+        carriedHead.clear();
+    }
+    std::reverse(kept.begin(), kept.end());
+    return kept;
 }
 
 } // namespace
@@ -61,17 +100,7 @@ StringList TForm1::QueryLanguage() {
         }
         joined += u"\r\n";
     }
-    StringList lines = splitLines(joined);
-    for (std::size_t i = lines.size(); i-- > 0;) {
-        if (lines[i].empty()) {
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-        } else if (i > 0 && !contains(lines[i], u"LanguageTag:") &&
-                   !contains(lines[i], u"LocalizedName:") &&
-                   !contains(lines[i], u"InputMethodTips:")) {
-            lines[i - 1] += lines[i];
-            lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
-        }
-    }
+    const StringList lines = joinContinuations(splitLines(joined));
     StringList tags;
     StringList names;
     for (const ustring& line : lines) {

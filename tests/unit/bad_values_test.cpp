@@ -301,5 +301,139 @@ TEST(BadValues, EveryValueReadInEveryWrongForm) {
     }
 }
 
+// The captured language query in shapes PowerShell may leave: the refresh still lists every
+// language, by its name where the output gave one and by its tag otherwise.
+TEST(BadValues, LanguageQueryOutput) {
+    const std::string sample = kSampleQuery;
+    // "国" is three bytes in the substitute's code page: cut after its first.
+    const std::string cutInCharacter = sample.substr(0, sample.find("国)\r\n\r\n\r\n") + 1);
+    std::string manyLines = "LanguageTag   : zh-Hans-CN\r\nLocalizedName : 中文\r\n";
+    // Several MiB where a wrapped name could make the reading quadratic; one elsewhere.
+    while (manyLines.size() < 2u << 20) {
+        manyLines += "    continued text of a very long wrapped name\r\n";
+    }
+    std::string manyRecords;
+    for (int i = 0; manyRecords.size() < 1u << 20; ++i) {
+        manyRecords += "LanguageTag   : x-" + std::to_string(i) + "\r\nLocalizedName : 名" +
+                       std::to_string(i) + "\r\n\r\n";
+    }
+    manyRecords += sample;
+    const std::string oneLine(1u << 20, 'x');
+    const std::string nuls("LanguageTag   : zh-Hans-CN\0\0\r\nLocalizedName : \0\r\n", 48);
+
+    const struct {
+        const char* name;
+        std::string output;
+        bool starts;
+        std::vector<std::string> items;
+    } cases[] = {
+        {"the process cannot start", "", false, {"zh-Hans-CN", "en-US"}},
+        {"empty", "", true, {"zh-Hans-CN", "en-US"}},
+        {"only line breaks", "\r\n\n\r\r\n", true, {"zh-Hans-CN", "en-US"}},
+        {"cut in a double-byte character",
+         cutInCharacter,
+         true,
+         {"中文(中华人民共和国)", "英语(美\xEF\xBF\xBD"}},
+        {"cut after a tag",
+         sample.substr(0, sample.find("LocalizedName : 英")),
+         true,
+         {"中文(中华人民共和国)", "en-US"}},
+        {"an error instead of the list",
+         "get-WinUserLanguageList : The term 'get-WinUserLanguageList' is not recognized\r\n"
+         "At line:1 char:5\r\n",
+         true,
+         {"zh-Hans-CN", "en-US"}},
+        {"labels without values",
+         "LanguageTag:\r\nLocalizedName:\r\n",
+         true,
+         {"zh-Hans-CN", "en-US"}},
+        {"names before tags",
+         "LocalizedName : 英语(美国)\r\nLanguageTag   : en-US\r\nLocalizedName : 中文\r\n",
+         true,
+         {"zh-Hans-CN", "英语(美国)"}},
+        {"NUL bytes", nuls, true, {"zh-Hans-CN", "en-US"}},
+        {"2 MiB of continuation lines", manyLines, true, {"", "en-US"}},
+        {"1 MiB of other languages", manyRecords, true, {"中文(中华人民共和国)", "英语(美国)"}},
+        {"1 MiB without a line break", oneLine, true, {"zh-Hans-CN", "en-US"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bed bed;
+        bed.windows.processes.runs.push_back({c.output, c.starts, 500});
+        bed.windows.processes.runs.push_back({c.output, c.starts, 500});
+        const std::string before = bed.registry();
+        const auto message = bed.run([&] { bed.form.FormCreate(); });
+        EXPECT_FALSE(message) << toUtf8(message.value_or(u""));
+        EXPECT_EQ(bed.registry(), before);
+        EXPECT_FALSE(bed.form.listsIncomplete);
+        EXPECT_EQ(bed.form.ComboBox_Lang.itemIndex, 0);
+        ASSERT_EQ(bed.form.ComboBox_Lang.items.size(), 2u);
+        if (c.items[0].empty()) {
+            // The wrapped name is joined back, however long.
+            EXPECT_GT(bed.form.ComboBox_Lang.items[0].size(), 1000000u);
+        } else {
+            EXPECT_EQ(toUtf8(bed.form.ComboBox_Lang.items[0]), c.items[0]);
+        }
+        EXPECT_EQ(toUtf8(bed.form.ComboBox_Lang.items[1]), c.items[1]);
+        EXPECT_EQ(bed.form.ListView1.count(), 3);
+    }
+}
+
+// TSF failing or answering with flags the lists do not know: the refresh writes nothing; where
+// it could not enumerate, every commit refuses and writes nothing either.
+TEST(BadValues, TsfErrorsAndOddFlags) {
+    const auto pinyinFlags = [](std::uint32_t flags) {
+        return [flags](Bed& bed) { bed.windows.tsf.profiles[0].profile.flags = flags; };
+    };
+    const struct {
+        const char* name;
+        std::function<void(Bed&)> arrange;
+        bool message;
+        bool enumerated;
+        int enabled;
+        int disabled;
+    } cases[] = {
+        {"creation fails", [](Bed& bed) { bed.windows.tsf.createResult = -2147467259; }, false,
+         false, 0, 2},
+        {"no profile manager", [](Bed& bed) { bed.windows.tsf.offersProfileMgr = false; }, true,
+         false, 0, 0},
+        {"no enumerator", [](Bed& bed) { bed.windows.tsf.enumeratorMissing = true; }, false, false,
+         0, 2},
+        {"no description",
+         [](Bed& bed) {
+             for (auto& p : bed.windows.tsf.profiles) {
+                 p.description.reset();
+             }
+         },
+         false, true, 3, 1},
+        {"flags 1 (active, not enabled)", pinyinFlags(1), false, true, 2, 1},
+        {"flags 6 (enabled, substituted)", pinyinFlags(6), false, true, 2, 1},
+        {"flags 0xFFFFFFFF", pinyinFlags(0xFFFFFFFFu), false, true, 2, 1},
+        {"a layout handle of no layout",
+         [](Bed& bed) { bed.windows.tsf.profiles[3].profile.hkl = 0xFFFFFFFF12345678ull; }, false,
+         true, 3, 2},
+        {"the same profile twice",
+         [](Bed& bed) { bed.windows.tsf.profiles.push_back(bed.windows.tsf.profiles[0]); }, false,
+         true, 4, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Bed bed;
+        c.arrange(bed);
+        const std::string before = bed.registry();
+        bed.windows.processes.runs.push_back({kSampleQuery, true, 500});
+        const auto message = bed.run([&] { bed.form.FormCreate(); });
+        EXPECT_EQ(message.has_value(), c.message);
+        EXPECT_EQ(bed.registry(), before);
+        EXPECT_EQ(bed.form.listsIncomplete, !c.enumerated);
+        EXPECT_EQ(bed.form.ListView1.count(), c.enabled);
+        EXPECT_EQ(bed.form.ListView2.count(), c.disabled);
+        if (!c.enumerated) {
+            EXPECT_TRUE(bed.run([&] { bed.form.Button_FixClick(); }));
+            EXPECT_EQ(bed.registry(), before);
+        }
+    }
+}
+
 } // namespace
 } // namespace quillon::testing
