@@ -91,10 +91,13 @@ const char* const kSampleQuery = "\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalize
 // The sample setup of the Wine tests, the IMM input method enabled too, started as a user
 // starts the program.
 struct Bed {
-    Bed() {
+    // Without `immEnabled`, the sample setup exactly as the Wine tests import it.
+    explicit Bed(bool immEnabled = true) {
         windows.loadReg(readFixture("sample.reg"));
-        windows.loadReg(readFixture("imm-enabled.reg"));
-        windows.loadReg(kSampleAdditions);
+        if (immEnabled) {
+            windows.loadReg(readFixture("imm-enabled.reg"));
+            windows.loadReg(kSampleAdditions);
+        }
         windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
         const Guid pinyin = *parseGuid(u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}");
         const Guid wubi = *parseGuid(u"{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}");
@@ -106,7 +109,9 @@ struct Bed {
              u"示例五笔输入法"});
         windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
         windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
-        windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 2), std::nullopt});
+        if (immEnabled) {
+            windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 2), std::nullopt});
+        }
     }
 
     void start(std::string query = kSampleQuery) {
@@ -433,6 +438,45 @@ TEST(BadValues, TsfErrorsAndOddFlags) {
             EXPECT_EQ(bed.registry(), before);
         }
     }
+}
+
+// The fixture the Wine test opens the window on: what the window shows and says there is
+// decided here.
+TEST(BadValues, TheWineFixture) {
+    Bed bed(false);
+    bed.windows.loadReg(readFixture("bad-values.reg"));
+    const std::string before = bed.registry();
+    const ustring unreadable =
+        u"注册表值“EnableExpressiveInputEmojiMultipleSelection”的数据类型不正确。";
+    bed.windows.processes.runs.push_back({kSampleQuery, true, 500});
+    EXPECT_EQ(bed.run([&] { bed.form.FormCreate(); }), unreadable);
+    const std::string shown =
+        "示例拼音输入法|{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}|0804|{34745C63-B2F0-4784-8B67-"
+        "5E12C8701A31}|{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}|00000000|\n"
+        "US|{00000000-0000-0000-0000-000000000000}|0804|{34745C63-B2F0-4784-8B67-5E12C8701A31}|{"
+        "00000000-0000-0000-0000-000000000000}|04090804|\n--\n"
+        "示例五笔输入法|{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}|0804|{34745C63-B2F0-4784-8B67-"
+        "5E12C8701A31}|{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}|00000000|\n"
+        "示例全拼输入法|{00000000-0000-0000-0000-000000000000}|0804|{34745C63-B2F0-4784-8B67-"
+        "5E12C8701A31}|{00000000-0000-0000-0000-000000000000}|E0200804|\n--\n"
+        "中文(中华人民共和国);英语(美国);0 -1 0 0 Ctrl+SPACE 左Alt Ctrl+. 000 defime -1";
+    EXPECT_EQ(bed.view(), shown);
+    EXPECT_TRUE(bed.form.listsIncomplete);
+    EXPECT_EQ(bed.registry(), before);
+
+    // Again on every refresh; the commit refuses meanwhile.
+    EXPECT_EQ(bed.run([&] { bed.form.Button_RefreshClick(); }), unreadable);
+    EXPECT_TRUE(bed.run([&] { bed.form.Button_FixClick(); }));
+    EXPECT_EQ(bed.view(), shown);
+    EXPECT_EQ(bed.registry(), before);
+
+    // The user sets the emoji option: the value becomes a DWORD and the refresh reads it all.
+    bed.form.CheckBox3.checked = true;
+    EXPECT_FALSE(bed.run([&] { bed.form.CheckBox3Click(); }));
+    EXPECT_FALSE(bed.run([&] { bed.form.Button_RefreshClick(); }));
+    EXPECT_FALSE(bed.form.listsIncomplete);
+    EXPECT_EQ(bed.form.defime, -1);
+    EXPECT_EQ(bed.view(), shown.substr(0, shown.size() - 13) + "001 defime -1");
 }
 
 } // namespace
