@@ -479,5 +479,24 @@ TEST(BadValues, TheWineFixture) {
     EXPECT_EQ(bed.view(), shown.substr(0, shown.size() - 13) + "001 defime -1");
 }
 
+// Profile calls that fail change nothing in TSF; the program does not look at their results, and
+// the refresh that follows shows what TSF holds.
+TEST(BadValues, FailingProfileCalls) {
+    Bed bed;
+    bed.start();
+    bed.windows.tsf.profileCallResult = -2147467259; // E_FAIL
+    ASSERT_EQ(bed.form.ListView2.rows[0].name, u"示例五笔输入法");
+    bed.form.ListView2.selected = 0;
+    EXPECT_FALSE(bed.run([&] { bed.form.Button_EnableClick(); }));
+    EXPECT_FALSE(bed.form.listsIncomplete);
+    EXPECT_EQ(bed.form.ListView2.count(), 1);
+    EXPECT_EQ(bed.form.ListView2.rows[0].name, u"示例五笔输入法");
+
+    ASSERT_EQ(bed.form.ListView1.rows[0].name, u"示例拼音输入法");
+    bed.form.ListView1.selected = 0;
+    EXPECT_FALSE(bed.run([&] { bed.form.Button_DisableClick(); }));
+    EXPECT_EQ(bed.form.ListView1.rows[0].name, u"示例拼音输入法");
+}
+
 } // namespace
 } // namespace quillon::testing

@@ -93,6 +93,9 @@ public:
                                  std::uint32_t flags) override {
         owner_.record("ActivateProfile(" + profileArgs(type, langid, clsid, profile, hkl, flags) +
                       ")");
+        if (tsf_.profileCallResult != 0) {
+            return tsf_.profileCallResult;
+        }
         for (auto& p : tsf_.profiles) {
             if (matches(p.profile, langid, clsid, profile) && (flags & kTfIppmfEnableProfile)) {
                 p.profile.flags |= kTfIppFlagEnabled;
@@ -106,6 +109,9 @@ public:
                                    std::uint32_t flags) override {
         owner_.record("DeactivateProfile(" + profileArgs(type, langid, clsid, profile, hkl, flags) +
                       ")");
+        if (tsf_.profileCallResult != 0) {
+            return tsf_.profileCallResult;
+        }
         for (auto& p : tsf_.profiles) {
             if (!matches(p.profile, langid, clsid, profile)) {
                 continue;

@@ -28,10 +28,11 @@ public:
     std::int32_t CreateInputProcessorProfiles(std::unique_ptr<TfProfiles>& out) override;
 
     std::vector<ScriptedProfile> profiles;
-    std::int32_t createResult = 0;  // non-zero: creation fails with this HRESULT
-    bool offersProfileMgr = true;   // false: the object lacks ITfInputProcessorProfileMgr
-    bool enumeratorMissing = false; // true: EnumProfiles returns no enumerator
-    int liveObjects = 0;            // profiles objects not yet released
+    std::int32_t createResult = 0;      // non-zero: creation fails with this HRESULT
+    bool offersProfileMgr = true;       // false: the object lacks ITfInputProcessorProfileMgr
+    bool enumeratorMissing = false;     // true: EnumProfiles returns no enumerator
+    std::int32_t profileCallResult = 0; // non-zero: Activate/DeactivateProfile fail, no effect
+    int liveObjects = 0;                // profiles objects not yet released
 
 private:
     Substitute& owner_;
