@@ -3,6 +3,8 @@
 #include "core/error.h"
 #include "files/config_file.h"
 #include "files/open_dialog_uses.h"
+#include "hotkeys/hotkey_registry.h"
+#include "hotkeys/hotkey_store.h"
 
 #include <string>
 
@@ -38,8 +40,39 @@ ustring itemText(const ComboBox& box) {
     return box.items[static_cast<std::size_t>(box.itemIndex)];
 }
 
-ustring toggleText(const Control& button) {
-    return button.caption == u"无" ? u"none" : button.caption;
+bool converts(TForm1& form, const ustring& text) {
+    try {
+        immHotkeyCodes(form.scancode, text, {});
+        return true;
+    } catch (const QuillonError&) {
+        return false;
+    }
+}
+
+// A hotkey whose key the table cannot name (F13, or a code of 0) shows as its modifiers
+// alone, which a load could not convert. While it is as read, it is saved with the key's code
+// in hexadecimal, which a load converts to the codes read.
+ustring savedHotkey(TForm1& form, const ustring& text, const HotkeyAsRead* read) {
+    if (!read || read->text != text || text.empty() || converts(form, text)) {
+        return text;
+    }
+    ustring key;
+    if (read->source == HotkeyAsRead::Source::ImmEntry) {
+        key = hotkeys::hexAtLeast(read->virtualKey, 2);
+    } else {
+        key = read->keyText.size() > 2 ? read->keyText.substr(read->keyText.size() - 2)
+                                       : read->keyText;
+    }
+    const ustring saved = text + u"+" + (key.empty() ? u"00" : key);
+    return converts(form, saved) ? saved : text;
+}
+
+ustring toggleText(TForm1& form, int index, const Control& button) {
+    if (button.caption == u"无") {
+        return u"none";
+    }
+    const auto& read = form.togglesRead[static_cast<std::size_t>(index)];
+    return savedHotkey(form, button.caption, read ? &*read : nullptr);
 }
 
 ustring flag(const CheckBox& box) {
@@ -50,7 +83,12 @@ ustring flag(const CheckBox& box) {
 void writeLanguage(TForm1& form, IniDocument& document, const ustring& language) {
     const ustring list = language + kListSection;
     for (std::size_t j = 0; j < form.ListView1.rows.size(); ++j) {
-        document.write(list, countText(j + 1), listValue(form.ListView1.rows[j], 6));
+        InputMethodEntry row = form.ListView1.rows[j];
+        const auto read = form.hotkeysRead.find(hotkeyRowIdentity(row));
+        row.fields[kFieldHotkey] =
+            savedHotkey(form, row.fields[kFieldHotkey],
+                        read != form.hotkeysRead.end() ? &read->second : nullptr);
+        document.write(list, countText(j + 1), listValue(row, 6));
     }
     const ustring disabled = language + kDisabledSection;
     for (std::size_t j = 0; j < form.ListView2.rows.size(); ++j) {
@@ -60,9 +98,9 @@ void writeLanguage(TForm1& form, IniDocument& document, const ustring& language)
     document.write(switchKeys, u"layout", switchKeyText(form.ComboBox1));
     document.write(switchKeys, u"language", switchKeyText(form.ComboBox2));
     document.write(switchKeys, u"CAPS", itemText(form.ComboBox3));
-    document.write(switchKeys, kToggleKeys[0], toggleText(form.Button_SW1));
-    document.write(switchKeys, kToggleKeys[1], toggleText(form.Button_SW2));
-    document.write(switchKeys, kToggleKeys[2], toggleText(form.Button_SW3));
+    document.write(switchKeys, kToggleKeys[0], toggleText(form, 0, form.Button_SW1));
+    document.write(switchKeys, kToggleKeys[1], toggleText(form, 1, form.Button_SW2));
+    document.write(switchKeys, kToggleKeys[2], toggleText(form, 2, form.Button_SW3));
     const ustring other = language + kOtherSection;
     document.write(other, u"SwitchMode", flag(form.CheckBox1));
     document.write(other, u"LanguageBar", flag(form.CheckBox2));

@@ -4,6 +4,7 @@
 // its own error out: it shows what it could (the documented default) or says which value it
 // could not read; a commit after it refuses or writes back what the window showed.
 #include "core/error.h"
+#include "files/config_file.h"
 #include "fixture_files.h"
 #include "form_fixture.h"
 
@@ -283,6 +284,29 @@ TEST(BadValues, EveryValueReadInEveryWrongForm) {
                 EXPECT_EQ(bed.view(), shown);
             }
 
+            // The configuration save reads every language the same way: it refuses as the
+            // refresh does, or writes a file that a load takes.
+            {
+                Bed saving;
+                saving.start();
+                saving.windows.registry.put(c.hive, c.key, c.name, form.value);
+                const std::string beforeSave = saving.registry();
+                const ustring file = u"C:\\Users\\user\\setup.cfg";
+                const auto saveMessage = saving.run([&] { saving.form.savecfg(file); });
+                EXPECT_EQ(saving.registry(), beforeSave);
+                EXPECT_TRUE(saving.windows.ui.boxes.empty());
+                const auto saved = saving.windows.files.files.find(file);
+                if (saveMessage) {
+                    EXPECT_TRUE(namesValue(*saveMessage)) << toUtf8(saveMessage->substr(0, 200));
+                    EXPECT_EQ(saved, saving.windows.files.files.end());
+                } else {
+                    ASSERT_NE(saved, saving.windows.files.files.end());
+                    const ConfigFile config =
+                        readConfig(saved->second, {u"0804", u"0409"}, saving.form.scancode);
+                    EXPECT_FALSE(config.problem) << toUtf8(config.problem->what);
+                }
+            }
+
             if (c.name == ustring(u"UserPreferencesMask")) {
                 // The check box writes the mask back at its own length, one byte changed.
                 const auto read = bed.windows.registry.queryValue(c.hive, c.key, c.name);
@@ -496,6 +520,45 @@ TEST(BadValues, FailingProfileCalls) {
     bed.form.ListView1.selected = 0;
     EXPECT_FALSE(bed.run([&] { bed.form.Button_DisableClick(); }));
     EXPECT_EQ(bed.form.ListView1.rows[0].name, u"示例拼音输入法");
+}
+
+// A hotkey on a key the table cannot name shows as its modifiers alone; the configuration file
+// keeps the key's code, so that the file loads and gives Windows the same codes back.
+TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
+    Bed bed;
+    const RegValue f13{platform::kRegBinary, {0x7C, 0, 0, 0}};
+    const ustring toggle = u"Control Panel\\Input Method\\Hot Keys\\00000010";
+    const ustring imm = u"Control Panel\\Input Method\\Hot Keys\\00000100";
+    const ustring textService = u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000";
+    bed.windows.registry.put(Hive::CurrentUser, toggle, u"Virtual Key", f13);
+    bed.windows.registry.put(Hive::CurrentUser, imm, u"Virtual Key", f13);
+    bed.windows.registry.put(Hive::CurrentUser, textService, u"virtualkey",
+                             {platform::kRegSz, {'7', 0, 'C', 0, 0, 0}});
+    bed.start();
+    ASSERT_EQ(bed.form.Button_SW1.caption, u"Ctrl");
+    ASSERT_EQ(bed.form.ListView1.rows[0].fields[kFieldHotkey], u"Ctrl");
+    ASSERT_EQ(bed.form.ListView1.rows[2].fields[kFieldHotkey], u"Ctrl");
+
+    const ustring file = u"C:\\Users\\user\\setup.cfg";
+    ASSERT_FALSE(bed.run([&] { bed.form.savecfg(file); }));
+    const std::string& saved = bed.windows.files.files[file];
+    EXPECT_NE(saved.find("Ime/NonIme Toggle=Ctrl+7C"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("|E0200804|Ctrl+7C"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("|00000000|Ctrl+7C"), std::string::npos) << saved;
+
+    // Another hotkey meanwhile; the load brings the saved one back, code for code.
+    bed.windows.registry.put(Hive::CurrentUser, toggle, u"Virtual Key",
+                             {platform::kRegBinary, {0x20, 0, 0, 0}});
+    EXPECT_FALSE(bed.run([&] { bed.form.loadcfg(file); }));
+    EXPECT_TRUE(bed.windows.ui.boxes.empty());
+    EXPECT_EQ(bed.windows.registry.queryValue(Hive::CurrentUser, toggle, u"Virtual Key"), f13);
+    bed.form.mylangid = 0x0804;
+    ASSERT_FALSE(bed.run([&] { bed.form.Button_RefreshClick(); }));
+    EXPECT_EQ(bed.form.Button_SW1.caption, u"Ctrl");
+    EXPECT_EQ(bed.form.ListView1.rows[0].fields[kFieldHotkey], u"Ctrl");
+    EXPECT_EQ(bed.form.ListView1.rows[2].fields[kFieldHotkey], u"Ctrl");
+    EXPECT_FALSE(bed.run([&] { bed.form.savecfg(file); }));
+    EXPECT_EQ(bed.windows.files.files[file], saved);
 }
 
 } // namespace
