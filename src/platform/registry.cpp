@@ -23,7 +23,9 @@ ustring quotedData(ustring_view text) {
     if (text.size() <= kMost) {
         return ustring(text);
     }
-    return ustring(text.substr(0, kMost)) + u"……";
+    // Never between the two halves of a surrogate pair.
+    const bool pairCut = text[kMost - 1] >= 0xD800 && text[kMost - 1] <= 0xDBFF;
+    return ustring(text.substr(0, pairCut ? kMost - 1 : kMost)) + u"……";
 }
 
 QuillonError registryDataError(ustring_view name, ustring_view text, ustring_view problem) {

@@ -7,6 +7,7 @@
 #include "files/config_file.h"
 #include "fixture_files.h"
 #include "form_fixture.h"
+#include "platform/registry_errors.h"
 
 #include <functional>
 #include <sstream>
@@ -559,6 +560,22 @@ TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
     EXPECT_EQ(bed.form.ListView1.rows[2].fields[kFieldHotkey], u"Ctrl");
     EXPECT_FALSE(bed.run([&] { bed.form.savecfg(file); }));
     EXPECT_EQ(bed.windows.files.files[file], saved);
+}
+
+// A value's text in a message: whole when short, cut after 40 units otherwise, never inside a
+// surrogate pair.
+TEST(BadValues, QuotedValueTexts) {
+    const ustring forty(40, u'x');
+    const ustring pairAtTheCut = ustring(39, u'x') + u"\U0001F600" + u"yy";
+    const std::pair<ustring, ustring> cases[] = {
+        {u"", u""},
+        {forty, forty},
+        {forty + u"y", forty + u"……"},
+        {pairAtTheCut, ustring(39, u'x') + u"……"},
+    };
+    for (const auto& [text, quoted] : cases) {
+        EXPECT_EQ(platform::quotedData(text), quoted) << toUtf8(text);
+    }
 }
 
 } // namespace
