@@ -67,7 +67,11 @@ IndirectString Win32System::SHLoadIndirectString(ustring_view source) {
     out.result = ::SHLoadIndirectString(wide(source).c_str(), buffer.data(),
                                         static_cast<UINT>(buffer.size()), nullptr);
     if (out.result != S_OK) {
-        out.errorMessage = errorText(::GetLastError());
+        // The function reports through its result and need not set the last error; a message
+        // saying the operation succeeded would explain nothing.
+        const DWORD lastError = ::GetLastError();
+        out.errorMessage =
+            errorText(lastError != ERROR_SUCCESS ? lastError : static_cast<DWORD>(out.result));
         return out;
     }
     buffer.back() = L'\0';
