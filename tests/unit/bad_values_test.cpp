@@ -101,14 +101,7 @@ struct Bed {
             windows.loadReg(kSampleAdditions);
         }
         windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
-        const Guid pinyin = *parseGuid(u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}");
-        const Guid wubi = *parseGuid(u"{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}");
-        windows.addProfile(
-            {textService(0x0804, pinyin, *parseGuid(u"{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"), 2),
-             u"示例拼音输入法"});
-        windows.addProfile(
-            {textService(0x0804, wubi, *parseGuid(u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"), 0),
-             u"示例五笔输入法"});
+        addSampleTextServices(windows);
         windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
         windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
         if (immEnabled) {

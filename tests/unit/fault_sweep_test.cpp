@@ -35,14 +35,7 @@ const ustring kListPath = u"C:\\Users\\user\\list.txt";
 void sampleWindow(SweepWorld& w) {
     w.windows.loadReg(readFixture("sample.reg"));
     w.windows.loadReg(kExtras);
-    const Guid pinyin = *parseGuid(u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}");
-    const Guid wubi = *parseGuid(u"{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}");
-    w.windows.addProfile(
-        {textService(0x0804, pinyin, *parseGuid(u"{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"), 2),
-         u"示例拼音输入法"});
-    w.windows.addProfile(
-        {textService(0x0804, wubi, *parseGuid(u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"), 0),
-         u"示例五笔输入法"});
+    addSampleTextServices(w.windows);
     w.windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
     w.windows.addProfile({layout(0x0804, 0x04110804, 0), std::nullopt});
     w.windows.addProfile({layout(0x0409, 0x04090409, 2), std::nullopt});

@@ -70,6 +70,19 @@ inline platform::TfProfile layout(std::uint16_t langid, std::uint64_t hkl, std::
     return p;
 }
 
+// The two text services the test bed's TSF stand-in lists for the sample setup
+// (testbed/fixtures/sample.reg): 示例拼音输入法 enabled, 示例五笔输入法 not.
+inline void addSampleTextServices(platform::Substitute& windows) {
+    const Guid pinyin = *parseGuid(u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}");
+    const Guid wubi = *parseGuid(u"{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}");
+    windows.addProfile(
+        {textService(0x0804, pinyin, *parseGuid(u"{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"), 2),
+         u"示例拼音输入法"});
+    windows.addProfile(
+        {textService(0x0804, wubi, *parseGuid(u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"), 0),
+         u"示例五笔输入法"});
+}
+
 class FormTest : public ::testing::Test {
 protected:
     FormTest() {
