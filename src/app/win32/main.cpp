@@ -66,7 +66,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     quillon::TForm1 form(windows.platform());
     // PowerShell takes longest of all the start does: it runs while the window is built.
     form.StartLanguageQuery();
-    const quillon::platform::win32::Library commonControls = loadCommonControls();
+    const platform::win32::Library commonControls = loadCommonControls();
     const ComApartment com;
 
     quillon::win32view::MainWindow view(form, instance);
