@@ -72,11 +72,21 @@ import_reg() {
     rm -f "$tmp"
 }
 
-# Exports a key ("HKEY_CURRENT_USER\...") as UTF-16LE .reg text into FILE.
+# Exports a key ("HKEY_CURRENT_USER\...") as UTF-16LE .reg text into FILE. Wine's regedit now
+# and then ends without having written the file; it is asked again, up to three times in all.
+# The status is that of the last regedit.
 export_reg() {
-    local prefix="$1" key="$2" out="$3"
-    rm -f "$out"
-    WINEPREFIX="$prefix" $WINE regedit /E "$(WINEPREFIX="$prefix" winepath -w "$out")" "$key"
+    local prefix="$1" key="$2" out="$3" attempt status=0
+    for attempt in 1 2 3; do
+        rm -f "$out"
+        status=0
+        WINEPREFIX="$prefix" $WINE regedit /E "$(WINEPREFIX="$prefix" winepath -w "$out")" \
+            "$key" || status=$?
+        if [ -s "$out" ]; then
+            return 0
+        fi
+    done
+    return $status
 }
 
 # What the template depends on: rebuilt when Wine, its fonts or our settings change.
