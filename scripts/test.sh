@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # All tests: installs what is missing, builds every preset, runs the native unit tests, the
 # fuzz targets over their seed corpora and for a few seconds each, the benchmarks briefly and
-# the Wine tests (unit tests of the Win32 build, stand-ins, end-to-end); ends with ctest's
-# summary. Idempotent; a second run rebuilds only what changed.
+# the Wine tests (unit tests of the Win32 build, stand-ins, end-to-end), then checks that the
+# Wine tests left no process running; ends with ctest's summary. Idempotent; a second run
+# rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -19,6 +20,8 @@ cmake --preset bench >/dev/null
 cmake --build --preset bench -j "$jobs"
 # The Wine template prefix is made once and copied for every test.
 bash testbed/wine-prefix.sh template
+# What the test bed starts is recorded by process id; this run checks its own records at the end.
+bash testbed/check-leftovers.sh clear
 
 status=0
 ctest --preset native -j "$jobs" || status=1
@@ -28,4 +31,7 @@ ctest --preset bench || status=1
 ctest --preset fuzz || status=1
 # Wine tests run one at a time: each starts its own wineserver and display.
 ctest --preset windows || status=1
+# Nothing the Wine tests started (displays, wineservers and with them the programs and
+# stand-ins) may outlive them.
+bash testbed/check-leftovers.sh || status=1
 exit $status

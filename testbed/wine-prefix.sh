@@ -3,7 +3,8 @@
 # there is none, fixture import and registry export. Source it, or run it with a command:
 #   wine-prefix.sh template            make the cached template (once)
 #   wine-prefix.sh new DIR             a fresh prefix in DIR
-# Everything it starts it stops again, by process id.
+# Everything it starts it stops again, by process id, and records in build/testbed-pids/ until
+# it has ended, so that check-leftovers.sh can tell what a run left behind.
 set -euo pipefail
 
 TESTBED_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -18,8 +19,25 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 
 WINE="${WINE:-wine}"
 
-# Starts Xvfb when DISPLAY is unset; sets XVFB_PID for stop_display.
-XVFB_PID=""
+QUILLON_PID_RECORD="${QUILLON_PID_RECORD:-$REPO_DIR/build/testbed-pids}"
+
+# A record per process: its id names the file, which holds the process's start time (so that a
+# later process given the same id is not taken for it) and its command line.
+record_pid() {
+    local pid="$1" start
+    start="$(cut -d' ' -f22 "/proc/$pid/stat" 2>/dev/null)" || return 0
+    mkdir -p "$QUILLON_PID_RECORD"
+    printf '%s\t%s\n' "$start" "$(tr '\0' ' ' <"/proc/$pid/cmdline" 2>/dev/null)" \
+        >"$QUILLON_PID_RECORD/$pid"
+}
+
+forget_pid() {
+    rm -f "$QUILLON_PID_RECORD/$1"
+}
+
+# Starts Xvfb when DISPLAY is unset; sets XVFB_PID for stop_display. Sourcing this file again
+# (standins.sh does) keeps the display already started.
+XVFB_PID="${XVFB_PID:-}"
 start_display() {
     if [ -n "${DISPLAY:-}" ]; then
         return 0
@@ -29,6 +47,7 @@ start_display() {
         if [ ! -e "/tmp/.X${n}-lock" ] && [ ! -e "/tmp/.X11-unix/X${n}" ]; then
             Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
             XVFB_PID=$!
+            record_pid "$XVFB_PID"
             export DISPLAY=":$n"
             local i
             for i in $(seq 1 50); do
@@ -47,15 +66,35 @@ stop_display() {
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
+        forget_pid "$XVFB_PID"
         XVFB_PID=""
     fi
 }
 
+# The prefix's wineserver, started by us in the foreground so that its process id is known and
+# recorded; it stays up until stop_prefix. A Wine program started before it is ready starts no
+# second server: the lock lets only one run per prefix.
+start_wineserver() {
+    local prefix="$1" pid
+    WINEPREFIX="$prefix" wineserver -f -p >/dev/null 2>&1 &
+    pid=$!
+    record_pid "$pid"
+    echo "$pid" >"$prefix/.quillon-wineserver-pid"
+}
+
 # Ends the wineserver of one prefix (and with it every Wine process of that prefix).
 stop_prefix() {
-    local prefix="$1"
+    local prefix="$1" pid=""
     WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
     WINEPREFIX="$prefix" wineserver -w 2>/dev/null || true
+    if [ -f "$prefix/.quillon-wineserver-pid" ]; then
+        pid="$(cat "$prefix/.quillon-wineserver-pid")"
+        wait "$pid" 2>/dev/null || true
+        if ! kill -0 "$pid" 2>/dev/null; then
+            forget_pid "$pid"
+            rm -f "$prefix/.quillon-wineserver-pid"
+        fi
+    fi
 }
 
 # regedit reads a file without a UTF-16LE byte-order mark in the ANSI code page, so UTF-8
@@ -140,15 +179,17 @@ copy_template() {
     cp -a "$QUILLON_WINE_CACHE" "$dir"
 }
 
-# Makes DIR a fresh prefix, copied from the template.
+# Makes DIR a fresh prefix, copied from the template, with its wineserver running.
 new_prefix() {
     with_template_lock copy_template "$1"
+    start_wineserver "$1"
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     case "${1:-}" in
     template) with_template_lock make_template ;;
-    new) new_prefix "$2" ;;
+    # Only the copy: a wineserver started here would outlive this script.
+    new) with_template_lock copy_template "$2" ;;
     *)
         echo "usage: $0 template | new DIR" >&2
         exit 2
