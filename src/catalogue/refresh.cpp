@@ -134,6 +134,9 @@ void TForm1::applyListRules() {
     ListView2Change();
 }
 
+// A layout's name as well as it can be read: its display name, else its "Layout Text", else the
+// key's own name. A name that cannot be read (a resource of a layout uninstalled badly, a value
+// in a wrong form) spoils only this row: the refresh goes on with the others.
 ustring TForm1::getimename(const ustring& hkl) {
     ustring key = hkl;
     if (!hkl.empty() && hkl.front() == u'0') {
@@ -146,22 +149,27 @@ ustring TForm1::getimename(const ustring& hkl) {
         return {};
     }
     ustring result;
-    if (const auto text = reg.ReadValue(u"Layout Text")) {
-        result = platform::stringOf(*text, u"Layout Text");
+    try {
+        if (const auto text = reg.ReadValue(u"Layout Text")) {
+            result = platform::stringOf(*text, u"Layout Text");
+        }
+    } catch (const QuillonError&) {
+        result.clear();
     }
-    if (const auto display = reg.ReadValue(u"Layout Display Name")) {
-        const ustring source = platform::stringOf(*display, u"Layout Display Name");
-        // An empty reference names nothing: the layout keeps its "Layout Text".
-        if (!source.empty()) {
-            try {
-                result = _SHLoadIndirectString(source);
-            } catch (const QuillonError& e) {
-                throw QuillonError(u"无法读取键盘布局 " + key +
-                                   u" 的注册表值“Layout Display Name”：" + e.message());
+    try {
+        if (const auto display = reg.ReadValue(u"Layout Display Name")) {
+            const ustring source = platform::stringOf(*display, u"Layout Display Name");
+            // An empty reference names nothing: the layout keeps its "Layout Text".
+            if (!source.empty()) {
+                const ustring loaded = _SHLoadIndirectString(source);
+                if (!loaded.empty()) {
+                    result = loaded;
+                }
             }
         }
+    } catch (const QuillonError&) {
     }
-    return result;
+    return result.empty() ? key : result;
 }
 
 ustring TForm1::_SHLoadIndirectString(const ustring& AIndirectStr) {

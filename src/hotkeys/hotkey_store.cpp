@@ -386,14 +386,28 @@ void TForm1::gethotkey() {
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
         reg.GetKeyNames(names);
     }
+    const std::uint32_t language = static_cast<std::uint32_t>(LangId());
     for (const ustring& name : names) {
         if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
             continue;
         }
-        const ustring clsid = reg.ReadString(u"CLSID");
-        const ustring profile = reg.ReadString(u"profile");
-        const ustring modifiers = reg.ReadString(u"Modifiers");
-        const ustring virtualKey = reg.ReadString(u"VirtualKey");
+        ustring clsid, profile, modifiers, virtualKey, langId;
+        // An entry with a value in a wrong form shows no hotkey; the other entries still do.
+        try {
+            clsid = reg.ReadString(u"CLSID");
+            profile = reg.ReadString(u"profile");
+            modifiers = reg.ReadString(u"Modifiers");
+            virtualKey = reg.ReadString(u"VirtualKey");
+            langId = reg.ReadString(u"LangId");
+        } catch (const QuillonError&) {
+            continue;
+        }
+        // Another language's entry for the same text service is that language's hotkey, as
+        // the commit sees it; one that names no language belongs to whichever shows it.
+        std::uint32_t entryLanguage = 0;
+        if (!langId.empty() && (!parseHex32(langId, entryLanguage) || entryLanguage != language)) {
+            continue;
+        }
         const auto rows = byTextService.find({clsid, profile});
         if (rows == byTextService.end()) {
             continue;
@@ -417,18 +431,23 @@ void TForm1::gethotkey() {
         if (!reg.OpenKey(subkeyPath(kImmHotKeys, entry.name), false)) {
             continue;
         }
-        const auto target = readBinary32(reg, u"Target IME");
-        if (!target) {
+        std::optional<std::uint32_t> target;
+        HotkeyAsRead read;
+        read.source = HotkeyAsRead::Source::ImmEntry;
+        try {
+            target = readBinary32(reg, u"Target IME");
+            if (!target) {
+                continue;
+            }
+            read.virtualKey = readBinary32(reg, u"Virtual Key").value_or(0);
+            read.modifiers = readBinary32(reg, u"Key Modifiers").value_or(0);
+        } catch (const QuillonError&) {
             continue;
         }
         const auto rows = byLayout.find(hexText(*target, 8));
         if (rows == byLayout.end()) {
             continue;
         }
-        HotkeyAsRead read;
-        read.source = HotkeyAsRead::Source::ImmEntry;
-        read.virtualKey = readBinary32(reg, u"Virtual Key").value_or(0);
-        read.modifiers = readBinary32(reg, u"Key Modifiers").value_or(0);
         for (const std::size_t i : rows->second) {
             InputMethodEntry& row = ListView1.rows[i];
             codetokey(hexText(read.modifiers, 8), hotkeys::hexAtLeast(read.virtualKey, 2),
