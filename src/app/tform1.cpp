@@ -116,7 +116,7 @@ void TForm1::FormCreate() {
         Button_Enable.enabled = ListView2.count() > 0;
     } else {
         // 11.
-        const StringList pieces = extstring(commandLine, u"/");
+        const StringList pieces = commandPieces(commandLine);
         for (std::size_t i = 1; i < pieces.size(); ++i) {
             const ustring word = lowerAscii(pieces[i]);
             if (word == u"r" || word == u"refresh") {
@@ -153,16 +153,25 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::FormShow() {
-    const StringList pieces = extstring(os_.system.CommandLine(), u"/");
+    const StringList pieces = commandPieces(os_.system.CommandLine());
     if (pieces.size() != 2) {
         return;
     }
-    // The program ends whatever the argument was; the window need not flash up first.
+    // Command words are read in any letter case, as the help promises.
+    ustring argument = lowerAscii(pieces[1]);
+    while (!argument.empty() && (argument.back() == u' ' || argument.back() == u'\t')) {
+        argument.pop_back();
+    }
+    const bool help = argument == u"h" || argument == u"help" || argument == u"?";
+    if (!help && argument != u"remove_eng") {
+        // Any other piece was the command pass's to carry out, or no command at all.
+        return;
+    }
+    // The program ends after the command; the window need not flash up first.
     ShowMainForm = false;
-    const ustring& argument = pieces[1];
-    if (argument == u"h" || argument == u"help" || argument == u"?") {
+    if (help) {
         ShowHelp();
-    } else if (argument == u"remove_eng") {
+    } else {
         RunGuarded([this] {
             os_.layouts.UnloadKeyboardLayout(0x409);
             Minimized = true;

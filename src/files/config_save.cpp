@@ -14,7 +14,14 @@ namespace {
 
 const char16_t* const kErrorCaption = u"错误";
 
-void showSaveError(TForm1& form, const ustring& filename, const ustring& text) {
+// Where the save was asked for: the menu asks and replaces, the command line merges into the
+// file and a failure ends its run, as every failing command does.
+enum class SaveFrom { Menu, CommandLine };
+
+void saveFailed(TForm1& form, SaveFrom from, const ustring& filename, const ustring& text) {
+    if (from == SaveFrom::CommandLine) {
+        throw QuillonError(filename + u"\r" + text);
+    }
     if (form.Changed) {
         form.Changed();
     }
@@ -111,22 +118,23 @@ void writeLanguage(TForm1& form, IniDocument& document, const ustring& language)
 // `merge`: an existing file's sections and keys keep their places and what this save does not
 // write survives. A file that cannot be read as the format is never written over by a merge,
 // since its content would be lost.
-void saveConfig(TForm1& form, const ustring& filename, bool merge) {
+void saveConfig(TForm1& form, const ustring& filename, SaveFrom from) {
+    const bool merge = from == SaveFrom::CommandLine;
     IniDocument document;
     platform::Files& files = form.os().files;
     if (merge && files.FileExists(filename)) {
         const platform::FileContent content = files.ReadFile(filename);
         if (!content.read) {
-            showSaveError(form, filename,
-                          u"无法读取已有的文件（" + content.reason +
-                              u"），为免丢失其中的设置，没有写入配置。");
+            saveFailed(form, from, filename,
+                       u"无法读取已有的文件（" + content.reason +
+                           u"），为免丢失其中的设置，没有写入配置。");
             return;
         }
         IniRead read = readIni(content.bytes);
         if (read.badLine > 0) {
-            showSaveError(form, filename,
-                          u"已有的文件第 " + countText(static_cast<std::size_t>(read.badLine)) +
-                              u" 行不是有效的 UTF-8 文本，为免丢失其中的内容，没有写入配置。");
+            saveFailed(form, from, filename,
+                       u"已有的文件第 " + countText(static_cast<std::size_t>(read.badLine)) +
+                           u" 行不是有效的 UTF-8 文本，为免丢失其中的内容，没有写入配置。");
             return;
         }
         document = std::move(read.document);
@@ -140,21 +148,28 @@ void saveConfig(TForm1& form, const ustring& filename, bool merge) {
         }
         form.mylangid = static_cast<std::int32_t>(id);
         form.Button_RefreshClick();
+        // Without its profiles the lists still hold the previous language's rows, which
+        // would be saved, and later loaded, as this language's.
+        if (form.listsIncomplete) {
+            saveFailed(form, from, filename,
+                       u"无法列出语言 " + hexText(id, 4) + u" 的输入法，没有写入配置。");
+            return;
+        }
         writeLanguage(form, document, hexText(id, 4));
     }
 
     const platform::FileWrite written = files.WriteFile(filename, document.bytes());
     if (written.failure == platform::FileWrite::Failure::Replace && !merge) {
-        showSaveError(form, filename, u"文件无法覆盖！");
+        saveFailed(form, from, filename, u"文件无法覆盖！");
     } else if (!written.ok()) {
-        showSaveError(form, filename, u"无法写入配置文件！");
+        saveFailed(form, from, filename, u"无法写入配置文件！");
     }
 }
 
 } // namespace
 
 void TForm1::savecfg(const ustring& filename) {
-    saveConfig(*this, filename, true);
+    saveConfig(*this, filename, SaveFrom::CommandLine);
 }
 
 void TForm1::N14Click() {
@@ -175,7 +190,7 @@ void TForm1::N14Click() {
     }
     // A fresh document: rows of an earlier save do not survive. The old file stays until the
     // new one is complete.
-    saveConfig(*this, filename, false);
+    saveConfig(*this, filename, SaveFrom::Menu);
 }
 
 } // namespace quillon

@@ -7,6 +7,7 @@
 #include "form_fixture.h"
 #include "platform/substitute/substitute.h"
 
+#include <functional>
 #include <optional>
 
 namespace quillon::testing {
@@ -491,14 +492,47 @@ TEST_F(CommandLineTest, ExportAndConfigurationCommands) {
     }
 }
 
-TEST_F(CommandLineTest, AnExportThatCannotBeWrittenStopsTheRun) {
-    windows.files.failWriteAfter = 0;
-    run(u"/caps /export_enabled_list:list.txt /shift");
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_NE(windows.ui.boxes[0].text.find(u"C:\\Users\\user\\list.txt"), ustring::npos);
-    EXPECT_EQ(form.ComboBox3.itemIndex, 0);
-    EXPECT_EQ(form.ExitCode, 1);
-    EXPECT_EQ(windows.files.files.count(u"C:\\Users\\user\\list.txt"), 0u);
+// A file command that fails ends the run as every failing command does: its message, nothing
+// to its right, status 1 for the script that waits on it.
+TEST_F(CommandLineTest, AFileCommandThatFailsStopsTheRun) {
+    struct Case {
+        const char16_t* command;
+        const char16_t* path;
+        std::function<void(platform::Substitute&)> fault;
+    };
+    const Case cases[] = {
+        {u"/export_enabled_list:list.txt", u"C:\\Users\\user\\list.txt",
+         [](platform::Substitute& w) { w.files.failWriteAfter = 0; }},
+        {u"/savecfg:setup.cfg", u"C:\\Users\\user\\setup.cfg",
+         [](platform::Substitute& w) { w.files.failWriteAfter = 0; }},
+        {u"/savecfg:setup.cfg", u"C:\\Users\\user\\setup.cfg",
+         [](platform::Substitute& w) {
+             w.files.files[u"C:\\Users\\user\\setup.cfg"] = "\xB0\xA1";
+         }},
+        {u"/loadcfg:setup.cfg", u"C:\\Users\\user\\setup.cfg",
+         [](platform::Substitute& w) {
+             w.files.files[u"C:\\Users\\user\\setup.cfg"] = "[0804_list]\r\n1=broken\r\n";
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(toUtf8(c.command));
+        windows.files.files.clear();
+        windows.files.failWriteAfter.reset();
+        windows.ui.boxes.clear();
+        form.ExitCode = 0;
+        form.ComboBox3.itemIndex = -1;
+        c.fault(windows);
+        const std::string before =
+            windows.files.files.count(c.path) ? windows.files.files[c.path] : std::string("(none)");
+        run(ustring(u"/caps ") + c.command + u" /shift");
+        ASSERT_EQ(windows.ui.boxes.size(), 1u);
+        EXPECT_NE(windows.ui.boxes[0].text.find(c.path), ustring::npos);
+        EXPECT_EQ(form.ComboBox3.itemIndex, 0); // caps ran, shift did not
+        EXPECT_EQ(form.ExitCode, 1);
+        const std::string after =
+            windows.files.files.count(c.path) ? windows.files.files[c.path] : std::string("(none)");
+        EXPECT_EQ(after, before);
+    }
 }
 
 } // namespace

@@ -286,25 +286,50 @@ Extra=x
               std::string::npos);
 }
 
+// The command line's save ends its run with the message, as every failing command does.
+ustring saveError(TForm1& form, const ustring& path) {
+    try {
+        form.savecfg(path);
+    } catch (const QuillonError& e) {
+        return e.message();
+    }
+    return u"(saved)";
+}
+
 TEST_F(ConfigTest, SaveNeverMergesOverWhatItCannotRead) {
     start();
     const std::string notText = "[0804_list]\r\n1=\xB0\xA1\r\n"; // GBK, not UTF-8
     windows.files.files[kPath] = notText;
-    form.savecfg(kPath);
+    EXPECT_EQ(saveError(form, kPath),
+              kPath +
+                  u"\r已有的文件第 2 行不是有效的 UTF-8 文本，为免丢失其中的内容，没有写入配置。");
     windows.files.unreadable = {kPath};
-    form.savecfg(kPath);
+    EXPECT_EQ(saveError(form, kPath),
+              kPath + u"\r无法读取已有的文件（另一个程序正在使用此文件，进程无法访问。），"
+                      u"为免丢失其中的设置，没有写入配置。");
     windows.files.unreadable.clear();
     EXPECT_EQ(file(kPath), notText);
     EXPECT_FALSE(called("WriteFile("));
-    ASSERT_EQ(windows.ui.boxes.size(), 2u);
-    EXPECT_EQ(windows.ui.boxes[0].text,
-              kPath +
-                  u"\r已有的文件第 2 行不是有效的 UTF-8 文本，为免丢失其中的内容，没有写入配置。");
-    EXPECT_EQ(windows.ui.boxes[1].text,
-              kPath + u"\r无法读取已有的文件（另一个程序正在使用此文件，进程无法访问。），"
-                      u"为免丢失其中的设置，没有写入配置。");
-    EXPECT_EQ(windows.ui.boxes[1].caption, u"错误");
-    EXPECT_EQ(windows.ui.boxes[1].flags, platform::kMbIconError);
+    EXPECT_TRUE(windows.ui.boxes.empty());
+}
+
+// Without a language's profiles the lists still hold the language shown before; a save then
+// never writes them under this language's section, and the old file stays.
+TEST_F(ConfigTest, ASaveStopsAtALanguageWhoseProfilesCannotBeListed) {
+    start();
+    const std::string old = cfg("[0804_list]\n1=old\n\n");
+    windows.files.files[kPath] = old;
+    windows.tsf.enumeratorMissing = true;
+    EXPECT_EQ(saveError(form, kPath), kPath + u"\r无法列出语言 0804 的输入法，没有写入配置。");
+    EXPECT_EQ(file(kPath), old);
+
+    windows.ui.fileAnswers.push_back(kPath);
+    windows.ui.answers.push_back(platform::kIdYes);
+    form.N14Click();
+    EXPECT_EQ(file(kPath), old);
+    ASSERT_FALSE(windows.ui.boxes.empty());
+    EXPECT_EQ(windows.ui.boxes.back().text,
+              kPath + u"\r无法列出语言 0804 的输入法，没有写入配置。");
 }
 
 TEST_F(ConfigTest, MenuExportAsksBeforeReplacingAndWritesAFreshFile) {
@@ -364,14 +389,16 @@ TEST_F(ConfigTest, AFailedSaveLeavesTheOldFileAsItWas) {
         windows.files.failWriteAfter = c.failAfter;
         windows.files.failReplace = c.failReplace;
         windows.ui.boxes.clear();
-        if (c.menu) {
-            windows.ui.fileAnswers.push_back(kPath);
-            windows.ui.answers.push_back(platform::kIdYes);
-            form.N14Click();
-        } else {
-            form.savecfg(kPath);
-        }
         const std::string what = c.failAfter ? std::to_string(*c.failAfter) : "replace";
+        if (!c.menu) {
+            EXPECT_EQ(saveError(form, kPath), kPath + u"\r" + c.message) << what;
+            EXPECT_EQ(windows.files.files, (std::map<ustring, std::string>{{kPath, old}})) << what;
+            EXPECT_TRUE(windows.ui.boxes.empty()) << what;
+            continue;
+        }
+        windows.ui.fileAnswers.push_back(kPath);
+        windows.ui.answers.push_back(platform::kIdYes);
+        form.N14Click();
         EXPECT_EQ(windows.files.files, (std::map<ustring, std::string>{{kPath, old}})) << what;
         EXPECT_EQ(windows.files.mostFiles, 2u) << what; // the new file was beside the old one
         ASSERT_FALSE(windows.ui.boxes.empty()) << what;

@@ -184,10 +184,21 @@ TEST_F(HelpTest, OpensFromTheButtonAndFromASingleArgumentOnly) {
         bool ends;
     };
     const Case cases[] = {
-        {u"quillon.exe /?", 1, true},     {u"quillon.exe /h", 1, true},
-        {u"quillon.exe /help", 1, true},  {u"quillon.exe/?", 1, true},
-        {u"quillon.exe /H", 0, true},     {u"quillon.exe /? /caps", 0, true},
-        {u"quillon.exe /help ", 0, true}, {u"quillon.exe ? help", 0, false},
+        {u"quillon.exe /?", 1, true},
+        {u"quillon.exe /h", 1, true},
+        {u"quillon.exe /help", 1, true},
+        {u"quillon.exe/?", 1, true},
+        {u"quillon/?", 1, true},
+        {u"\"C:/Program Files/Quillon/quillon.exe\"/?", 1, true},
+        {u"C:/tools/quillon.exe /HELP", 1, true},
+        {u"quillon.exe /H", 1, true},
+        {u"quillon.exe /help ", 1, true},
+        {u"quillon.exe /? /caps", 0, true},
+        {u"quillon.exe ? help", 0, false},
+        // The "/" of the program's path introduces no argument: an interactive start.
+        {u"C:/tools/quillon.exe", 0, false},
+        {u"C:/quillon.exe", 0, false},
+        {u"\"C:/Program Files/quillon.exe\"", 0, false},
     };
     for (const Case& c : cases) {
         platform::Substitute os;
