@@ -2,8 +2,11 @@
 // benchmark reports its registry calls and PowerShell starts per operation: those are what an
 // operation costs on Windows, where every registry call is a round trip into the kernel.
 #include "bench/generated_setup.h"
+#include "files/ini_document.h"
 
 #include <benchmark/benchmark.h>
+
+#include <string>
 
 namespace quillon::bench {
 
@@ -97,6 +100,18 @@ void BM_LoadConfig(benchmark::State& state) {
     }
     report(state, setup.registryCalls(), setup.processStarts());
 }
+// A configuration file of N sections of one key each: reading it grows linearly with N, so a
+// file of many sections (a hostile one among them) never stalls a load or a merging save.
+void BM_ReadIniSections(benchmark::State& state) {
+    std::string text;
+    for (long i = 0; i < state.range(0); ++i) {
+        text += "[" + std::to_string(i) + "_list]\r\n1=x\r\n";
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readIni(text));
+    }
+    state.SetComplexityN(state.range(0));
+}
 
 // 0 stands for the realistic setup.
 void sizes(benchmark::internal::Benchmark* b) {
@@ -111,6 +126,11 @@ BENCHMARK(BM_Enable)->Apply(sizes);
 BENCHMARK(BM_MoveToTop)->Apply(sizes);
 BENCHMARK(BM_SaveConfig)->Apply(sizes);
 BENCHMARK(BM_LoadConfig)->Apply(sizes);
+BENCHMARK(BM_ReadIniSections)
+    ->RangeMultiplier(10)
+    ->Range(200, 20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 } // namespace quillon::bench
 

@@ -36,7 +36,7 @@ bool isCanonicalGuid(const ustring& text) {
 }
 
 // What is wrong with a "_list" value, or empty when nothing is.
-ustring listRowProblem(const IniEntry& entry, const KeyTable& keys) {
+ustring listRowProblem(const IniEntry& entry, const ustring& language, const KeyTable& keys) {
     if (entry.value.empty()) {
         return u"没有值。";
     }
@@ -62,6 +62,14 @@ ustring listRowProblem(const IniEntry& entry, const KeyTable& keys) {
             return u"第 " + number(rule.item + 1) + u" 个字段（" + rule.name + u"）“" +
                    items[rule.item] + u"”应为" + rule.form + u"。";
         }
+    }
+    // A row of another language would be written into this language's setup as if it were
+    // one of its own (a save that once went wrong leaves such rows).
+    std::uint32_t rowLanguage = 0;
+    std::uint32_t sectionLanguage = 0;
+    if (parseHex32(items[2], rowLanguage) && parseHex32(language, sectionLanguage) &&
+        rowLanguage != sectionLanguage) {
+        return u"第 3 个字段（langid）“" + items[2] + u"”不是本节的语言 " + language + u"。";
     }
     // The commit refuses a hotkey text it cannot turn into codes, for both kinds of row.
     if (items.size() == 7 && !items[6].empty()) {
@@ -102,7 +110,7 @@ std::optional<ConfigProblem> checkLanguage(const IniDocument& document, const us
                                            const KeyTable& keys) {
     if (const IniSection* list = document.section(language + kListSection)) {
         for (const IniEntry& entry : list->entries) {
-            ustring what = listRowProblem(entry, keys);
+            ustring what = listRowProblem(entry, language, keys);
             if (!what.empty()) {
                 return ConfigProblem{entry.line, list->name, entry.key, std::move(what)};
             }

@@ -84,9 +84,8 @@ void appendLine(std::string& out, ustring_view text) {
 } // namespace
 
 const IniSection* IniDocument::section(ustring_view name) const {
-    const auto it = std::find_if(sections_.begin(), sections_.end(),
-                                 [&](const IniSection& s) { return equalsNoCase(s.name, name); });
-    return it == sections_.end() ? nullptr : &*it;
+    const auto it = byName_.find(toUpper(name));
+    return it == byName_.end() ? nullptr : &sections_[it->second];
 }
 
 const IniEntry* IniDocument::entry(ustring_view sectionName, ustring_view key) const {
@@ -100,10 +99,11 @@ const IniEntry* IniDocument::entry(ustring_view sectionName, ustring_view key) c
 }
 
 IniSection& IniDocument::sectionFor(ustring_view name, int line) {
-    const auto it = std::find_if(sections_.begin(), sections_.end(),
-                                 [&](const IniSection& s) { return equalsNoCase(s.name, name); });
-    if (it != sections_.end()) {
-        return *it;
+    // Found by name in one look-up, not a walk over every section read so far: a file of many
+    // sections is read in linear time.
+    const auto [it, added] = byName_.emplace(toUpper(name), sections_.size());
+    if (!added) {
+        return sections_[it->second];
     }
     sections_.push_back(IniSection{ustring(name), {}, line});
     return sections_.back();

@@ -13,6 +13,7 @@
 
 #include "core/text.h"
 
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,7 @@ private:
     IniSection& sectionFor(ustring_view name, int line);
 
     std::vector<IniSection> sections_;
+    std::map<ustring, std::size_t> byName_; // upper-cased name → index in sections_
 };
 
 struct IniRead {

@@ -599,6 +599,11 @@ TEST_F(ConfigTest, ABrokenFileChangesNothing) {
          "{00000000-0000-0000-0000-000000000000}|e0200804\n",
          "键“1”", "（hkl）"},
         {"[0804_list]\n1=IMM" + row + "|Hyper+Q\n", "键“1”", "“HYPER”不是可识别的修饰键"},
+        // A row of another language under this language's section.
+        {"[0409_list]\n1=微软拼音|{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}|0804|"
+         "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{FA550B04-5AD7-411F-A5AC-CA038EC515D7}|"
+         "00000000\n",
+         "节“0409_list”，键“1”", "“0804”不是本节的语言 0409"},
         {"[0804_list]\n1=微软拼音|{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}|0804|"
          "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{FA550B04-5AD7-411F-A5AC-CA038EC515D7}|"
          "00000000|Ctrl+NoKey\n",

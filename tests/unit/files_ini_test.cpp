@@ -81,6 +81,25 @@ TEST(IniDocument, LookupIgnoresCaseAndRecordsLines) {
     EXPECT_EQ(read.document.entry(u"other", u"key"), nullptr);
 }
 
+// Many sections, a name met again in another case continuing its section wherever it stands.
+TEST(IniDocument, ManySectionsAndNamesMetAgain) {
+    std::string text;
+    for (int i = 0; i < 20000; ++i) {
+        text += "[s" + std::to_string(i) + "]\r\nk=" + std::to_string(i) + "\r\n";
+    }
+    text += "[S0]\r\nlate=1\r\n";
+    const IniRead read = readIni(text);
+    ASSERT_EQ(read.document.sections().size(), 20000u);
+    ASSERT_NE(read.document.entry(u"s19999", u"k"), nullptr);
+    EXPECT_EQ(read.document.entry(u"s19999", u"k")->value, u"19999");
+    ASSERT_NE(read.document.entry(u"s0", u"LATE"), nullptr);
+    IniDocument copy = read.document;
+    copy.write(u"S19999", u"k", u"new");
+    copy.write(u"new", u"k", u"v");
+    EXPECT_EQ(copy.entry(u"s19999", u"k")->value, u"new");
+    EXPECT_EQ(copy.sections().size(), 20001u);
+}
+
 TEST(IniDocument, WritesTheExactFormat) {
     IniDocument document;
     EXPECT_EQ(document.bytes(), "\xEF\xBB\xBF");
