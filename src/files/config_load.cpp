@@ -56,20 +56,10 @@ ustring switchKeyItem(const ustring& value) {
     return v == u"DISABLE" ? ustring(u"禁用") : v;
 }
 
-// Windows keeps one default input method for all languages, and a saved file says 0 for every
-// language but the one that holds it. So 0 means "use the language list" only in a file that
-// names no default at all; otherwise the languages after that one would clear it again.
-bool namesDefault(const IniDocument& document, const StringList& languages) {
-    return std::any_of(languages.begin(), languages.end(), [&](const ustring& language) {
-        const IniEntry* entry = document.entry(language + kOtherSection, u"DefaultIME");
-        return entry && numberOrZero(entry->value) >= 1;
-    });
-}
-
 // True when the file had anything for the language. `wrote` is set once a step has changed
 // Windows: a later failure leaves the language partly applied.
 bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& language,
-                   std::int32_t langid, bool fileNamesDefault, bool& wrote) {
+                   std::int32_t langid, bool& wrote) {
     const auto step = [&wrote](const std::function<void()>& write) {
         write();
         wrote = true;
@@ -143,7 +133,11 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
         if (const IniEntry* defaultIme = document.entry(other, u"DefaultIME")) {
             const std::int32_t d = numberOrZero(defaultIme->value);
             if (d == 0) {
-                if (!fileNamesDefault) {
+                // Windows keeps one default for all languages, and a saved file says 0 for
+                // every language but the one that holds it: a 0 replaces the default by the
+                // language list when the default is one of this language's input methods,
+                // whatever the other sections say, and leaves another language's alone.
+                if (form.defime >= 0) {
                     step([&] { form.N4Click(); });
                 }
             } else if (d >= 1 && d <= form.ListView1.count()) {
@@ -183,7 +177,6 @@ void TForm1::loadcfg(const ustring& filename) {
 
     const BusyWindow busy(*this);
     changed();
-    const bool fileNamesDefault = namesDefault(config.document, languages);
     StringList applied;
     for (const ustring& language : languages) {
         std::uint32_t id = 0;
@@ -193,7 +186,7 @@ void TForm1::loadcfg(const ustring& filename) {
         bool wrote = false;
         try {
             if (applyLanguage(*this, config.document, language, static_cast<std::int32_t>(id),
-                              fileNamesDefault, wrote)) {
+                              wrote)) {
                 applied.push_back(language);
             }
         } catch (const QuillonError& e) {

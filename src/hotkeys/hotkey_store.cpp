@@ -220,7 +220,8 @@ HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEnt
         // A text that would not read back as itself is refused, not stored to be lost.
         const Converted codes = convert(form, row.fields[kFieldHotkey], rowName(row));
         entry.modifiers = u"0000" + codes.modifierText;
-        entry.virtualKey = codes.keyInTable ? u"000000" + codes.keyText : codes.keyText;
+        // Eight digits, as Windows writes them, also for a key given by its code ("Ctrl+7C").
+        entry.virtualKey = hexText(codes.virtualKey, 8);
     }
     return entry;
 }

@@ -540,8 +540,9 @@ TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
     const ustring textService = u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000";
     bed.windows.registry.put(Hive::CurrentUser, toggle, u"Virtual Key", f13);
     bed.windows.registry.put(Hive::CurrentUser, imm, u"Virtual Key", f13);
-    bed.windows.registry.put(Hive::CurrentUser, textService, u"virtualkey",
-                             {platform::kRegSz, {'7', 0, 'C', 0, 0, 0}});
+    const RegValue f13Text{platform::kRegSz,
+                           {'0', 0, '0', 0, '0', 0, '0', 0, '0', 0, '0', 0, '7', 0, 'C', 0, 0, 0}};
+    bed.windows.registry.put(Hive::CurrentUser, textService, u"virtualkey", f13Text);
     bed.start();
     ASSERT_EQ(bed.form.Button_SW1.caption, u"Ctrl");
     ASSERT_EQ(bed.form.ListView1.rows[0].fields[kFieldHotkey], u"Ctrl");
@@ -560,6 +561,19 @@ TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
     EXPECT_FALSE(bed.run([&] { bed.form.loadcfg(file); }));
     EXPECT_TRUE(bed.windows.ui.boxes.empty());
     EXPECT_EQ(bed.windows.registry.queryValue(Hive::CurrentUser, toggle, u"Virtual Key"), f13);
+    // The text service's entry is written anew, its key code in the eight digits it had.
+    platform::TRegistry reg(bed.windows.registry);
+    bool found = false;
+    StringList names;
+    ASSERT_TRUE(reg.OpenKey(u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys", false));
+    reg.GetKeyNames(names);
+    for (const ustring& name : names) {
+        const auto value = bed.windows.registry.queryValue(
+            Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\" + name,
+            u"VirtualKey");
+        found = found || (value && *value == f13Text);
+    }
+    EXPECT_TRUE(found);
     bed.form.mylangid = 0x0804;
     ASSERT_FALSE(bed.run([&] { bed.form.Button_RefreshClick(); }));
     EXPECT_EQ(bed.form.Button_SW1.caption, u"Ctrl");

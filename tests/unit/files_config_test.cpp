@@ -517,6 +517,11 @@ TEST_F(ConfigTest, LoadSwitchingKeyValues) {
 }
 
 TEST_F(ConfigTest, LoadDefaultInputMethod) {
+    // Pinyin is the default, as Windows keeps it.
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+                    "\"InputMethodOverride\"=\"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
+                    "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}\"\n");
     start();
     struct Case {
         const char* value;
@@ -532,13 +537,15 @@ TEST_F(ConfigTest, LoadDefaultInputMethod) {
         EXPECT_EQ(count(kClearDefault), c.cleared) << c.value;
         EXPECT_EQ(count("MsgWait(4000, 0x4FF)"), 0) << c.value; // nothing to settle
     }
-    // Windows has one default for all languages: a file that names one for a language does
-    // not clear it again for the others, in whichever order they come.
+    // Windows has one default for all languages: a 0 replaces it only for the language that
+    // holds it, whatever the other sections say, so a saved file loads back to its default.
     load("[0804_other]\nDefaultIME=1\n[0409_other]\nDefaultIME=0\n");
     EXPECT_EQ(count(kSetPinyinDefault), 1);
     EXPECT_EQ(count(kClearDefault), 0);
     load("[0409_other]\nDefaultIME=0\n[0804_other]\nDefaultIME=0\n");
-    EXPECT_EQ(count(kClearDefault), 2);
+    EXPECT_EQ(count(kClearDefault), 1);
+    load("[0804_other]\nDefaultIME=0\n[0409_other]\nDefaultIME=1\n");
+    EXPECT_EQ(count(kClearDefault), 1);
 }
 
 TEST_F(ConfigTest, LoadAnEmptyListSectionCommitsAnEmptyList) {
