@@ -74,5 +74,23 @@ TEST(RegistryCheckpoint, KeyKeptUnderAnotherSpellingSurvivesFailingWrites) {
     EXPECT_EQ(backend.dump(Hive::CurrentUser), before);
 }
 
+// The key asked for, deleted by the change and made again in the caller's spelling, gets back
+// its own name and contents.
+TEST(RegistryCheckpoint, AKeptKeyMadeAgainGetsBackItsOwnSpelling) {
+    MemoryRegistry backend;
+    backend.put(Hive::CurrentUser, u"Parent\\zh-Hans-CN", u"v", RegValue{kRegDword, {1, 0, 0, 0}});
+    backend.put(Hive::CurrentUser, u"Parent\\zh-Hans-CN\\Child", u"w",
+                RegValue{kRegDword, {2, 0, 0, 0}});
+    const std::string before = backend.dump(Hive::CurrentUser);
+    RegistryCheckpoint checkpoint(backend, Hive::CurrentUser);
+    checkpoint.keep(u"\\Parent\\ZH-HANS-CN");
+    ASSERT_EQ(backend.deleteKeyTree(Hive::CurrentUser, u"Parent\\ZH-HANS-CN"), RegStatus::Ok);
+    ASSERT_EQ(backend.openKey(Hive::CurrentUser, u"Parent\\ZH-HANS-CN", true), RegStatus::Ok);
+    backend.setValue(Hive::CurrentUser, u"Parent\\ZH-HANS-CN", u"x",
+                     RegValue{kRegDword, {3, 0, 0, 0}});
+    EXPECT_TRUE(checkpoint.restore().empty());
+    EXPECT_EQ(backend.dump(Hive::CurrentUser), before);
+}
+
 } // namespace
 } // namespace quillon::platform
