@@ -34,7 +34,8 @@ public:
 
     void start();
     long registryCalls() const { return counter.calls; }
-    void resetCount() { counter.calls = 0; }
+    long win32Calls() const { return counter.win32Calls; }
+    void resetCount() { counter.reset(); }
     int processStarts() const;
 
     platform::Substitute windows;

@@ -1,6 +1,7 @@
 // How the cost of the main operations grows with the user's setup. Besides the time, each
-// benchmark reports its registry calls and PowerShell starts per operation: those are what an
-// operation costs on Windows, where every registry call is a round trip into the kernel.
+// benchmark reports its registry calls, the Win32 calls behind them and its PowerShell starts
+// per operation: those are what an operation costs on Windows, where every Win32 registry call
+// is a round trip into the kernel.
 #include "bench/generated_setup.h"
 #include "files/ini_document.h"
 
@@ -16,9 +17,10 @@ SetupSize sizeFor(const benchmark::State& state) {
     return state.range(0) == 0 ? realistic() : scaled(static_cast<int>(state.range(0)));
 }
 
-void report(benchmark::State& state, long calls, int starts) {
+void report(benchmark::State& state, long calls, long win32Calls, int starts) {
     const auto n = static_cast<double>(state.iterations());
     state.counters["registry_calls"] = static_cast<double>(calls) / n;
+    state.counters["win32_calls"] = static_cast<double>(win32Calls) / n;
     state.counters["processes"] = static_cast<double>(starts) / n;
 }
 
@@ -28,7 +30,7 @@ void BM_Refresh(benchmark::State& state) {
     for (auto _ : state) {
         setup.form->Button_RefreshClick();
     }
-    report(state, setup.registryCalls(), setup.processStarts());
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
 
 void BM_Commit(benchmark::State& state) {
@@ -37,7 +39,7 @@ void BM_Commit(benchmark::State& state) {
     for (auto _ : state) {
         setup.form->Button_FixClick();
     }
-    report(state, setup.registryCalls(), setup.processStarts());
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
 
 // Enabling commits, waits (on the substitute's virtual clock) and refreshes. Each iteration
@@ -45,6 +47,7 @@ void BM_Commit(benchmark::State& state) {
 // and the same operation every time; making the setup is not timed.
 void BM_Enable(benchmark::State& state) {
     long calls = 0;
+    long win32Calls = 0;
     int starts = 0;
     for (auto _ : state) {
         state.PauseTiming();
@@ -55,11 +58,12 @@ void BM_Enable(benchmark::State& state) {
         setup->form->Button_EnableClick();
         state.PauseTiming();
         calls += setup->registryCalls();
+        win32Calls += setup->win32Calls();
         starts += setup->processStarts();
         setup.reset();
         state.ResumeTiming();
     }
-    report(state, calls, starts);
+    report(state, calls, win32Calls, starts);
 }
 
 // The last enabled row to the top.
@@ -69,7 +73,7 @@ void BM_MoveToTop(benchmark::State& state) {
     for (auto _ : state) {
         setup.form->move_num(setup.form->ListView1.count(), 1);
     }
-    report(state, setup.registryCalls(), setup.processStarts());
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
 
 const char16_t* const kConfigFile = u"C:\\Users\\me\\quillon.ini";
@@ -81,7 +85,7 @@ void BM_SaveConfig(benchmark::State& state) {
     for (auto _ : state) {
         setup.form->savecfg(kConfigFile);
     }
-    report(state, setup.registryCalls(), setup.processStarts());
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
 
 // The file saved from the setup itself loaded again: for each language a refresh, a commit,
@@ -98,7 +102,7 @@ void BM_LoadConfig(benchmark::State& state) {
     for (auto _ : state) {
         setup.form->loadcfg(kConfigFile);
     }
-    report(state, setup.registryCalls(), setup.processStarts());
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
 // A configuration file of N sections of one key each: reading it grows linearly with N, so a
 // file of many sections (a hostile one among them) never stalls a load or a merging save.

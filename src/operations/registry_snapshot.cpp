@@ -127,12 +127,17 @@ void RegistryCheckpoint::keep(ustring_view path) {
     // The key's own spelling, not the caller's: the restore gives a key back its name only
     // when it knows that name, and a differently spelled path must never pass for a new key.
     const ustring parent = parentOf(normal);
-    const ustring name = lastComponent(normal);
-    for (const ustring& sibling : backend_.subKeyNames(hive_, parent)) {
-        if (equalsNoCase(sibling, name)) {
-            normal = platform::joinKeyPath(parent, sibling);
-            break;
+    auto listed = siblings_.find(toUpper(parent));
+    if (listed == siblings_.end()) {
+        std::map<ustring, ustring> byName;
+        for (const ustring& sibling : backend_.subKeyNames(hive_, parent)) {
+            byName.emplace(toUpper(sibling), sibling); // the first of two spellings, as before
         }
+        listed = siblings_.emplace(toUpper(parent), std::move(byName)).first;
+    }
+    const auto sibling = listed->second.find(toUpper(lastComponent(normal)));
+    if (sibling != listed->second.end()) {
+        normal = platform::joinKeyPath(parent, sibling->second);
     }
     kept_.push_back(RegistrySnapshot::take(backend_, hive_, normal));
 }

@@ -4,6 +4,7 @@
 
 #include "platform/registry_backend.h"
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -44,7 +45,9 @@ public:
     RegistryCheckpoint(platform::RegistryBackend& backend, platform::Hive hive)
         : backend_(backend), hive_(hive) {}
 
-    // Keeps the key with everything below it; a key kept already is not read again.
+    // Keeps the key with everything below it; a key kept already is not read again. Every
+    // key is kept before the first change: the listings of parents read here are reused for
+    // the keys kept after, so that keeping N siblings lists their parent once, not N times.
     void keep(ustring_view path);
     // Puts every kept key back, the last kept first. Returns what could not be put back, one
     // text per key (with the values that differ); empty when everything is as it was.
@@ -55,6 +58,8 @@ private:
     platform::Hive hive_;
     std::vector<RegistrySnapshot> kept_;
     std::set<ustring> keptPaths_; // upper-cased: paths name keys without regard to case
+    // Each parent's sub-keys by their upper-cased name, as first listed.
+    std::map<ustring, std::map<ustring, ustring>> siblings_;
 };
 
 // The message of an error that ended a change which was then put back: says whether the
