@@ -4,6 +4,7 @@
 // is a round trip into the kernel.
 #include "bench/generated_setup.h"
 #include "files/ini_document.h"
+#include "files/setup_reader.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,7 +79,17 @@ void BM_MoveToTop(benchmark::State& state) {
 
 const char16_t* const kConfigFile = u"C:\\Users\\me\\quillon.ini";
 
-// Every language refreshed and written to one file.
+// Every language's setup read into the file's document, as a save and a backup do.
+void BM_ReadSetup(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(readSetup(*setup.form));
+    }
+    report(state, setup.registryCalls(), setup.processStarts());
+}
+
+// Every language read and written to one file.
 void BM_SaveConfig(benchmark::State& state) {
     GeneratedSetup setup(sizeFor(state));
     setup.start();
@@ -128,6 +139,7 @@ BENCHMARK(BM_Refresh)->Apply(sizes);
 BENCHMARK(BM_Commit)->Apply(sizes);
 BENCHMARK(BM_Enable)->Apply(sizes);
 BENCHMARK(BM_MoveToTop)->Apply(sizes);
+BENCHMARK(BM_ReadSetup)->Apply(sizes);
 BENCHMARK(BM_SaveConfig)->Apply(sizes);
 BENCHMARK(BM_LoadConfig)->Apply(sizes);
 BENCHMARK(BM_ReadIniSections)

@@ -185,6 +185,9 @@ public:
 
     // ---- catalogue handlers ----
     void Button_RefreshClick();
+    // The shown language's part of the refresh: its lists, hotkeys and settings, read into the
+    // window's fields, without the list of languages; true when its profiles were enumerated.
+    bool readLanguage();
     void ComboBox_LangClick();
 
     // ---- operations (order and commit, enable and disable, default, removal) ----

@@ -56,10 +56,13 @@ void TForm1::Button_RefreshClick() {
 }
 
 bool TForm1::refreshLists() {
-    mycatid = readcatid();
-
     buildlanglist();
     ComboBox_Lang.itemIndex = lang.position(langText(mylangid));
+    return readLanguage();
+}
+
+bool TForm1::readLanguage() {
+    mycatid = readcatid();
 
     // The previous object goes with its holder; never leave views of it behind.
     ipm = nullptr;

@@ -3,8 +3,7 @@
 #include "core/error.h"
 #include "files/config_file.h"
 #include "files/open_dialog_uses.h"
-#include "hotkeys/hotkey_registry.h"
-#include "hotkeys/hotkey_store.h"
+#include "files/setup_reader.h"
 
 #include <string>
 
@@ -32,89 +31,6 @@ ustring countText(std::size_t n) {
     return fromUtf8(std::to_string(n));
 }
 
-ustring switchKeyText(const ComboBox& box) {
-    if (box.itemIndex < 0 || box.itemIndex >= static_cast<int>(box.items.size())) {
-        return {};
-    }
-    // The third item, "禁用", is written in a form every system can read back.
-    return box.itemIndex == 2 ? u"disable" : box.items[static_cast<std::size_t>(box.itemIndex)];
-}
-
-ustring itemText(const ComboBox& box) {
-    if (box.itemIndex < 0 || box.itemIndex >= static_cast<int>(box.items.size())) {
-        return {};
-    }
-    return box.items[static_cast<std::size_t>(box.itemIndex)];
-}
-
-bool converts(TForm1& form, const ustring& text) {
-    try {
-        immHotkeyCodes(form.scancode, text, {});
-        return true;
-    } catch (const QuillonError&) {
-        return false;
-    }
-}
-
-// A hotkey whose key the table cannot name (F13, or a code of 0) shows as its modifiers
-// alone, which a load could not convert. While it is as read, it is saved with the key's code
-// in hexadecimal, which a load converts to the codes read.
-ustring savedHotkey(TForm1& form, const ustring& text, const HotkeyAsRead* read) {
-    if (!read || read->text != text || text.empty() || converts(form, text)) {
-        return text;
-    }
-    ustring key;
-    if (read->source == HotkeyAsRead::Source::ImmEntry) {
-        key = hotkeys::hexAtLeast(read->virtualKey, 2);
-    } else {
-        key = read->keyText.size() > 2 ? read->keyText.substr(read->keyText.size() - 2)
-                                       : read->keyText;
-    }
-    const ustring saved = text + u"+" + (key.empty() ? u"00" : key);
-    return converts(form, saved) ? saved : text;
-}
-
-ustring toggleText(TForm1& form, int index, const Control& button) {
-    if (button.caption == u"无") {
-        return u"none";
-    }
-    const auto& read = form.togglesRead[static_cast<std::size_t>(index)];
-    return savedHotkey(form, button.caption, read ? &*read : nullptr);
-}
-
-ustring flag(const CheckBox& box) {
-    return box.checked ? u"1" : u"0";
-}
-
-// What the window shows for the language just refreshed.
-void writeLanguage(TForm1& form, IniDocument& document, const ustring& language) {
-    const ustring list = language + kListSection;
-    for (std::size_t j = 0; j < form.ListView1.rows.size(); ++j) {
-        InputMethodEntry row = form.ListView1.rows[j];
-        const auto read = form.hotkeysRead.find(hotkeyRowIdentity(row));
-        row.fields[kFieldHotkey] =
-            savedHotkey(form, row.fields[kFieldHotkey],
-                        read != form.hotkeysRead.end() ? &read->second : nullptr);
-        document.write(list, countText(j + 1), listValue(row, 6));
-    }
-    const ustring disabled = language + kDisabledSection;
-    for (std::size_t j = 0; j < form.ListView2.rows.size(); ++j) {
-        document.write(disabled, countText(j + 1), listValue(form.ListView2.rows[j], 5));
-    }
-    const ustring switchKeys = language + kSwitchKeySection;
-    document.write(switchKeys, u"layout", switchKeyText(form.ComboBox1));
-    document.write(switchKeys, u"language", switchKeyText(form.ComboBox2));
-    document.write(switchKeys, u"CAPS", itemText(form.ComboBox3));
-    document.write(switchKeys, kToggleKeys[0], toggleText(form, 0, form.Button_SW1));
-    document.write(switchKeys, kToggleKeys[1], toggleText(form, 1, form.Button_SW2));
-    document.write(switchKeys, kToggleKeys[2], toggleText(form, 2, form.Button_SW3));
-    const ustring other = language + kOtherSection;
-    document.write(other, u"SwitchMode", flag(form.CheckBox1));
-    document.write(other, u"LanguageBar", flag(form.CheckBox2));
-    document.write(other, u"InputEmoji", flag(form.CheckBox3));
-    document.write(other, u"DefaultIME", fromUtf8(std::to_string(form.defime + 1)));
-}
-
 // `merge`: an existing file's sections and keys keep their places and what this save does not
 // write survives. A file that cannot be read as the format is never written over by a merge,
 // since its content would be lost.
@@ -140,22 +56,11 @@ void saveConfig(TForm1& form, const ustring& filename, SaveFrom from) {
         document = std::move(read.document);
     }
 
-    const StringList languages = form.lang.code;
-    for (const ustring& language : languages) {
-        std::uint32_t id = 0;
-        if (!parseHex32(language, id)) {
-            continue;
-        }
-        form.mylangid = static_cast<std::int32_t>(id);
-        form.Button_RefreshClick();
-        // Without its profiles the lists still hold the previous language's rows, which
-        // would be saved, and later loaded, as this language's.
-        if (form.listsIncomplete) {
-            saveFailed(form, from, filename,
-                       u"无法列出语言 " + hexText(id, 4) + u" 的输入法，没有写入配置。");
-            return;
-        }
-        writeLanguage(form, document, hexText(id, 4));
+    try {
+        readSetupInto(form, document);
+    } catch (const QuillonError& e) {
+        saveFailed(form, from, filename, e.message() + u"，没有写入配置。");
+        return;
     }
 
     const platform::FileWrite written = files.WriteFile(filename, document.bytes());

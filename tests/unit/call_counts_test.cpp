@@ -2,6 +2,7 @@
 // into the kernel), so their growth with the user's setup is checked here by count, never by
 // time: ten times the input methods may cost at most twelve times the calls.
 #include "bench/generated_setup.h"
+#include "files/setup_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -44,6 +45,22 @@ TEST(CallCounts, RegistryCallsGrowLinearlyWithTheSetup) {
         EXPECT_LE(win32Calls[1], 12 * win32Calls[0])
             << operation.name << ": " << win32Calls[0] << " Win32 calls, then " << win32Calls[1];
     }
+}
+
+// Reading every language's setup (what a save and a backup write) costs at most a refresh per
+// language and starts no process.
+TEST(CallCounts, ReadingTheWholeSetupCostsAtMostARefreshPerLanguage) {
+    bench::GeneratedSetup setup(bench::realistic());
+    setup.start();
+    setup.form->Button_RefreshClick();
+    const long refresh = setup.registryCalls();
+    setup.resetCount();
+    const IniDocument document = readSetup(*setup.form);
+    const long languages = static_cast<long>(setup.form->lang.code.size());
+    EXPECT_GT(languages, 1);
+    EXPECT_GE(document.sections().size(), 3u * static_cast<std::size_t>(languages));
+    EXPECT_LE(setup.registryCalls(), languages * refresh);
+    EXPECT_EQ(setup.processStarts(), 0);
 }
 
 } // namespace

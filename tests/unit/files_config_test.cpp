@@ -2,6 +2,7 @@
 // and writes that fail.
 #include "core/error.h"
 #include "files/config_file.h"
+#include "files/setup_reader.h"
 #include "form_fixture.h"
 
 #include <algorithm>
@@ -238,10 +239,15 @@ InputEmoji=0
 DefaultIME=0
 
 )"));
-    // The last language stays shown.
-    EXPECT_EQ(form.mylangid, 0x0409);
-    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
+    // The save reads every language without switching the window: the shown language, its
+    // lists and its settings are as they were.
+    EXPECT_EQ(form.mylangid, 0x0804);
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 0);
     EXPECT_EQ(form.ListView1.rows.size(), 1u);
+    EXPECT_EQ(form.ListView2.rows.size(), 3u);
+    EXPECT_EQ(form.Button_SW1.caption, u"Ctrl+SPACE");
+    // The direct reader gives the same document the save wrote.
+    EXPECT_EQ(readSetup(form).bytes(), file(kPath));
 }
 
 TEST_F(ConfigTest, SaveWithOneLanguage) {
