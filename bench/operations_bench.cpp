@@ -86,7 +86,7 @@ void BM_ReadSetup(benchmark::State& state) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(readSetup(*setup.form));
     }
-    report(state, setup.registryCalls(), setup.processStarts());
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
 
 // Every language read and written to one file.
