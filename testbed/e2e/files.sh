@@ -109,7 +109,7 @@ DefaultIME=0
 
 EOF
 )
-check "the last language stays shown" contains "$(q combo --id 151)" "selected 1"
+check "the shown language stays shown" contains "$(q combo --id 151)" "selected 0"
 
 # The same name again: asked first; No leaves the file as it was.
 menu 导出配置
