@@ -25,6 +25,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     law(joined == withoutSeparators, "the pieces are the text without its separators");
 
+    // The command pieces are the program's piece, a prefix of the line, and then the plain
+    // split of the rest: nothing lost, nothing made up.
+    const StringList command = commandPieces(line);
+    law(!command.empty() && line.compare(0, command[0].size(), command[0]) == 0,
+        "the program's piece starts the line");
+    ustring rest;
+    for (std::size_t i = 1; i < command.size(); ++i) {
+        law(!command[i].empty() && command[i].find(u'/') == ustring::npos,
+            "a command piece is not empty and holds no separator");
+        rest += command[i];
+    }
+    ustring restWithoutSeparators;
+    for (std::size_t i = command[0].size(); i < line.size(); ++i) {
+        if (line[i] != u'/') {
+            restWithoutSeparators.push_back(line[i]);
+        }
+    }
+    law(rest == restWithoutSeparators, "the pieces after the program's are the rest of the line");
+
     const int count = paramCount(line);
     law(count >= 0 && static_cast<std::size_t>(count) <= line.size(),
         "an argument count between 0 and the number of characters");

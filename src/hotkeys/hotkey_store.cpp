@@ -4,6 +4,7 @@
 
 #include "app/tform1.h"
 #include "core/error.h"
+#include "core/guid.h"
 #include "hotkeys/hotkey_registry.h"
 #include "platform/registry_errors.h"
 
@@ -172,18 +173,39 @@ void planToggles(TForm1& form, HotkeyPlan& plan) {
     }
 }
 
-// The names under the text-service key that are taken once the language's entries are
-// removed, upper-cased: names are compared without regard to case.
-std::set<ustring> planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
+// What the text-service key holds for the language: the names other languages' entries keep
+// (upper-cased, as names are compared without regard to case), and the language's own
+// entries by the input method they name, so that a commit rewrites an input method's entry
+// where it stands instead of removing it and making a new one.
+std::optional<ustring> textValue(platform::TRegistry& reg, ustring_view name) {
+    const std::optional<platform::RegValue> value = reg.ReadValue(name);
+    if (!value || (value->type != platform::kRegSz && value->type != platform::kRegExpandSz)) {
+        return std::nullopt;
+    }
+    return platform::stringOf(*value, name);
+}
+
+struct TextServiceKeyState {
+    std::set<ustring> taken;
+    struct Own {
+        ustring name;
+        ustring preservedKeyId;
+        bool reused = false;
+    };
+    // Keyed by the upper-cased "CLSID" and "Profile"; the first entry of each wins.
+    std::map<std::pair<ustring, ustring>, Own> own;
+};
+
+TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
     platform::TRegistry reg(form.os().registry);
     StringList names;
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
         reg.GetKeyNames(names);
     }
-    std::set<ustring> taken;
+    TextServiceKeyState state;
     for (const ustring& name : names) {
         if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
-            taken.insert(toUpper(name));
+            state.taken.insert(toUpper(name));
             continue;
         }
         // An entry that names no language belongs to none that could keep it.
@@ -194,13 +216,24 @@ std::set<ustring> planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
                                subkeyPath(kDirectSwitchHotkeys, name) + u"”的值“LangId”（“" +
                                platform::quotedData(langId) + u"”）不是十六进制数，无法写入热键。");
         }
-        if (langId.empty() || value == form.LangId()) {
-            plan.textServiceEntriesToRemove.push_back(name);
-        } else {
-            taken.insert(toUpper(name));
+        if (!langId.empty() && value != form.LangId()) {
+            state.taken.insert(toUpper(name));
+            continue;
         }
+        plan.textServiceEntriesToRemove.push_back(name);
+        // An entry in a form the reader skips is only removed, never rewritten.
+        const std::optional<ustring> clsid = textValue(reg, u"CLSID");
+        const std::optional<ustring> profile = textValue(reg, u"Profile");
+        if (langId.empty() || !clsid || !profile) {
+            continue;
+        }
+        TextServiceKeyState::Own own{name, textValue(reg, u"PreservedKeyId").value_or(u""), false};
+        if (!parseGuid(own.preservedKeyId)) {
+            own.preservedKeyId.clear();
+        }
+        state.own.emplace(std::make_pair(toUpper(*clsid), toUpper(*profile)), std::move(own));
     }
-    return taken;
+    return state;
 }
 
 HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEntry& row,
@@ -227,7 +260,21 @@ HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEnt
 }
 
 void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
-                 const std::set<ustring>& textServiceTaken) {
+                 TextServiceKeyState textServices) {
+    // The entries rewritten where they stand are neither removed nor free for another.
+    for (const InputMethodEntry& row : form.ListView1.rows) {
+        if (row.fields[kFieldHotkey].empty() || row.fields[kFieldClsid] == nullGuidText()) {
+            continue;
+        }
+        const auto own = textServices.own.find(
+            {toUpper(row.fields[kFieldClsid]), toUpper(row.fields[kFieldProfile])});
+        if (own != textServices.own.end() && !own->second.reused) {
+            own->second.reused = true;
+            textServices.taken.insert(toUpper(own->second.name));
+            auto& removals = plan.textServiceEntriesToRemove;
+            removals.erase(std::find(removals.begin(), removals.end(), own->second.name));
+        }
+    }
     // Each entry takes the lowest number that is free, so the next one's is above it: one
     // running number, never a search from the start.
     int textServiceNumber = 1000;
@@ -242,9 +289,18 @@ void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
                                        : nullptr;
         if (row.fields[kFieldClsid] != nullGuidText()) {
             HotkeyPlan::TextServiceEntry entry = textServiceEntry(form, row, read);
-            do {
-                entry.subkey = u"0000" + fromUtf8(std::to_string(textServiceNumber++));
-            } while (textServiceTaken.count(entry.subkey) > 0);
+            const auto own = textServices.own.find(
+                {toUpper(row.fields[kFieldClsid]), toUpper(row.fields[kFieldProfile])});
+            if (own != textServices.own.end() && own->second.reused) {
+                entry.subkey = own->second.name;
+                entry.preservedKeyId = own->second.preservedKeyId;
+                // A second row of the same input method gets an entry of its own.
+                textServices.own.erase(own);
+            } else {
+                do {
+                    entry.subkey = u"0000" + fromUtf8(std::to_string(textServiceNumber++));
+                } while (textServices.taken.count(entry.subkey) > 0);
+            }
             plan.entries.emplace_back(std::move(entry));
             continue;
         }
@@ -283,7 +339,10 @@ void removeEntry(platform::TRegistry& reg, const ustring& path) {
 }
 
 void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& entry) {
-    const Guid preservedKeyId = form.os().system.UuidCreate();
+    // An entry rewritten where it stands keeps the id the text service knows it by.
+    const ustring preservedKeyId = entry.preservedKeyId.empty()
+                                       ? guidToText(form.os().system.UuidCreate())
+                                       : entry.preservedKeyId;
     platform::TRegistry reg(form.os().registry);
     const ustring path = subkeyPath(kDirectSwitchHotkeys, entry.subkey);
     if (!reg.OpenKey(path, true)) {
@@ -292,7 +351,7 @@ void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& ent
     reg.WriteString(u"CLSID", entry.clsid);
     reg.WriteString(u"LangId", entry.langId);
     reg.WriteString(u"Profile", entry.profile);
-    reg.WriteString(u"PreservedKeyId", guidToText(preservedKeyId));
+    reg.WriteString(u"PreservedKeyId", preservedKeyId);
     reg.WriteString(u"Modifiers", entry.modifiers);
     reg.WriteString(u"virtualkey", entry.virtualKey);
 }
@@ -338,8 +397,7 @@ HotkeyPlan planHotkeys(TForm1& form) {
     HotkeyPlan plan;
     std::vector<bool> immTaken = planImmRemoval(form, plan);
     planToggles(form, plan);
-    const std::set<ustring> textServiceTaken = planTextServiceRemoval(form, plan);
-    planEntries(form, plan, std::move(immTaken), textServiceTaken);
+    planEntries(form, plan, std::move(immTaken), planTextServiceRemoval(form, plan));
     return plan;
 }
 

@@ -33,6 +33,8 @@ struct HotkeyPlan {
         ustring profile;
         ustring modifiers;
         ustring virtualKey;
+        // Empty for a new entry, which gets a new id.
+        ustring preservedKeyId;
     };
     struct ImmEntry {
         ustring subkey;
@@ -46,8 +48,9 @@ struct HotkeyPlan {
     StringList immEntriesToRemove;
     StringList textServiceEntriesToRemove;
     std::vector<Toggle> toggles;
-    // One per enabled row with a hotkey text, in row order, each under the lowest number that
-    // is free once the language's entries are removed.
+    // One per enabled row with a hotkey text, in row order. A text service's entry is
+    // rewritten where the language's entry for the same input method stands; every other takes
+    // the lowest number that is free once the language's entries are removed.
     std::vector<std::variant<TextServiceEntry, ImmEntry>> entries;
 
     // The HKEY_CURRENT_USER keys, as paths from the hive's root, that `writeHotkeys` deletes,

@@ -221,7 +221,9 @@ TEST_F(HotkeyStoreTest, TextServiceEntriesTakeTheFirstFreeNumbers) {
     addLayout(u"04090804");
     addTextService(kTipB, kTipBProfile, u"左Ctrl+Shift+NUMPAD +");
     form.puthotkey();
-    // 1000 is another language's and stays; 1002, and the entries naming no language, go.
+    // 1000 is another language's and stays; 1002 is this input method's own and is rewritten
+    // where it stands; the entries naming no language go, and the other input method takes
+    // the first free number.
     EXPECT_EQ(exported(kDirectSwitch),
               R"([HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys]
 
@@ -233,20 +235,20 @@ TEST_F(HotkeyStoreTest, TextServiceEntriesTakeTheFirstFreeNumbers) {
 "virtualkey"="00000041"
 
 [HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001001]
-"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
-"LangId"="00000804"
-"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
-"PreservedKeyId"="{A0000001-1111-4222-8333-444455556666}"
-"Modifiers"="0000C003"
-"virtualkey"="00000035"
-
-[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001002]
 "CLSID"="{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
 "LangId"="00000804"
 "Profile"="{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
 "PreservedKeyId"="{A0000002-1111-4222-8333-444455556666}"
 "Modifiers"="00008006"
 "virtualkey"="0000006B"
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001002]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"PreservedKeyId"="{A0000001-1111-4222-8333-444455556666}"
+"Modifiers"="0000C003"
+"virtualkey"="00000035"
 )");
     // The two entries read back, without their sides.
     form.ListView1.rows[0].fields[kFieldHotkey].clear();
@@ -770,6 +772,49 @@ TEST_F(HotkeyStoreTest, EntryThatCannotBeMadeEndsTheWrite) {
     }
 }
 
+// A text service's entry is rewritten where it stands, so a changed hotkey needs no new key:
+// with keys refused below the text-service key the write still succeeds and the entry keeps
+// its name, its PreservedKeyId and the values Quillon does not own; a second row of the same
+// input method needs a key of its own and ends the write with the entry still in place.
+TEST_F(HotkeyStoreTest, TextServiceEntryIsRewrittenWhereItStands) {
+    reg(R"(
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001007]
+"CLSID"="{6a5b2c10-3e4f-4a7b-9c1d-2e3f4a5b6c7d}"
+"LangId"="804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"PreservedKeyId"="{12345678-1234-1234-1234-123456789ABC}"
+"Modifiers"="0000C002"
+"virtualkey"="00000031"
+"Kept"="x"
+)");
+    addTextService(kTipA, kTipAProfile, u"Ctrl+Shift+2");
+    windows.registry.setWriteFault([](const platform::RegWrite& w) {
+        return w.kind == platform::RegWrite::Kind::CreateKey &&
+               w.path.find(u"DirectSwitchHotkeys\\") != ustring::npos;
+    });
+    form.puthotkey();
+    EXPECT_EQ(exported(kDirectSwitch),
+              R"([HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys]
+
+[HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys\00001007]
+"CLSID"="{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"LangId"="00000804"
+"Profile"="{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"
+"PreservedKeyId"="{12345678-1234-1234-1234-123456789ABC}"
+"Modifiers"="0000C006"
+"virtualkey"="00000032"
+"Kept"="x"
+)");
+
+    addTextService(kTipA, kTipAProfile, u"Ctrl+3");
+    const std::string before = exported(kDirectSwitch);
+    EXPECT_THROW(form.puthotkey(), QuillonError);
+    windows.registry.setWriteFault(nullptr);
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch),
+              StringList{u"00001007"});
+    EXPECT_EQ(exported(kDirectSwitch), before);
+}
+
 TEST_F(HotkeyStoreTest, RemovalThatFailsEndsTheWrite) {
     reg(R"(
 [HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
@@ -872,7 +917,6 @@ const char* const kSample = R"(
 )";
 
 TEST_F(HotkeyStoreTest, SampleSetupShowsAndWritesBack) {
-    const std::string preserved = "{3F2E1D0C-5B4A-4978-8695-A4B3C2D1E0F9}";
     for (const bool immEnabled : {false, true}) {
         windows.registry.removeKey(Hive::CurrentUser, kDirectSwitch);
         windows.registry.removeKey(Hive::CurrentUser, kImmHotKeys);
@@ -899,12 +943,8 @@ TEST_F(HotkeyStoreTest, SampleSetupShowsAndWritesBack) {
         std::string imm = exported(kImmHotKeys);
         form.puthotkey();
 
-        // Byte for byte as before but for the fresh PreservedKeyId.
-        platform::TRegistry entry(windows.registry);
-        ASSERT_TRUE(entry.OpenKey(u"\\" + kDirectSwitch + u"\\00001000", false));
-        const std::string fresh = toUtf8(entry.ReadString(u"PreservedKeyId"));
-        EXPECT_NE(fresh, preserved);
-        textServices.replace(textServices.find(preserved), preserved.size(), fresh);
+        // Byte for byte as before: the entry is rewritten where it stands and keeps the
+        // PreservedKeyId the text service knows it by.
         EXPECT_EQ(exported(kDirectSwitch), textServices);
         // A commit keeps exactly the enabled rows' hotkeys: the IMM input method's entry
         // survives only while it is enabled.

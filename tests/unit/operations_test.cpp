@@ -505,9 +505,10 @@ TEST(CommitFaults, RollbackPutsBackWhatDiffersOrSaysWhatRemains) {
     const Outcome clean = commit(Mode::Once, 0);
     ASSERT_FALSE(clean.error);
     ASSERT_NE(byKey(clean.before), byKey(clean.after));
-    // The hotkey read from Windows went back with the codes it was read from.
+    // The hotkey read from Windows went back where it stood, with the codes it was read from
+    // and the spelling of its value's name.
     EXPECT_NE(byKey(clean.after)["Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000"].find(
-                  "virtualkey=1:30003000300030003000300037004300"
+                  "VirtualKey=1:30003000300030003000300037004300"
                   "0000\n"),
               std::string::npos);
     for (const Mode mode : {Mode::Once, Mode::FromThenOn, Mode::WritesFromThenOn}) {
