@@ -26,6 +26,16 @@ languages="$(q combo --id 151)"
 echo "$languages" >"$E2E_ARTEFACTS/languages.txt"
 check "every language listed" contains "$languages" "日语"
 
+# Every language's lists, with no message on the way.
+q combo-select --id 151 --item 1 --then status --wait-for 就绪 >/dev/null
+check "english: no message" q wait-no-dialog
+check "english: US keyboard named by its layout text" contains "$(q listview --id 101)" 'row 0 "US"'
+q combo-select --id 151 --item 2 --then status --wait-for 就绪 >/dev/null
+check "japanese: no message" q wait-no-dialog
+check "japanese: its text service enabled" contains "$(q listview --id 101)" 'row 0 "Microsoft IME"'
+q combo-select --id 151 --item 0 --then status --wait-for 就绪 >/dev/null
+check "chinese again" contains "$(q listview --id 101)" 'row 0 "微软拼音"'
+
 # A commit: pinyin moves below the US keyboard.
 q lv-select --id 101 --row 0 --then click --id 103 >/dev/null
 q wait-no-dialog --then status --wait-for 就绪 >/dev/null
