@@ -4,6 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ googletest libbenchmark-dev clang-format python3
+    python3-yaml python3-markdown
     clang libclang-rt-dev
     mingw-w64 g++-mingw-w64-x86-64-posix
     wine wine64 fonts-wine xvfb xauth x11-utils xdotool fonts-wqy-microhei locales imagemagick

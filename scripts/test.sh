@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# All tests: installs what is missing, builds every preset, runs the native unit tests, the
-# fuzz targets over their seed corpora and for a few seconds each, the benchmarks briefly and
-# the Wine tests (unit tests of the Win32 build, stand-ins, end-to-end), then checks that the
-# Wine tests left no process running; ends with ctest's summary. Idempotent; a second run
-# rebuilds only what changed.
+# All tests: installs what is missing, builds every preset, builds and checks the release
+# package (scripts/check-package.sh), runs the native unit tests, the fuzz targets over their
+# seed corpora and for a few seconds each, the benchmarks briefly and the Wine tests (unit tests
+# of the Win32 build, stand-ins, end-to-end), then checks that the Wine tests left no process
+# running; ends with ctest's summary. Idempotent; a second run rebuilds only what changed.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -24,6 +24,9 @@ bash testbed/wine-prefix.sh template
 bash testbed/check-leftovers.sh clear
 
 status=0
+# The release package (dist/) from the exe just built, checked, and built a second time from
+# nothing to show that it comes out the same.
+bash scripts/check-package.sh || status=1
 ctest --preset native -j "$jobs" || status=1
 # Every benchmark briefly: they build and run to the end (the figures are not checked).
 ctest --preset bench || status=1

@@ -2,6 +2,7 @@
 
 #include "cli/command_line.h"
 #include "core/error.h"
+#include "core/version.h"
 
 namespace quillon {
 
@@ -85,7 +86,7 @@ void TForm1::FormCreate() {
         return;
     }
     // 2.-3.
-    Caption += u" 0.9.3.0";
+    Caption += u" " QUILLON_VERSION_TEXT;
     systemMenuAppended = {MenuItem(u"-"), MenuItem(u"关于(&A)...", true, true)};
     // 4.
     ListView1.hint = hints::kListView1;
@@ -193,7 +194,7 @@ bool TForm1::WMSysCommand(std::uint32_t command) {
     }
     os_.ui.MessageBox(u"支持系统：Windows10/11/Windows Server 2019/2021\r"
                       u"\r"
-                      u"作者：Quillon 开发组　版本：0.9.3.0 (x64)\r"
+                      u"作者：Quillon 开发组　版本：" QUILLON_VERSION_TEXT u" (x64)\r"
                       u"网站：" +
                           ustring(kWebAddress),
                       kAppCaption, platform::kMbIconInformation);

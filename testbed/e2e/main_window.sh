@@ -9,7 +9,7 @@ q wait-visible --then status --wait-for 就绪 >/dev/null
 screenshot sample
 
 window="$(q window)"
-check "caption with version" contains "$window" 'caption="Quillon 输入法设置工具 0.9.3.0"'
+check "caption with version" contains "$window" "caption=\"Quillon 输入法设置工具 ${QUILLON_VERSION:?the project version}\""
 check "client area 522x603 at 96 dpi" contains "$window" "client=522x603"
 
 enabled="$(q listview --id 101)"

@@ -1,9 +1,14 @@
 #!/usr/bin/env python3
 """Checks what quillon.exe is made of: a PE32+ GUI program importing only Windows system
-DLLs, with the manifest and version resource the program declares."""
+DLLs, with the manifest and version resource the program declares. The version and the
+copyright are the build's (the project's version, the copyright line of LICENSE)."""
+import os
 import struct
 import subprocess
 import sys
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "..", "packaging"))
+import version_resource  # noqa: E402
 
 # The loader resolves static imports before the program runs a line, and for a DLL that is not
 # one of Windows' KnownDLLs it looks in the program's own folder first: a DLL planted beside a
@@ -52,8 +57,10 @@ def imported_functions(headers):
     return names
 
 
-def main(exe, objdump):
+def main(exe, objdump, version, license_file):
     data = open(exe, "rb").read()
+    copyright_line = next(line.strip() for line in open(license_file, encoding="utf-8")
+                          if line.startswith("Copyright "))
     headers = subprocess.run([objdump, "-p", exe], capture_output=True, text=True, check=True).stdout
     check("(PE32+)" in headers, "PE32+ (x86_64)")
     check("(Windows GUI)" in headers, "GUI subsystem")
@@ -77,28 +84,22 @@ def main(exe, objdump):
                    b"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"]:
         check(needle in data, "manifest holds " + needle.decode())
 
-    def utf16(text):
-        return text.encode("utf-16-le")
-
-    for key, value in [("FileVersion", "0.9.3.0"), ("ProductVersion", "0.9.3.0"),
+    resource = version_resource.read(data)
+    for key, value in [("FileVersion", version), ("ProductVersion", version),
+                       ("fixed file version", version), ("fixed product version", version),
+                       ("LegalCopyright", copyright_line),
                        ("FileDescription", "Quillon for Windows 10/11"),
                        ("Comments", "TSF输入法设置工具")]:
-        at = data.find(utf16(key))
-        check(at >= 0 and data.find(utf16(value), at) - at < 64 + 2 * len(key),
-              f"version resource {key} = {value}")
-    check(utf16("080403A8") in data or utf16("080403a8") in data,
+        check(resource.get(key) == value, f"version resource {key} = {value}")
+    check("080403A8".encode("utf-16-le") in data or "080403a8".encode("utf-16-le") in data,
           "string table 0804 / code page 936")
     check(struct.pack("<HH", 0x0804, 936) in data, "translation 0x0804, 936")
-    sig = data.find(struct.pack("<I", 0xFEEF04BD))
-    check(sig >= 0, "fixed file info present")
-    if sig >= 0:
-        _, _, file_ms, file_ls, prod_ms, prod_ls = struct.unpack_from("<6I", data, sig)
-        check((file_ms, file_ls) == (0x00000009, 0x00030000), "FILEVERSION 0,9,3,0")
-        check((prod_ms, prod_ls) == (0x00000009, 0x00030000), "PRODUCTVERSION 0,9,3,0")
+    check(f'name="Quillon.InputMethodSettings" version="{version}"'.encode() in data,
+          "manifest names version " + version)
     total = len(failures)
     print(f"{0 if total else 1} passed, {1 if total else 0} failed")
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1], sys.argv[2]))
+    sys.exit(main(*sys.argv[1:5]))

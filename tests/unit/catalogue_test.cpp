@@ -1,4 +1,5 @@
 #include "core/error.h"
+#include "core/version.h"
 #include "form_fixture.h"
 
 #include <functional>
@@ -10,7 +11,7 @@ using platform::Hive;
 
 TEST_F(FormTest, InteractiveStartFillsListsAndCombo) {
     start();
-    EXPECT_EQ(form.Caption, u"Quillon 输入法设置工具 0.9.3.0");
+    EXPECT_EQ(form.Caption, u"Quillon 输入法设置工具 " QUILLON_VERSION_TEXT);
     EXPECT_EQ(form.StatusBar1, u"就绪");
     EXPECT_EQ(form.mycatid, u"{34745C63-B2F0-4784-8B67-5E12C8701A31}");
     EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"微软拼音"}));
