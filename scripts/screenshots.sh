@@ -1,0 +1,83 @@
+#!/usr/bin/env bash
+# Takes the user guide's pictures (docs/images/*.png) from the real quillon.exe in the Wine test
+# bed, on the sample setup, always on a virtual display of its own: the main window, its two
+# menus, the hotkey dialog for an input method and for a switching key, and the help window.
+# Run it after a change to what a window shows, and commit the pictures with the change;
+# unchanged windows give unchanged files (the PNGs carry no time stamp).
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+repo="$(pwd)"
+
+bash scripts/setup-deps.sh
+cmake --preset windows >/dev/null
+cmake --build --preset windows -j "$(nproc)" >/dev/null
+
+unset DISPLAY
+export BUILD_DIR="$repo/build/windows"
+source testbed/e2e/lib.sh
+e2e_setup guide-screenshots testbed/fixtures/sample.reg
+out="$repo/docs/images"
+mkdir -p "$out"
+
+# The dialogs the driver finds by their captions.
+dlg() {
+    local caption="$1"
+    shift
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --title-prefix "$caption" \
+        --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+help_window() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+
+# shot NAME: everything on the screen (the display is black around the program's windows, so
+# trimming leaves the windows and any open menu).
+shot() {
+    xdotool mousemove 0 0 2>/dev/null || true
+    sleep 0.5
+    import -window root -trim +repage -strip "$out/$1.png"
+    echo "$out/$1.png"
+}
+
+# shot_window NAME WINDOW-LINE: only the window that the driver's `window` line describes.
+shot_window() {
+    local rect
+    rect="$(sed -n 's/.* rect=\([0-9-]*\),\([0-9-]*\),\([0-9]*\)x\([0-9]*\) .*/\3x\4+\1+\2/p' <<<"$2")"
+    xdotool mousemove 0 0 2>/dev/null || true
+    sleep 0.5
+    import -window root -crop "$rect" +repage -strip "$out/$1.png"
+    echo "$out/$1.png"
+}
+
+start_app
+q wait-visible --then status --wait-for 就绪 >/dev/null
+shot main
+
+q context-menu --id 101 --row 0 >/dev/null
+shot menu-enabled
+q menu-close >/dev/null
+
+q dropdown --caption 其它功能 >/dev/null
+shot menu-other
+q menu-close >/dev/null
+
+q lv-select --id 101 --row 0 --then click --id 104 >/dev/null
+dlg 示例拼音输入法 wait-visible >/dev/null
+shot_window hotkey-dialog "$(dlg 示例拼音输入法 window)"
+dlg 示例拼音输入法 click --id 2 >/dev/null
+dlg 示例拼音输入法 wait-gone
+
+q click --id 128 >/dev/null
+dlg 打开/关闭输入法 wait-visible >/dev/null
+shot_window hotkey-toggle "$(dlg 打开/关闭输入法 window)"
+dlg 打开/关闭输入法 click --id 2 >/dev/null
+dlg 打开/关闭输入法 wait-gone
+
+q click --id 114 >/dev/null
+help_window wait-visible >/dev/null
+shot_window help "$(help_window window)"
+help_window syscommand --id 0xF060 >/dev/null
+
+q syscommand --id 0xF060 >/dev/null
+app_exit_code >/dev/null
