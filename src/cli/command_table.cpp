@@ -51,6 +51,8 @@ constexpr Entry kTable[] = {
     {u"export_disabled_list:", Match::Prefix, Value::File, Command::ExportDisabledList},
     {u"savecfg:", Match::Prefix, Value::File, Command::SaveCfg},
     {u"loadcfg:", Match::Prefix, Value::File, Command::LoadCfg},
+    {u"checkcfg:", Match::Prefix, Value::File, Command::CheckCfg},
+    {u"applycfg:", Match::Prefix, Value::File, Command::ApplyCfg},
 };
 
 ustring afterColon(const ustring& text) {

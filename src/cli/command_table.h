@@ -35,6 +35,8 @@ enum class Command {
     ExportDisabledList,
     SaveCfg,
     LoadCfg,
+    CheckCfg,
+    ApplyCfg,
 };
 
 struct Argument {

@@ -6,6 +6,7 @@
 #include "core/error.h"
 #include "core/items.h"
 #include "core/whole_number.h"
+#include "drift/drift_commands.h"
 
 #include <algorithm>
 #include <exception>
@@ -205,6 +206,12 @@ void carryOut(TForm1& form, const Argument& argument) {
     }
     case Command::SwitchKey:
         setSwitchKey(form, splitLoose(value));
+        break;
+    case Command::CheckCfg:
+        checkcfgCommand(form, value);
+        break;
+    case Command::ApplyCfg:
+        applycfgCommand(form, value);
         break;
     case Command::ExportEnabledList:
     case Command::ExportDisabledList:

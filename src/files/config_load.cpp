@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 #include "core/error.h"
 #include "core/whole_number.h"
+#include "files/config_apply.h"
 #include "files/config_file.h"
 #include "files/open_dialog_uses.h"
 
@@ -56,17 +57,26 @@ ustring switchKeyItem(const ustring& value) {
     return v == u"DISABLE" ? ustring(u"禁用") : v;
 }
 
+bool hasSections(const IniDocument& document, const ustring& language) {
+    return document.section(language + kListSection) ||
+           document.section(language + kSwitchKeySection) ||
+           document.section(language + kOtherSection);
+}
+
 // True when the file had anything for the language. `wrote` is set once a step has changed
 // Windows: a later failure leaves the language partly applied.
 bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& language,
-                   std::int32_t langid, bool& wrote) {
+                   std::int32_t langid, LoadScope scope, bool& wrote) {
     const auto step = [&wrote](const std::function<void()>& write) {
         write();
         wrote = true;
     };
     form.mylangid = langid;
     form.Button_RefreshClick();
+    // What needs the commit: the list with its hotkeys, and the toggles it writes. A whole load
+    // commits for any switching key as well, re-applying the language list each time.
     bool changed = false;
+    const bool commitForSwitchKeys = scope == LoadScope::Whole;
 
     if (const IniSection* list = document.section(language + kListSection)) {
         changed = true;
@@ -81,17 +91,17 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
     const ustring switchKeys = language + kSwitchKeySection;
     if (document.section(switchKeys)) {
         if (const IniEntry* layout = document.entry(switchKeys, u"layout")) {
-            changed = true;
+            changed = changed || commitForSwitchKeys;
             selectItem(form.ComboBox1, switchKeyItem(layout->value));
             step([&] { form.ComboBox1Change(); });
         }
         if (const IniEntry* languageKey = document.entry(switchKeys, u"language")) {
-            changed = true;
+            changed = changed || commitForSwitchKeys;
             selectItem(form.ComboBox2, switchKeyItem(languageKey->value));
             step([&] { form.ComboBox2Change(); });
         }
         if (const IniEntry* caps = document.entry(switchKeys, u"CAPS")) {
-            changed = true;
+            changed = changed || commitForSwitchKeys;
             selectItem(form.ComboBox3, upperAscii(caps->value));
             step([&] { form.ComboBox3Change(); });
         }
@@ -159,6 +169,37 @@ ustring joined(const StringList& languages) {
 
 } // namespace
 
+void applyConfigDocument(TForm1& form, const IniDocument& document, const StringList& languages,
+                         const ustring& filename, LoadScope scope) {
+    const BusyWindow busy(form);
+    if (form.Changed) {
+        form.Changed();
+    }
+    StringList applied;
+    for (const ustring& language : languages) {
+        std::uint32_t id = 0;
+        if (!parseHex32(language, id)) {
+            continue;
+        }
+        if (scope == LoadScope::Differences && !hasSections(document, language)) {
+            continue;
+        }
+        bool wrote = false;
+        try {
+            if (applyLanguage(form, document, language, static_cast<std::int32_t>(id), scope,
+                              wrote)) {
+                applied.push_back(language);
+            }
+        } catch (const QuillonError& e) {
+            throw QuillonError(e.message() + u"\r\r导入配置文件“" + filename + u"”时在语言 " +
+                               language + u" 处停止。" +
+                               (applied.empty() ? ustring(u"此前没有导入任何语言的设置。")
+                                                : u"已导入的语言：" + joined(applied) + u"。") +
+                               (wrote ? u"语言 " + language + u" 的设置已部分导入。" : u""));
+        }
+    }
+}
+
 void TForm1::loadcfg(const ustring& filename) {
     if (!os().files.FileExists(filename)) {
         return;
@@ -174,29 +215,7 @@ void TForm1::loadcfg(const ustring& filename) {
     if (config.problem) {
         throw QuillonError(configProblemMessage(filename, *config.problem));
     }
-
-    const BusyWindow busy(*this);
-    changed();
-    StringList applied;
-    for (const ustring& language : languages) {
-        std::uint32_t id = 0;
-        if (!parseHex32(language, id)) {
-            continue;
-        }
-        bool wrote = false;
-        try {
-            if (applyLanguage(*this, config.document, language, static_cast<std::int32_t>(id),
-                              wrote)) {
-                applied.push_back(language);
-            }
-        } catch (const QuillonError& e) {
-            throw QuillonError(e.message() + u"\r\r导入配置文件“" + filename + u"”时在语言 " +
-                               language + u" 处停止。" +
-                               (applied.empty() ? ustring(u"此前没有导入任何语言的设置。")
-                                                : u"已导入的语言：" + joined(applied) + u"。") +
-                               (wrote ? u"语言 " + language + u" 的设置已部分导入。" : u""));
-        }
-    }
+    applyConfigDocument(*this, config.document, languages, filename, LoadScope::Whole);
 }
 
 void TForm1::loadcfgClick() {

@@ -41,6 +41,8 @@ public:
     // Replaces the value of the key where it stands; a new key goes to the end of its section,
     // a new section to the end of the document.
     void write(ustring_view section, ustring_view key, ustring_view value);
+    // A section of that name, empty when there was none; an existing one is left as it is.
+    void addSection(ustring_view name) { sectionFor(name, 0); }
 
     const std::vector<IniSection>& sections() const { return sections_; }
 

@@ -83,6 +83,8 @@ TEST(CommandLine, MatchesTheTableInOrder) {
         {u"export_disabled_list:x.txt", Command::ExportDisabledList, u"x.txt"},
         {u"savecfg:Setup.CFG", Command::SaveCfg, u"setup.cfg"},
         {u"loadcfg:setup.cfg", Command::LoadCfg, u"setup.cfg"},
+        {u"CheckCfg:\"A b.cfg\",R.txt ", Command::CheckCfg, u"\"a b.cfg\",r.txt"},
+        {u"applycfg:Setup.cfg", Command::ApplyCfg, u"setup.cfg"},
         // Handled at start-up, never by the table; the program's path never matches.
         {u"r", none, u""},
         {u"refresh", none, u""},

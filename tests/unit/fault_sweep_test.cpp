@@ -1,6 +1,7 @@
 // Every operation that writes, with a fault at every write (see fault_sweep.h): the table
 // names what each may touch and the partial states its steps outside the registry's rollback
 // may leave, with what the message says of them.
+#include "drift/drift_commands.h"
 #include "fault_sweep.h"
 #include "fixture_files.h"
 #include "form_fixture.h"
@@ -118,6 +119,17 @@ const ustring kToldLanguageList = u"默认输入法已改为使用语言列表";
 
 std::vector<SweptOperation> operations() {
     using W = SweepWorld;
+    // The configuration load, and the apply of what differs through the load's walk.
+    const std::vector<std::string> loadTouches =
+        commitKeysAnd({"HKCU\\Control Panel\\International\\User Profile\\en-US",
+                       "HKCU\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000409",
+                       "HKCU\\Keyboard Layout", "HKCU\\Control Panel\\Desktop",
+                       "HKCU\\Software\\Microsoft\\Input"});
+    const PartialState stoppedAtALanguage{
+        "stopped at a language",
+        {"HKCU"},
+        [](const SweepRun& run) { return run.registry != run.before; },
+        {u"已导入的语言：", u"的设置已部分导入", u"未能恢复为更改前的状态"}};
     const PartialState clearedDefault{"the default cleared by its command",
                                       {},
                                       whenCalled("Set-WinDefaultInputMethodOverride}"),
@@ -294,14 +306,13 @@ std::vector<SweptOperation> operations() {
         {"the configuration load",
          [](W& w) { w.windows.files.files[u"C:\\load.cfg"] = kConfigFile; },
          [](W& w) { w.form.loadcfg(u"C:\\load.cfg"); },
-         commitKeysAnd({"HKCU\\Control Panel\\International\\User Profile\\en-US",
-                        "HKCU\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000409",
-                        "HKCU\\Keyboard Layout", "HKCU\\Control Panel\\Desktop",
-                        "HKCU\\Software\\Microsoft\\Input"}),
-         {{"stopped at a language",
-           {"HKCU"},
-           [](const SweepRun& run) { return run.registry != run.before; },
-           {u"已导入的语言：", u"的设置已部分导入", u"未能恢复为更改前的状态"}}}},
+         loadTouches,
+         {stoppedAtALanguage}},
+        {"the apply of what differs",
+         [](W& w) { w.windows.files.files[u"C:\\load.cfg"] = kConfigFile; },
+         [](W& w) { applyDifferences(w.form, u"C:\\load.cfg"); },
+         loadTouches,
+         {stoppedAtALanguage}},
         {"the list export",
          [](W& w) { w.windows.ui.fileAnswers.push_back(kListPath); },
          [](W& w) { w.form.N8Click(); },

@@ -148,6 +148,8 @@ TEST_F(HelpTest, CommandSectionFollowsTheCommandTable) {
                                                "/export_disabled_list",
                                                "/savecfg",
                                                "/loadcfg",
+                                               "/checkcfg",
+                                               "/applycfg",
                                                "/hotkey_num",
                                                "/hotkey_name",
                                                "/switchkey"};
@@ -155,6 +157,7 @@ TEST_F(HelpTest, CommandSectionFollowsTheCommandTable) {
     EXPECT_NE(help.Memo1.find(u"/? /h /help\t"), ustring::npos);
     EXPECT_NE(help.Memo1.find(u"/r /refresh\t"), ustring::npos);
     EXPECT_NE(help.Memo1.find(u"返回 1"), ustring::npos); // the exit status is documented
+    EXPECT_NE(help.Memo1.find(u"返回 2"), ustring::npos);
     EXPECT_EQ(all.front(), u"Quillon 帮助");
 }
 
