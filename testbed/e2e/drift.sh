@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# A configuration file as a logon script uses it: save, check (0), change two settings, check
+# with a report (2, both named), apply only what differs, check again (0), and apply a file the
+# machine already holds, which starts no PowerShell and commits nothing.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup drift "$E2E_DIR/../fixtures/sample.reg"
+PS="$E2E_LOGS/powershell.log"
+MSCTF="$E2E_LOGS/msctf.log"
+LAYOUT='HKEY_CURRENT_USER\Keyboard Layout'
+QUERY='get-WinUserLanguageList | format-list -property languagetag,localizedname'
+REAPPLY='get-WinUserLanguageList | Set-WinUserLanguageList -Force'
+
+# run_line NAME ARGUMENTS: quillon.exe with exactly ARGUMENTS after its quoted path, in C:\out;
+# prints "exit N" once the program ended.
+run_line() {
+    local file="$E2E_TMP/$1.line"
+    printf '"%s" %s\n' "$(WINEPREFIX="$E2E_PREFIX" winepath -w "$QUILLON")" "$2" >"$file"
+    qd run --line-file "$(WINEPREFIX="$E2E_PREFIX" winepath -w "$file")" --dir 'C:\out'
+}
+
+# The PowerShell command lines a run started, the start-up language query left out.
+ps_lines() {
+    grep -vF -- "$QUERY" "$PS" 2>/dev/null | wc -l
+}
+
+OUT="$E2E_PREFIX/drive_c/out"
+mkdir -p "$OUT"
+REPORT="$OUT/report.txt"
+
+check "saved" test "$(run_line save '/savecfg:setup.cfg')" = "exit 0"
+cp "$OUT/setup.cfg" "$E2E_ARTEFACTS/setup.cfg"
+check "a machine that holds its own save: exit 0" \
+    test "$(run_line check0 '/checkcfg:setup.cfg')" = "exit 0"
+
+check "two settings changed" \
+    test "$(run_line change '/shift /hotkey_name:示例拼音输入法 ctrl 7')" = "exit 0"
+check "a machine that differs: exit 2" \
+    test "$(run_line check2 '/checkcfg:"C:\out\setup.cfg","C:\out\report.txt"')" = "exit 2"
+cp "$REPORT" "$E2E_ARTEFACTS/report-differs.txt" 2>/dev/null || true
+check "the report begins with the byte-order mark" \
+    test "$(head -c3 "$REPORT" | od -An -tx1 | tr -d ' ')" = efbbbf
+check "the report has one CR LF line per difference" \
+    test "$(tr -cd '\n' <"$REPORT" | wc -c)" = 2 -a "$(tr -cd '\r' <"$REPORT" | wc -c)" = 2
+check "the Caps Lock key named" grep -qF '_switchkey CAPS：文件为“Caps Lock”，本机为“Shift”' "$REPORT"
+check "the hotkey named" grep -qE '0804_list [0-9]+（示例拼音输入法）热键：文件为“Ctrl\+1”，本机为“Ctrl\+7”' "$REPORT"
+
+ps_before="$(ps_lines)"
+check "the apply of what differs" test "$(run_line apply '/applycfg:setup.cfg')" = "exit 0"
+check "one language committed: one re-apply of the language list" \
+    test "$(grep -cF -- "$REAPPLY" "$PS")" -ge 1 -a "$(($(ps_lines) - ps_before))" = 1
+check "the Caps Lock key back" key_lacks "$LAYOUT" attributes '"Attributes"=dword:00010000'
+check "the machine holds the file again: exit 0" \
+    test "$(run_line check-again '/checkcfg:setup.cfg,report.txt')" = "exit 0"
+check "the report says so" cmp <(printf '\xEF\xBB\xBF一致\r\n') "$REPORT"
+
+ps_before="$(ps_lines)"
+msctf_before="$(grep -c 'ActivateProfile\|DeactivateProfile' "$MSCTF" || true)"
+check "an apply of a file that holds" test "$(run_line apply-again '/applycfg:setup.cfg')" = "exit 0"
+check "starts no PowerShell but the start-up query" test "$(ps_lines)" = "$ps_before"
+check "and tells TSF nothing" \
+    test "$(grep -c 'ActivateProfile\|DeactivateProfile' "$MSCTF" || true)" = "$msctf_before"
+
+# A file that is missing is an error, never a machine that holds it.
+run_line missing '/checkcfg:missing.cfg' >"$E2E_TMP/missing.out" &
+runner=$!
+check "its message names the file" contains "$(qd msgbox)" 'missing.cfg'
+qd msgbox-press --id 1 >/dev/null
+wait "$runner"
+check "a missing file: exit 1 once its message is closed" test "$(cat "$E2E_TMP/missing.out")" = "exit 1"
+
+e2e_finish
