@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Takes the user guide's pictures (docs/images/*.png) from the real quillon.exe in the Wine test
 # bed, on the sample setup, always on a virtual display of its own: the main window, its two
-# menus, the hotkey dialog for an input method and for a switching key, and the help window.
+# menus, the hotkey dialog for an input method and for a switching key, the help window and the
+# About box.
 # Run it after a change to what a window shows, and commit the pictures with the change;
 # unchanged windows give unchanged files (the PNGs carry no time stamp).
 set -euo pipefail
@@ -78,6 +79,15 @@ q click --id 114 >/dev/null
 help_window wait-visible >/dev/null
 shot_window help "$(help_window window)"
 help_window syscommand --id 0xF060 >/dev/null
+# The help window is only hidden; the main window takes input again once it is.
+main_enabled() { contains "$(q window)" "enabled=1"; }
+eventually main_enabled
+
+q syscommand --id 1025 >/dev/null
+qd msgbox >/dev/null
+shot_window about "$(dlg 'Quillon 输入法设置工具' window)"
+qd msgbox-press --id 1 >/dev/null
+q wait-no-dialog >/dev/null
 
 q syscommand --id 0xF060 >/dev/null
 app_exit_code >/dev/null
