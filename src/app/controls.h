@@ -5,6 +5,7 @@
 #include "app/input_method_entry.h"
 #include "core/text.h"
 
+#include <optional>
 #include <vector>
 
 namespace quillon {
@@ -38,6 +39,11 @@ struct ListView : Control {
 struct ComboBox : Control {
     StringList items;
     int itemIndex = -1;
+    // The item shown while the user is still choosing (arrow keys, an open list): a choice
+    // takes effect only once it is confirmed (TForm1::comboConfirm).
+    std::optional<int> choosing;
+
+    int shownIndex() const { return choosing.value_or(itemIndex); }
 };
 
 struct CheckBox : Control {

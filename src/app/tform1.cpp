@@ -14,12 +14,26 @@ const char16_t* const kListView2 = u"双击可启用选中的输入法或键盘�
 const char16_t* const kComboBox1 = u"切换键盘布局是指切换同语言下的各种输入法，可以禁用。\r"
                                    u"使用徽标键+空格组合键有同样的功能；\r"
                                    u"不同之处在于后者可以跨语言切换输入法。";
-const char16_t* const kButtonHotkey = u"TSF架构的输入法与旧的IMM架构输入法热键可用范围不同。";
+const char16_t* const kButtonHotkey = u"TSF架构的输入法与旧的IMM架构输入法热键可用范围不同。\r"
+                                      u"快捷键：在启用的输入法列表中按 Enter。";
 const char16_t* const kButtonSW =
     u"热键修改后只对新开窗口有效；可以设置单独的左/右控制键组合，但重启后会恢复为左右双键控制，\r"
     u"需要运行本程序点击一下刷新按钮。也可以从命令行运行 quillon /r 直接刷新。";
 const char16_t* const kEnableDisable =
     u"注意：在对蓝色的美式键盘布局进行操作后需要稍等三四秒方可刷新完毕。";
+// The buttons' shortcuts, each on the last line of its button's hint.
+const char16_t* const kEnable =
+    u"注意：在对蓝色的美式键盘布局进行操作后需要稍等三四秒方可刷新完毕。\r"
+    u"快捷键：在禁用的输入法列表中按 Enter。";
+const char16_t* const kDisable =
+    u"注意：在对蓝色的美式键盘布局进行操作后需要稍等三四秒方可刷新完毕。\r"
+    u"快捷键：在启用的输入法列表中按 Delete。";
+const char16_t* const kButtonUp = u"快捷键：Alt+上方向键。";
+const char16_t* const kButtonDown = u"快捷键：Alt+下方向键。";
+const char16_t* const kButtonDel = u"快捷键：在禁用的输入法列表中按 Delete。";
+const char16_t* const kHelpButton = u"帮助。快捷键：F1。";
+const char16_t* const kButtonOther = u"快捷键：空格、Enter、Alt+下方向键或 F4 打开菜单。";
+const char16_t* const kButtonRefresh = u"快捷键：F5。";
 } // namespace hints
 
 namespace {
@@ -97,8 +111,14 @@ void TForm1::FormCreate() {
     Button_SW1.hint = hints::kButtonSW;
     Button_SW2.hint = hints::kButtonSW;
     Button_SW3.hint = hints::kButtonSW;
-    Button_Enable.hint = hints::kEnableDisable;
-    Button_Disable.hint = hints::kEnableDisable;
+    Button_Enable.hint = hints::kEnable;
+    Button_Disable.hint = hints::kDisable;
+    Button_Up.hint = hints::kButtonUp;
+    Button_Down.hint = hints::kButtonDown;
+    Button_DEL.hint = hints::kButtonDel;
+    SpeedButton1.hint = hints::kHelpButton;
+    Button_Other.hint = hints::kButtonOther;
+    Button_Refresh.hint = hints::kButtonRefresh;
     // 5.-8.
     defime = -1;
     BuildKeyTable();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "app/controls.h"
+#include "app/keyboard.h"
 #include "hotkeys/hotkey_as_read.h"
 #include "hotkeys/key_table.h"
 #include "platform/open_dialog.h"
@@ -249,6 +250,29 @@ public:
     // ---- help ----
     void SpeedButton1Click();
 
+    // ---- the keyboard (app/keyboard.cpp) ----
+    // The command a key stands for with the focus on `focused` (null: on no control); None when
+    // the key belongs to the control itself, or when what it stands for cannot be done now
+    // (the button it stands for is disabled, no row is selected).
+    KeyCommand shortcut(const KeyStroke& stroke, const Control* focused) const;
+    // Carries out a command of the table, as the click it stands for would; OpenOtherMenu is
+    // the view's to show.
+    void runShortcut(KeyCommand command, Control* focused);
+    // Runs the handler a click on the button runs; false for a control that is no push button.
+    bool Click(Control& button);
+    // The window's controls that take the focus, in tab (reading) order.
+    std::vector<Control*> tabOrder();
+    // Where the keyboard focus belongs once `focused` had it: there while it can take it; for
+    // a button that disabled itself, the next enabled button of its list, else that list;
+    // for any other control, the next enabled control in tab order. The enabled list when no
+    // control had it.
+    Control* focusAfter(Control* focused);
+    // A combo box's choice: shown while choosing, applied once confirmed (the list closed on a
+    // new item, Enter, the focus leaving), dropped when cancelled (Escape on the open list).
+    void comboChoosing(ComboBox& box, int index);
+    void comboConfirm(ComboBox& box);
+    void comboCancel(ComboBox& box);
+
     platform::Platform& os() { return os_; }
 
 private:
@@ -269,6 +293,14 @@ extern const char16_t* const kComboBox1;
 extern const char16_t* const kButtonHotkey;
 extern const char16_t* const kButtonSW;
 extern const char16_t* const kEnableDisable;
+extern const char16_t* const kEnable;
+extern const char16_t* const kDisable;
+extern const char16_t* const kButtonUp;
+extern const char16_t* const kButtonDown;
+extern const char16_t* const kButtonDel;
+extern const char16_t* const kHelpButton;
+extern const char16_t* const kButtonOther;
+extern const char16_t* const kButtonRefresh;
 } // namespace hints
 
 } // namespace quillon

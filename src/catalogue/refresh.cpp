@@ -42,6 +42,10 @@ void TForm1::Button_RefreshClick() {
     // Until the refresh has read everything, the lists are not what Windows holds; the
     // enabling rules follow the lists on every way out, an error included.
     listsIncomplete = true;
+    // A choice not yet confirmed gives way to what Windows holds.
+    for (ComboBox* box : {&ComboBox1, &ComboBox2, &ComboBox3, &ComboBox_Lang}) {
+        box->choosing.reset();
+    }
     bool enumerated = false;
     try {
         enumerated = refreshLists();

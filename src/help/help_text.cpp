@@ -190,6 +190,85 @@ void addWordLine(ustring& text, const ustring& words, const char* explanation) {
     text += u"\r\n";
 }
 
+ustring keyName(const KeyStroke& stroke) {
+    static const char16_t* const names[] = {u"F1",     u"F4",       u"F5",       u"Enter", u"空格",
+                                            u"Delete", u"上方向键", u"下方向键", u"Tab",   u"Esc"};
+    return ustring(stroke.alt ? u"Alt+" : u"") + (stroke.ctrl ? u"Ctrl+" : u"") +
+           (stroke.shift ? u"Shift+" : u"") + names[static_cast<int>(stroke.key)];
+}
+
+const char16_t* scopeText(KeyScope scope) {
+    switch (scope) {
+    case KeyScope::Anywhere:
+        return u"";
+    case KeyScope::EnabledList:
+        return u"（在启用的输入法列表中）";
+    case KeyScope::DisabledList:
+        return u"（在禁用的输入法列表中）";
+    case KeyScope::EnabledGroup:
+        return u"（在启用的输入法列表或它旁边的按钮上）";
+    case KeyScope::OtherButton:
+        return u"（在“其它功能”按钮上）";
+    case KeyScope::PushButton:
+        return u"（在按钮上）";
+    case KeyScope::ChoiceCombo:
+        return u"（在下拉框中）";
+    }
+    return u"";
+}
+
+const char16_t* commandText(const Shortcut& s) {
+    switch (s.command) {
+    case KeyCommand::Refresh:
+        return u"刷新";
+    case KeyCommand::Help:
+        return u"显示本帮助";
+    case KeyCommand::RowAction:
+        return s.scope == KeyScope::EnabledList ? u"设置选中输入法的热键（同双击）"
+                                                : u"启用选中的输入法（同双击）";
+    case KeyCommand::Disable:
+        return u"禁用选中的输入法";
+    case KeyCommand::Delete:
+        return u"删除选中的输入法（先询问）";
+    case KeyCommand::MoveUp:
+        return u"上移选中的输入法";
+    case KeyCommand::MoveDown:
+        return u"下移选中的输入法";
+    case KeyCommand::OpenOtherMenu:
+        return u"打开“其它功能”菜单";
+    case KeyCommand::Click:
+        return u"按下这个按钮";
+    case KeyCommand::ConfirmChoice:
+        return u"确认所选的项";
+    case KeyCommand::None:
+        break;
+    }
+    return u"";
+}
+
+// The main window's key table, entries doing the same thing in the same place on one line.
+void addKeyboardSection(ustring& text) {
+    addLine(text, "键盘操作：");
+    // A colon, not a tab: the tab stop lines up the command list, whose words are shorter.
+    addLine(text, "Tab、Shift+Tab：在各个控件之间移动");
+    for (int i = 0; i < kShortcutCount;) {
+        const Shortcut& first = kShortcuts[i];
+        ustring keys = keyName(first.stroke);
+        int next = i + 1;
+        for (; next < kShortcutCount && kShortcuts[next].scope == first.scope &&
+               kShortcuts[next].command == first.command;
+             ++next) {
+            keys += u"、" + keyName(kShortcuts[next].stroke);
+        }
+        text += keys + scopeText(first.scope) + u"：" + commandText(first) + u"\r\n";
+        i = next;
+    }
+    addLine(text, "Esc（在帮助窗口中）：关闭帮助窗口");
+    addLine(text, "切换热键和语言的下拉框用方向键选择时不会立即生效，按 Enter、关闭下拉列表或离开"
+                  "下拉框时才写入。");
+    addLine(text, "");
+}
+
 } // namespace
 
 ustring helpText(const KeyTable& keys) {
@@ -220,6 +299,7 @@ ustring helpText(const KeyTable& keys) {
         }
     }
     addLine(text, "");
+    addKeyboardSection(text);
     for (const char* line : kNotes) {
         addLine(text, line);
     }

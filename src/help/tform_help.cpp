@@ -27,6 +27,22 @@ void TFormHelp::LinkLabel1LinkClick(const ustring& link) {
     os_.processes.ShellExecute(u"", link, u"", platform::kSwShowNormal);
 }
 
+HelpKeyCommand TFormHelp::keyCommand(const KeyStroke& stroke, bool inText) const {
+    if (stroke.alt || stroke.ctrl) {
+        return HelpKeyCommand::None;
+    }
+    switch (stroke.key) {
+    case Key::Tab:
+        return stroke.shift ? HelpKeyCommand::PreviousControl : HelpKeyCommand::NextControl;
+    case Key::Escape:
+        return HelpKeyCommand::Close;
+    case Key::Enter:
+        return inText && !stroke.shift ? HelpKeyCommand::Close : HelpKeyCommand::None;
+    default:
+        return HelpKeyCommand::None;
+    }
+}
+
 void TForm1::ShowHelp() {
     if (FormHelp) {
         FormHelp->ShowModal();

@@ -1,8 +1,9 @@
-// TFormHelp: the help window's model. It lives for the whole run, is only ever shown modally,
-// and keeps what the user typed into its text until the program ends (nothing is saved).
+// TFormHelp: the help window's model. It lives for the whole run and is only ever shown
+// modally; its text can be read, scrolled and copied, not changed.
 #pragma once
 
 #include "app/controls.h"
+#include "app/keyboard.h"
 #include "hotkeys/key_table.h"
 #include "platform/platform.h"
 
@@ -12,12 +13,15 @@ namespace quillon {
 
 enum class ModalResult { None, Close };
 
+// What a key does in the help window before the control with the focus sees it.
+enum class HelpKeyCommand { None, Close, NextControl, PreviousControl };
+
 class TFormHelp {
 public:
     TFormHelp(platform::Platform os, const KeyTable& keys);
 
     ustring Caption = u"帮助";
-    // The help text, lines separated by CR LF as the multi-line field holds them.
+    // The help text, lines separated by CR LF as the multi-line field holds them; read-only.
     ustring Memo1;
     Control Button1{u"关闭"};
     // Shows the web address as a link; `url` is what a click opens.
@@ -31,6 +35,9 @@ public:
     ModalResult ShowModal();
     void Button1Click();
     void LinkLabel1LinkClick(const ustring& link);
+    // Tab and Shift+Tab move on from the text too, which as a multi-line field would keep
+    // them; Escape closes; Enter in the text presses the default button 关闭.
+    HelpKeyCommand keyCommand(const KeyStroke& stroke, bool inText) const;
 
 private:
     platform::Platform os_;

@@ -111,6 +111,38 @@ void controlCommand(const Context& context, const Args& args) {
     context.print(describeWindow(control, top, context.timeoutMs));
 }
 
+// The window that has the keyboard focus on the program's UI thread, as a tree line of its own
+// top-level window, which is named when it is not the target.
+void focusCommand(const Context& context, const Args& args) {
+    HWND top = context.top();
+    const DWORD thread = GetWindowThreadProcessId(top, nullptr);
+    const auto focused = [thread] {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        return GetGUIThreadInfo(thread, &info) ? info.hwndFocus : nullptr;
+    };
+    HWND focus = focused();
+    if (const auto wanted = args.integer("--wait-id")) {
+        if (!poll(context.timeoutMs, [&] {
+                focus = focused();
+                return focus != nullptr && controlId(focus) == *wanted;
+            })) {
+            fail(u"the focus is not on control " + number(*wanted) + u" after " +
+                 number(context.timeoutMs) + u" ms");
+        }
+    }
+    if (focus == nullptr) {
+        context.print("focus none");
+        return;
+    }
+    HWND root = GetAncestor(focus, GA_ROOT);
+    std::string line = "focus " + describeWindow(focus, root, context.timeoutMs);
+    if (root != top) {
+        line += " in=" + utf8(className(root));
+    }
+    context.print(line);
+}
+
 // WM_GETTEXT: what a control holds, also where the window's own text is not kept up to date
 // (an edit control's buffer).
 void textCommand(const Context& context, const Args& args) {
@@ -538,6 +570,11 @@ const std::vector<Command>& commands() {
          "caption, visibility, enabled, iconic, client size, place"},
         {"tree", {}, {}, treeCommand, "every control: class, id, place, state, caption"},
         {"control", kControl, {}, controlCommand, "the tree line of one control"},
+        {"focus",
+         {"--wait-id"},
+         {},
+         focusCommand,
+         "the control with the keyboard focus (optionally wait until it is control N)"},
         {"text", kControl, {}, textCommand, "a control's text as WM_GETTEXT gives it"},
         {"set-text",
          withControl({"--text"}),

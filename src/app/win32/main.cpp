@@ -96,6 +96,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MSG msg{};
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        // The window's own keys first: the dialog navigation would take Enter and the arrows.
+        if (view.translateShortcut(msg)) {
+            continue;
+        }
         if (!view.hwnd() || !IsDialogMessageW(view.hwnd(), &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);

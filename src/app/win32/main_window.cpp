@@ -88,7 +88,7 @@ void MainWindow::createControls() {
             style |= WS_TABSTOP | BS_SPLITBUTTON;
             break;
         case Kind::FlatButton:
-            style |= BS_OWNERDRAW;
+            style |= WS_TABSTOP | BS_OWNERDRAW;
             break;
         case Kind::Label:
             cls = WC_STATICW;
@@ -377,6 +377,12 @@ void MainWindow::sync() {
 }
 
 void MainWindow::dispatch(const std::function<void()>& handler) {
+    // A dialog, a message box or the settle wait's disabled window takes the focus away; it
+    // comes back to the control that had it, or to the next one when that one disabled itself.
+    Control* const had = hwnd_ ? focusedControl() : nullptr;
+    if (had) {
+        savedFocus_ = had;
+    }
     try {
         handler();
     } catch (const QuillonError& e) {
@@ -385,6 +391,9 @@ void MainWindow::dispatch(const std::function<void()>& handler) {
         form_.ShowError(fromUtf8(e.what()));
     }
     sync();
+    if (had) {
+        restoreFocus(had);
+    }
 }
 
 void MainWindow::show(int showCommand) {
@@ -392,6 +401,95 @@ void MainWindow::show(int showCommand) {
     ShowWindow(hwnd_, form_.Minimized ? SW_SHOWMINIMIZED : showCommand);
     form_.Visible = true;
     UpdateWindow(hwnd_);
+    // The enabled list (its selected row) has the focus from the start.
+    if (!form_.Minimized && !focusedControl()) {
+        restoreFocus(nullptr);
+    }
+}
+
+Control* MainWindow::focusedControl() {
+    const HWND focus = GetFocus();
+    if (!hwnd_ || !focus || GetParent(focus) != hwnd_) {
+        return nullptr;
+    }
+    return modelControl(GetDlgCtrlID(focus));
+}
+
+HWND MainWindow::controlHandle(const Control* control) {
+    for (const Placement& p : kLayout) {
+        if (modelControl(p.id) == control) {
+            return item(p.id);
+        }
+    }
+    return nullptr;
+}
+
+void MainWindow::restoreFocus(Control* had) {
+    if (!hwnd_ || !form_.Enabled || !IsWindowEnabled(hwnd_) || !IsWindowVisible(hwnd_) ||
+        GetActiveWindow() != hwnd_) {
+        return;
+    }
+    const HWND focus = GetFocus();
+    if (focus && GetParent(focus) == hwnd_ && IsWindowEnabled(focus)) {
+        return;
+    }
+    if (const HWND target = controlHandle(form_.focusAfter(had))) {
+        SetFocus(target);
+    }
+}
+
+bool MainWindow::translateShortcut(const MSG& msg) {
+    if ((msg.message != WM_KEYDOWN && msg.message != WM_SYSKEYDOWN) || !hwnd_ ||
+        (msg.hwnd != hwnd_ && GetParent(msg.hwnd) != hwnd_) || !IsWindowEnabled(hwnd_)) {
+        return false;
+    }
+    Key key{};
+    switch (msg.wParam) {
+    case VK_F1:
+        key = Key::F1;
+        break;
+    case VK_F4:
+        key = Key::F4;
+        break;
+    case VK_F5:
+        key = Key::F5;
+        break;
+    case VK_RETURN:
+        key = Key::Enter;
+        break;
+    case VK_SPACE:
+        key = Key::Space;
+        break;
+    case VK_DELETE:
+        key = Key::Delete;
+        break;
+    case VK_UP:
+        key = Key::Up;
+        break;
+    case VK_DOWN:
+        key = Key::Down;
+        break;
+    default:
+        return false;
+    }
+    const KeyStroke stroke{key, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0,
+                           GetKeyState(VK_SHIFT) < 0};
+    Control* const focused = focusedControl();
+    const KeyCommand command = form_.shortcut(stroke, focused);
+    if (command == KeyCommand::None) {
+        return false;
+    }
+    if (msg.message == WM_SYSKEYDOWN) {
+        // The window's default handling sees the key too, so that releasing Alt afterwards
+        // does not open the system menu as a lone Alt press does.
+        DefWindowProcW(hwnd_, msg.message, msg.wParam, msg.lParam);
+    }
+    if (command == KeyCommand::OpenOtherMenu) {
+        openOtherMenu();
+    } else {
+        dispatch([this, command, focused] { form_.runShortcut(command, focused); });
+    }
+    return true;
 }
 
 void MainWindow::showMenu(const Menu& menu, int base, int x, int y) {
@@ -493,28 +591,9 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     if (syncing_) {
         return;
     }
-    if (code == CBN_SELCHANGE) {
-        const int index = static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0));
-        switch (id) {
-        case kComboBox1:
-            form_.ComboBox1.itemIndex = index;
-            run(&TForm1::ComboBox1Change);
-            break;
-        case kComboBox2:
-            form_.ComboBox2.itemIndex = index;
-            run(&TForm1::ComboBox2Change);
-            break;
-        case kComboBox3:
-            form_.ComboBox3.itemIndex = index;
-            run(&TForm1::ComboBox3Change);
-            break;
-        case kComboBoxLang:
-            form_.ComboBox_Lang.itemIndex = index;
-            run(&TForm1::ComboBox_LangClick);
-            break;
-        default:
-            break;
-        }
+    const Placement* placement = placementOf(id);
+    if (placement && placement->kind == Kind::Combo) {
+        onComboNotify(id, code, control);
         return;
     }
     if (code != BN_CLICKED) {
@@ -525,37 +604,17 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     };
     switch (id) {
     case kButtonUp:
-        run(&TForm1::Button_UpClick);
-        break;
     case kButtonDown:
-        run(&TForm1::Button_DownClick);
-        break;
     case kButtonHotkey:
-        run(&TForm1::Button_HotkeyClick);
-        break;
     case kButtonDisable:
-        run(&TForm1::Button_DisableClick);
-        break;
     case kButtonEnable:
-        run(&TForm1::Button_EnableClick);
-        break;
     case kButtonDel:
-        run(&TForm1::Button_DELClick);
-        break;
     case kSpeedButton1:
-        run(&TForm1::SpeedButton1Click);
-        break;
     case kButtonSW1:
-        dispatch([this] { form_.Button_SW1Click(1); });
-        break;
     case kButtonSW2:
-        dispatch([this] { form_.Button_SW1Click(2); });
-        break;
     case kButtonSW3:
-        dispatch([this] { form_.Button_SW1Click(3); });
-        break;
     case kButtonRefresh:
-        run(&TForm1::Button_RefreshClick);
+        dispatch([this, id] { form_.Click(*modelControl(id)); });
         break;
     case kCheckBox1:
         form_.CheckBox1.checked = checked();
@@ -572,6 +631,46 @@ void MainWindow::onCommand(int id, int code, HWND control) {
     default:
         break; // the split button's face does nothing
     }
+}
+
+// A switching key is written once per confirmed choice, not on each arrow press: the choice
+// is taken when the open list closes on an item, or when the focus leaves the box. An arrow
+// press on a closed box also sends CBN_SELENDOK, so only the close-up confirms.
+void MainWindow::onComboNotify(int id, int code, HWND control) {
+    auto& box = static_cast<ComboBox&>(*modelControl(id));
+    switch (code) {
+    case CBN_SELCHANGE:
+    case CBN_SELENDOK:
+        form_.comboChoosing(box, static_cast<int>(SendMessageW(control, CB_GETCURSEL, 0, 0)));
+        if (SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0) == FALSE && GetFocus() != control) {
+            // Chosen from outside the keyboard's reach (a wheel turn without the focus, a test
+            // driver): nothing else would confirm it.
+            dispatch([this, &box] { form_.comboConfirm(box); });
+        }
+        break;
+    case CBN_SELENDCANCEL:
+        // Escape or a click elsewhere on the open list. Sent also as the focus leaves a closed
+        // box, whose choice then stands.
+        if (SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
+            form_.comboCancel(box);
+        }
+        break;
+    case CBN_CLOSEUP:
+    case CBN_KILLFOCUS:
+        dispatch([this, &box] { form_.comboConfirm(box); });
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::openOtherMenu() {
+    const HWND button = item(kButtonOther);
+    RECT rect{};
+    GetWindowRect(button, &rect);
+    SendMessageW(button, BCM_SETDROPDOWNSTATE, TRUE, 0);
+    showMenu(form_.PopupMenu2, kPopupMenu2Base, rect.left, rect.bottom);
+    SendMessageW(button, BCM_SETDROPDOWNSTATE, FALSE, 0);
 }
 
 LRESULT MainWindow::onNotify(NMHDR* header) {
@@ -635,9 +734,7 @@ LRESULT MainWindow::onNotify(NMHDR* header) {
         return track->iItem > 0 && track->iItem != hotkeyColumn ? TRUE : FALSE;
     }
     if (id == kButtonOther && header->code == BCN_DROPDOWN) {
-        RECT rect{};
-        GetWindowRect(header->hwndFrom, &rect);
-        showMenu(form_.PopupMenu2, kPopupMenu2Base, rect.left, rect.bottom);
+        openOtherMenu();
         return 0;
     }
     return 0;
@@ -692,6 +789,17 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
+    case WM_ACTIVATE:
+        // A plain window does not keep its focus across deactivation as a dialog does.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            if (Control* focused = focusedControl()) {
+                savedFocus_ = focused;
+            }
+        } else if (!HIWORD(wParam)) {
+            restoreFocus(savedFocus_);
+            return 0;
+        }
+        break;
     case WM_SYSCOMMAND:
         if (form_.WMSysCommand(static_cast<std::uint32_t>(wParam))) {
             return 0;

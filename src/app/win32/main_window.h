@@ -29,6 +29,9 @@ public:
     // the application goes on.
     void dispatch(const std::function<void()>& handler);
     void show(int showCommand);
+    // The window's own keys (app/keyboard.h), looked at in the message loop before the
+    // dialog navigation; true when the message was one and has been carried out.
+    bool translateShortcut(const MSG& msg);
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -37,6 +40,14 @@ private:
     void onCommand(int id, int code, HWND control);
     void onContextMenu(HWND source, int x, int y);
     void onDrawHelpButton(const DRAWITEMSTRUCT& item);
+    void onComboNotify(int id, int code, HWND control);
+    void openOtherMenu();
+    // The model's control that has the keyboard focus; null when none of the window's has.
+    Control* focusedControl();
+    // Puts the focus where the model says it belongs after `had` had it, unless an enabled
+    // control of the window already has it (a handler moved it there).
+    void restoreFocus(Control* had);
+    HWND controlHandle(const Control* control);
     void createControls();
     void layout();
     void applyFonts();
@@ -58,6 +69,8 @@ private:
     Bitmap helpBitmaps_[2];
     bool syncing_ = false;
     bool systemMenuDone_ = false;
+    // The control that had the focus when the window was last deactivated or a handler began.
+    Control* savedFocus_ = nullptr;
     EntryList shown1_;
     EntryList shown2_;
     int shownDefime_ = -2;

@@ -69,6 +69,8 @@ constexpr int kClientWidth = 522;
 constexpr int kClientHeight = 603;
 constexpr int kComboDropHeight = 200;
 
+// In creation order, which is the tab order: the window read row by row, each label just
+// before the control it names (the name assistive technology gives the control).
 constexpr Placement kLayout[] = {
     {kGroupBox1, Kind::GroupBox, 0, 24, 8, 473, 186},
     {kListView1, Kind::ListView, kGroupBox1, 16, 24, 353, 150},
@@ -84,14 +86,14 @@ constexpr Placement kLayout[] = {
     {kGroupBox3, Kind::GroupBox, 0, 24, 359, 473, 116},
     {kLabel1, Kind::Label, kGroupBox3, 12, 27, 0, 0},
     {kComboBox1, Kind::Combo, kGroupBox3, 103, 24, 113, 0},
-    {kLabel2, Kind::Label, kGroupBox3, 12, 55, 0, 0},
-    {kComboBox2, Kind::Combo, kGroupBox3, 103, 52, 113, 0},
-    {kLabel3, Kind::Label, kGroupBox3, 24, 83, 0, 0},
-    {kComboBox3, Kind::Combo, kGroupBox3, 103, 80, 113, 0},
     {kLabelSW1, Kind::Label, kGroupBox3, 237, 27, 0, 0},
     {kButtonSW1, Kind::Button, kGroupBox3, 342, 24, 121, 25},
+    {kLabel2, Kind::Label, kGroupBox3, 12, 55, 0, 0},
+    {kComboBox2, Kind::Combo, kGroupBox3, 103, 52, 113, 0},
     {kLabelSW2, Kind::Label, kGroupBox3, 249, 55, 0, 0},
     {kButtonSW2, Kind::Button, kGroupBox3, 342, 52, 121, 25},
+    {kLabel3, Kind::Label, kGroupBox3, 24, 83, 0, 0},
+    {kComboBox3, Kind::Combo, kGroupBox3, 103, 80, 113, 0},
     {kLabelSW3, Kind::Label, kGroupBox3, 242, 83, 0, 0},
     {kButtonSW3, Kind::Button, kGroupBox3, 342, 80, 121, 25},
     {kGroupBox4, Kind::GroupBox, 0, 24, 481, 473, 57},

@@ -72,16 +72,16 @@ void HelpWindow::create() {
             text = u"<a href=\"" + form_.url + u"\">" + form_.LinkLabel1.caption + u"</a>";
             break;
         case kHelpText:
-            // Lines wrap at the field's width; Enter makes a new line there.
+            // Lines wrap at the field's width; read, scrolled and copied, never changed.
             cls = WC_EDITW;
-            controlStyle |= WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+            controlStyle |= WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY;
             exStyle = WS_EX_CLIENTEDGE;
             break;
         }
         CreateWindowExW(exStyle, cls, wide(text), controlStyle, 0, 0, 10, 10, hwnd_,
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance_, nullptr);
     }
-    // No limit on what the user types into the text.
+    // The text is longer than an edit control's default limit.
     SendMessageW(item(kHelpText), EM_SETLIMITTEXT, 0, 0);
     SetWindowTextW(item(kHelpText), wide(form_.Memo1));
 
@@ -187,13 +187,15 @@ void HelpWindow::showModal() {
             quitCode = msg.wParam;
             continue;
         }
+        if (translateKey(msg)) {
+            continue;
+        }
         if (!IsDialogMessageW(hwnd_, &msg)) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
     }
     open_ = false;
-    form_.Memo1 = windowText(item(kHelpText));
     // The owner takes input again before the window goes, so that it becomes the active one.
     if (ownerWasEnabled) {
         EnableWindow(owner_, TRUE);
@@ -206,6 +208,46 @@ void HelpWindow::showModal() {
 
 void HelpWindow::close() {
     open_ = false;
+}
+
+bool HelpWindow::translateKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || (msg.hwnd != hwnd_ && GetParent(msg.hwnd) != hwnd_)) {
+        return false;
+    }
+    Key key{};
+    switch (msg.wParam) {
+    case VK_TAB:
+        key = Key::Tab;
+        break;
+    case VK_ESCAPE:
+        key = Key::Escape;
+        break;
+    case VK_RETURN:
+        key = Key::Enter;
+        break;
+    default:
+        return false;
+    }
+    const HWND focus = GetFocus();
+    const KeyStroke stroke{key, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0,
+                           GetKeyState(VK_SHIFT) < 0};
+    switch (form_.keyCommand(stroke, focus == item(kHelpText))) {
+    case HelpKeyCommand::Close:
+        form_.Button1Click();
+        close();
+        return true;
+    case HelpKeyCommand::NextControl:
+    case HelpKeyCommand::PreviousControl: {
+        const bool previous = stroke.shift;
+        if (const HWND next = GetNextDlgTabItem(hwnd_, focus, previous)) {
+            SetFocus(next);
+        }
+        return true;
+    }
+    case HelpKeyCommand::None:
+        break;
+    }
+    return false;
 }
 
 LRESULT HelpWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {

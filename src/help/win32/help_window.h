@@ -27,6 +27,8 @@ private:
     void layout();
     void setTabStop();
     void close();
+    // Tab, Shift+Tab, Escape and Enter as the model says; true when the message was one.
+    bool translateKey(const MSG& msg);
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
 
     TFormHelp& form_;

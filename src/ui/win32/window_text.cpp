@@ -36,8 +36,9 @@ void syncComboBox(HWND combo, const ComboBox& model, StringList& shown) {
         }
         shown = model.items;
     }
-    if (static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != model.itemIndex) {
-        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(model.itemIndex), 0);
+    const int index = model.shownIndex();
+    if (static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)) != index) {
+        SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
     }
 }
 

@@ -1,0 +1,194 @@
+#!/usr/bin/env bash
+# The main window without the mouse, with real key presses (xdotool on the test bed's display):
+# the focus from the start and the tab order, the window's own keys, the 其它功能 menu, the
+# focus after a dialog or after a button disabled itself, a switching key written only once
+# the choice is confirmed, and the help window's keys.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+e2e_setup keyboard "$E2E_DIR/../fixtures/sample.reg"
+MSCTF="$E2E_LOGS/msctf.log"
+TOGGLE='HKEY_CURRENT_USER\Keyboard Layout\Toggle'
+
+# The driver with a short time limit, for waits that are expected to fail now and then.
+qs() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TForm1 --timeout 5000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+qdlg() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --timeout "${DLG_TIMEOUT:-30000}" \
+        "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+qh() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+
+# focus_on ID: the control with that id has the focus (waiting a while for the keys to arrive).
+focus_on() {
+    qs focus --wait-id "$1" >/dev/null
+}
+
+focused_id() {
+    qs focus | sed -n 's/^focus [^ ]* id=\([0-9-]*\) .*/\1/p'
+}
+
+# press KEY...: real key presses, into the window that has the X input focus.
+press() {
+    xdotool key --delay 60 "$@"
+}
+
+# tab_to ID: Tab until the control has the focus; fails after a whole round.
+tab_to() {
+    local i
+    for i in $(seq 1 25); do
+        if [ "$(focused_id)" = "$1" ]; then
+            return 0
+        fi
+        press Tab
+        sleep 0.2
+    done
+    return 1
+}
+
+rows() {
+    q listview --id "$1" | sed -n 's/^count //p'
+}
+
+# wait_rows LIST COUNT: the list holds COUNT rows and the settle wait is over.
+wait_rows() {
+    local list="$1" count="$2"
+    has_rows() { [ "$(rows "$list")" = "$count" ]; }
+    eventually has_rows && q status --wait-for 就绪 >/dev/null
+}
+
+xdotool mousemove 0 0
+start_app
+q wait-visible --then status --wait-for 就绪 >/dev/null
+# The window takes the X input focus as a window manager would give it.
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Quillon' | head -n1)"
+
+# --- the start and the tab order -------------------------------------------------------------
+check "starts on the enabled list" focus_on 101
+check "its selected row has the focus rectangle" contains "$(q listview --id 101)" $'selected 0\nfocused 0'
+order=""
+for i in $(seq 1 20); do
+    press Tab
+    sleep 0.2
+    order="$order $(focused_id)"
+done
+echo "$order" >"$E2E_ARTEFACTS/tab-order.txt"
+# 上移 is disabled on the first row; the toggles follow their combo boxes row by row.
+check "tab order in reading order, the help button included" test "$order" = \
+    " 103 104 105 111 112 113 114 122 128 124 130 126 132 141 142 143 151 152 153 101"
+press shift+Tab
+check "Shift+Tab goes back round" focus_on 153
+press Tab
+focus_on 101
+screenshot focus-start
+
+# --- F5 and the moves ------------------------------------------------------------------------
+enumerations="$(grep -c 'EnumProfiles(0804)' "$MSCTF")"
+press F5
+refreshed() { [ "$(grep -c 'EnumProfiles(0804)' "$MSCTF")" -gt "$enumerations" ]; }
+check "F5 refreshes" eventually refreshed
+first="$(q listview --id 101 | sed -n 's/^row 0 "\([^"]*\)".*/\1/p')"
+press alt+Down
+moved_down() { [ "$(row_of 101 "$first")" = 1 ]; }
+check "Alt+Down moves the row down" eventually moved_down
+check "the selection follows the row" contains "$(q listview --id 101)" $'selected 1\nfocused 1'
+check "the list keeps the focus" focus_on 101
+press alt+Up
+moved_up() { [ "$(row_of 101 "$first")" = 0 ]; }
+check "Alt+Up moves it back" eventually moved_up
+check "Alt released: no system menu" focus_on 101
+
+# --- Enter on a row of the enabled list: the hotkey dialog, the focus back after it ------------
+press Return
+# The dialog exists, hidden, from the start.
+dialog_shown() { DLG_TIMEOUT=1000 qdlg window | grep -q "visible=1"; }
+dialog_gone() { ! dialog_shown; }
+check "Enter opens the hotkey dialog" eventually dialog_shown
+press Escape
+check "Escape closes it" eventually dialog_gone
+check "the focus is back on the list" focus_on 101
+tab_to 104
+press space
+eventually dialog_shown
+press Escape
+eventually dialog_gone
+check "the focus is back on 热键 after its dialog" focus_on 104
+
+# --- the 其它功能 menu --------------------------------------------------------------------------
+tab_to 152
+for key in space Return alt+Down F4; do
+    press "$key"
+    check "$key opens the 其它功能 menu" contains "$(qs menu)" '"导出配置"'
+    q menu-close >/dev/null
+    check "the focus is back on 其它功能 after $key" focus_on 152
+done
+
+# --- F1 and the help window's keys ---------------------------------------------------------
+press F1
+qh wait-visible >/dev/null
+check "F1 opens the help on 关闭" contains "$(qs focus)" "id=301"
+press Tab
+check "Tab to the link" contains "$(qs focus)" "id=302"
+press Tab
+check "Tab to the text" contains "$(qs focus)" "id=303"
+before="$(qh text --id 303)"
+press a b c BackSpace
+check "the text takes no typing" test "$(qh text --id 303)" = "$before"
+qh wait-visible >/dev/null
+press Tab
+check "Tab leaves the text" contains "$(qs focus)" "id=301"
+press shift+Tab
+check "Shift+Tab back into the text" contains "$(qs focus)" "id=303"
+press shift+Tab
+check "Shift+Tab leaves the text" contains "$(qs focus)" "id=302"
+press Escape
+help_hidden() { contains "$(qh window)" "visible=0"; }
+check "Escape closes the help" eventually help_hidden
+check "the focus is back on the control that opened it" focus_on 152
+
+# --- a switching key: written once the choice is confirmed, not on each arrow press ----------
+tab_to 122
+layout_before="$(grep '"Layout Hotkey"' "$(export_key "$TOGGLE" toggle-before)")"
+press Down Down
+check "the arrows show the choice" contains "$(q combo --id 122)" "selected 3"
+check "nothing written while choosing" test \
+    "$(grep '"Layout Hotkey"' "$(export_key "$TOGGLE" toggle-choosing)")" = "$layout_before"
+press Tab
+written() { key_holds "$TOGGLE" toggle-after '"Layout Hotkey"="4"'; }
+check "written when the focus leaves" eventually written
+check "the focus went on" focus_on 128
+
+# --- the disabled list: Delete asks, Enter enables ------------------------------------------
+tab_to 111
+press Delete
+check "Delete asks before deleting" contains "$(qd msgbox)" "button id=7"
+qd msgbox-press --id 7 >/dev/null
+check "the focus is back on the disabled list after the question" focus_on 111
+count1="$(rows 101)"
+press Return
+check "Enter enables the row" wait_rows 101 $((count1 + 1))
+check "the disabled list keeps the focus" focus_on 111
+
+# --- Delete on the enabled list, and 禁用 disabling itself ------------------------------------
+tab_to 101
+press Delete
+check "Delete disables the row" wait_rows 101 "$count1"
+check "the enabled list keeps the focus" focus_on 101
+while [ "$(rows 101)" -gt 2 ]; do
+    count="$(rows 101)"
+    press Delete
+    wait_rows 101 $((count - 1))
+done
+tab_to 105
+press space
+check "禁用 on the last-but-one row" wait_rows 101 1
+check "禁用 is disabled" contains "$(q control --id 105)" "enabled=0"
+check "its focus went to the enabled list" focus_on 101
+screenshot focus-after-disable
+
+q syscommand --id 0xF060 >/dev/null
+check "exit code 0" test "$(app_exit_code)" = 0
+e2e_finish
