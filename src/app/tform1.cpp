@@ -61,7 +61,8 @@ TForm1::TForm1(platform::Platform os) : os_(os) {
                         {u"导出禁用的输入法列表"},
                         {u"-"},
                         {u"导出配置"},
-                        {u"导入配置"}};
+                        {u"导入配置"},
+                        {u"检查配置差异…"}};
     PopupMenu3.items = {{u"导出输入法列表"}};
 }
 

@@ -19,6 +19,7 @@
 namespace quillon {
 
 class TForm2;
+class TFormDrift;
 class TFormHelp;
 
 constexpr std::uint32_t kAboutCommandId = 1025;
@@ -84,6 +85,8 @@ public:
     // The help window; it comes into being after the main window's creation, so it is null
     // while FormCreate runs.
     TFormHelp* FormHelp = nullptr;
+    // The window of "检查配置差异…", made after FormCreate as the help window is; null until then.
+    TFormDrift* FormDrift = nullptr;
     std::vector<MenuItem> systemMenuAppended;
     // The control that is to have the keyboard focus.
     Control* ActiveControl = nullptr;
@@ -246,6 +249,8 @@ public:
     void loadcfg(const ustring& filename);
     void N14Click();     // "导出配置": a fresh file, after asking before replacing one
     void loadcfgClick(); // "导入配置"
+    // "检查配置差异…": the differences of a chosen file in their window, applied on request.
+    void CheckCfgClick();
 
     // ---- help ----
     void SpeedButton1Click();

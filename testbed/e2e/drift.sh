@@ -68,4 +68,38 @@ qd msgbox-press --id 1 >/dev/null
 wait "$runner"
 check "a missing file: exit 1 once its message is closed" test "$(cat "$E2E_TMP/missing.out")" = "exit 1"
 
+# --- in the window: "检查配置差异…", its window, "应用差异" after a question -------------------
+# The driver on the differences window.
+qdr() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormDrift --timeout 30000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+check_in_window() {
+    q dropdown --caption 其它功能 --then menu-pick --text 检查配置差异… >/dev/null
+    q file-dialog --path 'C:\out\setup.cfg'
+}
+
+check "Shift releases Caps Lock again" test "$(run_line change-again '/shift')" = "exit 0"
+start_app
+q wait-visible >/dev/null
+check "the dialog asks for a configuration file" contains "$(check_in_window)" 'caption "检查配置差异"'
+qdr wait-visible >/dev/null
+check "the window shows the difference" \
+    contains "$(qdr text --id 401)" '_switchkey CAPS：文件为“Caps Lock”，本机为“Shift”'
+check "and offers to apply it" contains "$(qdr control --id 402)" 'enabled=1'
+screenshot drift-window
+qdr click --id 402 >/dev/null
+box="$(qd msgbox)"
+check "applying is asked first" contains "$box" 'caption "确认"'
+qd msgbox-press --id 6 >/dev/null
+check "the window ready again" contains "$(q status --wait-for 就绪)" '就绪'
+check "the Caps Lock key back from the window" \
+    key_lacks "$LAYOUT" attributes-window '"Attributes"=dword:00010000'
+check_in_window >/dev/null
+check "then the machine holds the file" contains "$(qdr text --id 401)" '与配置文件一致。'
+check "with nothing to apply" contains "$(qdr control --id 402)" 'enabled=0'
+qdr click --id 403 >/dev/null
+q syscommand --id 0xF060 >/dev/null
+check "the window closes with exit status 0" test "$(app_exit_code)" = 0
+
 e2e_finish

@@ -1,5 +1,6 @@
 #include "drift/config_drift.h"
 #include "drift/drift_commands.h"
+#include "drift/tform_drift.h"
 #include "form_fixture.h"
 
 #include "cli/command_line.h"
@@ -273,6 +274,66 @@ TEST_F(DriftTest, ASettingOfItsOwnNeedsNoCommit) {
     EXPECT_EQ(processStarts(), 0);
     EXPECT_EQ(windows.clockMs, clockBefore);
     EXPECT_EQ(check(windows.files.files[kFile]), "一致\r\n");
+}
+
+// ---- The window -------------------------------------------------------------------------------
+
+class DriftWindowTest : public DriftTest {
+protected:
+    DriftWindowTest() { form.FormDrift = &window; }
+
+    // The menu item with this file chosen; the view presses `button` (null: the close box).
+    void open(const std::string& file, void (TFormDrift::*button)()) {
+        windows.files.files[kFile] = file;
+        windows.ui.fileAnswers.push_back(kFile);
+        shown.clear();
+        window.ShowModalView = [&] {
+            shown = window.Memo1;
+            applyOffered = window.Button_Apply.enabled;
+            if (button) {
+                (window.*button)();
+            }
+        };
+        form.CheckCfgClick();
+    }
+
+    TFormDrift window;
+    ustring shown;
+    bool applyOffered = false;
+};
+
+TEST_F(DriftWindowTest, ShowsTheDifferencesAndAppliesThemAfterAsking) {
+    const std::string differs = edited({{u"0409_other", u"InputEmoji", u"0"}});
+    open(differs, &TFormDrift::Button_ApplyClick);
+    EXPECT_EQ(shown,
+              u"配置文件：" + kFile + u"\r\n\r\n0409_other InputEmoji：文件为“0”，本机为“1”\r\n");
+    EXPECT_TRUE(applyOffered);
+    ASSERT_EQ(windows.ui.boxes.size(), 1u); // asked first; no answer is No
+    EXPECT_EQ(windows.registry.writeCount(), writesBefore);
+
+    windows.ui.answers.push_back(platform::kIdYes);
+    open(differs, &TFormDrift::Button_ApplyClick);
+    EXPECT_NE(windows.ui.boxes.back().text.find(u"1 处设置"), ustring::npos);
+    EXPECT_EQ(check(differs), "一致\r\n");
+
+    // Closed without applying: nothing asked, nothing written.
+    const int writes = windows.registry.writeCount();
+    open(edited({{u"0409_other", u"InputEmoji", u"1"}}), nullptr);
+    EXPECT_EQ(windows.ui.boxes.size(), 2u);
+    EXPECT_EQ(windows.registry.writeCount(), writes);
+}
+
+TEST_F(DriftWindowTest, AMachineThatHoldsTheFileOffersNothingToApply) {
+    open(saved + "[0411_other]\r\nInputEmoji=0\r\n", &TFormDrift::Button_ApplyClick);
+    EXPECT_EQ(shown, u"配置文件：" + kFile +
+                         u"\r\n\r\n与配置文件一致。\r\n语言 0411 没有安装，没有比较文件中它的设置"
+                         u"（0411_other）\r\n");
+    EXPECT_FALSE(applyOffered);
+    EXPECT_TRUE(windows.ui.boxes.empty());
+    // Cancelled in the dialog: no window.
+    shown.clear();
+    form.CheckCfgClick();
+    EXPECT_TRUE(shown.empty());
 }
 
 } // namespace

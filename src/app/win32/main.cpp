@@ -1,6 +1,8 @@
 // The program entry: the main window, its start-up, and the message loop.
 #include "app/tform1.h"
 #include "app/win32/main_window.h"
+#include "drift/tform_drift.h"
+#include "drift/win32/drift_window.h"
 #include "help/tform_help.h"
 #include "help/win32/help_window.h"
 #include "hotkeys/hotkey_dialog.h"
@@ -75,7 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     view.dispatch([&] { form.FormCreate(); });
 
     // The other windows come after FormCreate, which must not use them: the hotkey dialog,
-    // then the help window.
+    // the help window, the differences window.
     quillon::TForm2 hotkeyDialog(form);
     quillon::win32view::HotkeyDialogView hotkeyDialogView(hotkeyDialog, instance);
     form.Form2 = &hotkeyDialog;
@@ -85,6 +87,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Its native window is made when it is first shown.
     quillon::win32view::HelpWindow helpView(help, instance, view.hwnd());
     form.FormHelp = &help;
+    quillon::TFormDrift drift;
+    quillon::win32view::DriftWindow driftView(drift, instance, view.hwnd());
+    form.FormDrift = &drift;
 
     // In a command-line run the window never shows and the single-argument handling comes
     // after the command pass; otherwise it runs just before the window appears.

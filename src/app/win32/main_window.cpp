@@ -563,7 +563,7 @@ void MainWindow::onCommand(int id, int code, HWND control) {
             default:
                 break;
             }
-        } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 6) {
+        } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 7) {
             switch (id - kPopupMenu2Base) {
             case 0:
                 run(&TForm1::N7Click);
@@ -579,6 +579,9 @@ void MainWindow::onCommand(int id, int code, HWND control) {
                 break;
             case 5:
                 run(&TForm1::loadcfgClick);
+                break;
+            case 6:
+                run(&TForm1::CheckCfgClick);
                 break;
             default:
                 break;

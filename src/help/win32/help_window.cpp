@@ -5,6 +5,7 @@
 #include "res/resource_ids.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/fonts.h"
+#include "ui/win32/modal_window.h"
 #include "ui/win32/window_text.h"
 
 #include <algorithm>
@@ -86,16 +87,7 @@ void HelpWindow::create() {
     SetWindowTextW(item(kHelpText), wide(form_.Memo1));
 
     applyDpi(dpiOf(hwnd_));
-    // Centred on the desktop.
-    RECT window{};
-    GetWindowRect(hwnd_, &window);
-    RECT work{};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int w = window.right - window.left;
-    const int h = window.bottom - window.top;
-    SetWindowPos(hwnd_, nullptr, work.left + (work.right - work.left - w) / 2,
-                 work.top + (work.bottom - work.top - h) / 2, 0, 0,
-                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    centreOnDesktop(hwnd_);
 }
 
 void HelpWindow::applyDpi(UINT dpi) {
@@ -167,43 +159,8 @@ void HelpWindow::showModal() {
         create();
     }
     open_ = true;
-    const bool ownerWasEnabled = owner_ && !EnableWindow(owner_, FALSE);
-    ShowWindow(hwnd_, SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd_);
-    SetFocus(item(kHelpClose));
-
-    // An end already asked for (a command-line run asks before the help shows) waits until the
-    // window has been closed, and is passed on then.
-    bool quit = false;
-    WPARAM quitCode = 0;
-    MSG msg{};
-    while (open_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) {
-            break;
-        }
-        if (got == 0) {
-            quit = true;
-            quitCode = msg.wParam;
-            continue;
-        }
-        if (translateKey(msg)) {
-            continue;
-        }
-        if (!IsDialogMessageW(hwnd_, &msg)) {
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    open_ = false;
-    // The owner takes input again before the window goes, so that it becomes the active one.
-    if (ownerWasEnabled) {
-        EnableWindow(owner_, TRUE);
-    }
-    ShowWindow(hwnd_, SW_HIDE);
-    if (quit) {
-        PostQuitMessage(static_cast<int>(quitCode));
-    }
+    runModal(hwnd_, owner_, item(kHelpClose), open_,
+             [this](const MSG& msg) { return translateKey(msg); });
 }
 
 void HelpWindow::close() {
