@@ -3,6 +3,7 @@
 // per operation: those are what an operation costs on Windows, where every Win32 registry call
 // is a round trip into the kernel.
 #include "bench/generated_setup.h"
+#include "drift/drift_commands.h"
 #include "files/ini_document.h"
 #include "files/setup_reader.h"
 
@@ -115,6 +116,34 @@ void BM_LoadConfig(benchmark::State& state) {
     }
     report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }
+// The file saved from the setup itself compared with the machine: the file read and checked,
+// every language read.
+void BM_CheckConfig(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    setup.form->savecfg(kConfigFile);
+    setup.resetCount();
+    setup.windows.calls.clear();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(checkConfig(*setup.form, kConfigFile));
+    }
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
+}
+
+// "applycfg:" of that file, which the machine holds: the comparison and nothing else, against
+// BM_LoadConfig's refresh, commit, wait and refresh of every language.
+void BM_ApplyUnchanged(benchmark::State& state) {
+    GeneratedSetup setup(sizeFor(state));
+    setup.start();
+    setup.form->savecfg(kConfigFile);
+    setup.resetCount();
+    setup.windows.calls.clear();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(applyDifferences(*setup.form, kConfigFile));
+    }
+    report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
+}
+
 // A configuration file of N sections of one key each: reading it grows linearly with N, so a
 // file of many sections (a hostile one among them) never stalls a load or a merging save.
 void BM_ReadIniSections(benchmark::State& state) {
@@ -142,6 +171,8 @@ BENCHMARK(BM_MoveToTop)->Apply(sizes);
 BENCHMARK(BM_ReadSetup)->Apply(sizes);
 BENCHMARK(BM_SaveConfig)->Apply(sizes);
 BENCHMARK(BM_LoadConfig)->Apply(sizes);
+BENCHMARK(BM_CheckConfig)->Apply(sizes);
+BENCHMARK(BM_ApplyUnchanged)->Apply(sizes);
 BENCHMARK(BM_ReadIniSections)
     ->RangeMultiplier(10)
     ->Range(200, 20000)

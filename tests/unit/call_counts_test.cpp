@@ -2,6 +2,7 @@
 // into the kernel), so their growth with the user's setup is checked here by count, never by
 // time: ten times the input methods may cost at most twelve times the calls.
 #include "bench/generated_setup.h"
+#include "drift/drift_commands.h"
 #include "files/setup_reader.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,14 @@ TEST(CallCounts, ReadingTheWholeSetupCostsAtMostARefreshPerLanguage) {
     const long languages = static_cast<long>(setup.form->lang.code.size());
     EXPECT_GT(languages, 1);
     EXPECT_GE(document.sections().size(), 3u * static_cast<std::size_t>(languages));
+    EXPECT_LE(setup.registryCalls(), languages * refresh);
+    EXPECT_EQ(setup.processStarts(), 0);
+
+    // An apply of a file the machine holds reads it and every language, and nothing more.
+    const ustring file = u"C:\\Users\\me\\setup.cfg";
+    setup.windows.files.files[file] = document.bytes();
+    setup.resetCount();
+    applyDifferences(*setup.form, file);
     EXPECT_LE(setup.registryCalls(), languages * refresh);
     EXPECT_EQ(setup.processStarts(), 0);
 }
