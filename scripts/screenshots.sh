@@ -27,6 +27,10 @@ dlg() {
     WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --title-prefix "$caption" \
         --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
 }
+drift_window() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormDrift --timeout 30000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
 help_window() {
     WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
         2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
@@ -50,6 +54,11 @@ shot_window() {
     import -window root -crop "$rect" +repage -strip "$out/$1.png"
     echo "$out/$1.png"
 }
+
+# A configuration file that differs from the machine in one setting, for the differences
+# window: saved while Shift releases Caps Lock, then Caps Lock set back.
+mkdir -p "$E2E_PREFIX/drive_c/out"
+run_app /shift '/savecfg:C:\out\setup.cfg' /caps >/dev/null
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
@@ -88,6 +97,12 @@ qd msgbox >/dev/null
 shot_window about "$(dlg 'Quillon 输入法设置工具' window)"
 qd msgbox-press --id 1 >/dev/null
 q wait-no-dialog >/dev/null
+
+q dropdown --caption 其它功能 --then menu-pick --text 检查配置差异… >/dev/null
+q file-dialog --path 'C:\out\setup.cfg' >/dev/null
+drift_window wait-visible >/dev/null
+shot_window drift "$(drift_window window)"
+drift_window click --id 403 >/dev/null
 
 q syscommand --id 0xF060 >/dev/null
 app_exit_code >/dev/null
