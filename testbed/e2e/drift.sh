@@ -80,6 +80,7 @@ check_in_window() {
 }
 
 check "Shift releases Caps Lock again" test "$(run_line change-again '/shift')" = "exit 0"
+xdotool mousemove 0 0
 start_app
 q wait-visible >/dev/null
 check "the dialog asks for a configuration file" contains "$(check_in_window)" 'caption "检查配置差异"'
@@ -98,7 +99,18 @@ check "the Caps Lock key back from the window" \
 check_in_window >/dev/null
 check "then the machine holds the file" contains "$(qdr text --id 401)" '与配置文件一致。'
 check "with nothing to apply" contains "$(qdr control --id 402)" 'enabled=0'
-qdr click --id 403 >/dev/null
+# Without the mouse: the focus starts on 关闭; Shift+Tab reaches the text past the disabled
+# button, Tab leaves the text again, and Escape closes the window from the text.
+check "the focus starts on the close button" qdr focus --wait-id 403
+# The window takes the X input focus as a window manager would give it.
+xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^配置差异' | head -n1)"
+xdotool key --delay 60 shift+Tab
+check "Shift+Tab reaches the text" qdr focus --wait-id 401
+xdotool key --delay 60 Tab
+check "Tab leaves the text" qdr focus --wait-id 403
+xdotool key --delay 60 shift+Tab Escape
+drift_hidden() { contains "$(qdr window)" 'visible=0'; }
+check "Escape closes the window" eventually drift_hidden
 q syscommand --id 0xF060 >/dev/null
 check "the window closes with exit status 0" test "$(app_exit_code)" = 0
 
