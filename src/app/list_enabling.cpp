@@ -58,14 +58,16 @@ void TForm1::PopupMenu1Popup() {
     PopupMenu1.items[kMenuLanguageList].enabled = defime >= 0;
 }
 
+// In high contrast the rows keep the theme's own colours: a fixed blue on a black background
+// is not readable. Their kinds are then told by the description, the default by its marker.
 RowStyle TForm1::ListView1AdvancedCustomDrawItem(int row) const {
-    RowStyle style = rowColour(ListView1.rows, row);
+    RowStyle style = HighContrast ? RowStyle{kDefaultColor, false} : rowColour(ListView1.rows, row);
     style.bold = row == defime;
     return style;
 }
 
 RowStyle TForm1::ListView2AdvancedCustomDrawItem(int row) const {
-    return rowColour(ListView2.rows, row);
+    return HighContrast ? RowStyle{kDefaultColor, false} : rowColour(ListView2.rows, row);
 }
 
 } // namespace quillon

@@ -255,6 +255,19 @@ public:
     // ---- help ----
     void SpeedButton1Click();
 
+    // ---- assistive technology and high contrast (app/accessibility.cpp) ----
+    // Set by the view from the system's setting: rows then take the system's colours only.
+    bool HighContrast = false;
+    // The name assistive technology gives a control where its caption or the label before it
+    // would not say what it is; empty where they do.
+    ustring accessibleName(const Control& control) const;
+    // What the control does beyond its name: its hint, which names its shortcut.
+    ustring accessibleDescription(const Control& control) const;
+    // A row's kind and whether it is the default, in words, for what colour and weight show.
+    ustring rowDescription(const ListView& list, int row) const;
+    // The text a row shows: its name, and in high contrast a marker on the default.
+    ustring rowCaption(const ListView& list, int row) const;
+
     // ---- the keyboard (app/keyboard.cpp) ----
     // The command a key stands for with the focus on `focused` (null: on no control); None when
     // the key belongs to the control itself, or when what it stands for cannot be done now

@@ -23,6 +23,8 @@ public:
     ustring Caption = u"帮助";
     // The help text, lines separated by CR LF as the multi-line field holds them; read-only.
     ustring Memo1;
+    // What assistive technology calls the text, which no label names.
+    ustring Memo1Name = u"帮助文本";
     Control Button1{u"关闭"};
     // Shows the web address as a link; `url` is what a click opens.
     Control LinkLabel1;

@@ -58,6 +58,7 @@ void MainWindow::create() {
         throw QuillonError(u"无法创建主窗口。");
     }
     dpi_ = dpiOf(hwnd_);
+    form_.HighContrast = highContrastOn();
     createControls();
     applyFonts();
     layout();
@@ -289,7 +290,8 @@ void MainWindow::syncList(int id, const ListView& model, EntryList& shown) {
             LVITEMW lv{};
             lv.mask = LVIF_TEXT;
             lv.iItem = static_cast<int>(r);
-            lv.pszText = const_cast<wchar_t*>(wide(row.name));
+            const ustring caption = form_.rowCaption(model, static_cast<int>(r));
+            lv.pszText = const_cast<wchar_t*>(wide(caption));
             SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&lv));
             for (int c = 1; c < columns; ++c) {
                 LVITEMW sub{};
@@ -335,12 +337,19 @@ void MainWindow::sync() {
     for (const Placement& p : kLayout) {
         syncControl(p.id, *modelControl(p.id));
     }
-    syncList(kListView1, form_.ListView1, shown1_);
-    syncList(kListView2, form_.ListView2, shown2_);
-    if (shownDefime_ != form_.defime) {
+    if (shownDefime_ != form_.defime || shownHighContrast_ != form_.HighContrast) {
+        // The default's weight, and in high contrast its marker, move with it.
+        if (form_.HighContrast || shownHighContrast_) {
+            shown1_.clear();
+            shown2_.clear();
+        }
         shownDefime_ = form_.defime;
+        shownHighContrast_ = form_.HighContrast;
         InvalidateRect(item(kListView1), nullptr, TRUE);
     }
+    syncList(kListView1, form_.ListView1, shown1_);
+    syncList(kListView2, form_.ListView2, shown2_);
+    annotate();
     syncComboBox(item(kComboBox1), form_.ComboBox1, shownItems_[kComboBox1]);
     syncComboBox(item(kComboBox2), form_.ComboBox2, shownItems_[kComboBox2]);
     syncComboBox(item(kComboBox3), form_.ComboBox3, shownItems_[kComboBox3]);
@@ -401,10 +410,42 @@ void MainWindow::show(int showCommand) {
     ShowWindow(hwnd_, form_.Minimized ? SW_SHOWMINIMIZED : showCommand);
     form_.Visible = true;
     UpdateWindow(hwnd_);
+    annotating_ = true;
+    annotate();
     // The enabled list (its selected row) has the focus from the start.
     if (!form_.Minimized && !focusedControl()) {
         restoreFocus(nullptr);
     }
+}
+
+void MainWindow::annotate() {
+    // Not before the window shows: most runs are command lines, and oleacc takes its time.
+    if (!annotating_) {
+        return;
+    }
+    for (const Placement& p : kLayout) {
+        const Control& model = *modelControl(p.id);
+        annotations_.setName(item(p.id), CHILDID_SELF, form_.accessibleName(model));
+        annotations_.setDescription(item(p.id), CHILDID_SELF, form_.accessibleDescription(model));
+    }
+    for (const ListView* list : {&form_.ListView1, &form_.ListView2}) {
+        const HWND handle = controlHandle(list);
+        for (int r = 0; r < list->count(); ++r) {
+            annotations_.setDescription(handle, r + 1, form_.rowDescription(*list, r));
+        }
+    }
+}
+
+void MainWindow::onSystemColours() {
+    form_.HighContrast = highContrastOn();
+    // Common controls learn of the change only from their parent.
+    for (const int id : {kListView1, kListView2, kStatusBar1}) {
+        SendMessageW(item(id), WM_SYSCOLORCHANGE, 0, 0);
+    }
+    shown1_.clear();
+    shown2_.clear();
+    sync();
+    RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 Control* MainWindow::focusedControl() {
@@ -750,20 +791,34 @@ void MainWindow::onDrawHelpButton(const DRAWITEMSTRUCT& draw) {
         DrawEdge(draw.hDC, &rect, BDR_SUNKENOUTER, BF_RECT);
     }
     const bool enabled = !(draw.itemState & ODS_DISABLED);
+    if (form_.HighContrast) {
+        // The picture's fixed blue would vanish on a dark theme: the system's text colours.
+        SetBkMode(draw.hDC, TRANSPARENT);
+        SetTextColor(draw.hDC, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+        const HGDIOBJ oldFont = SelectObject(draw.hDC, boldFont_.get());
+        RECT text = rect;
+        DrawTextW(draw.hDC, L"?", 1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(draw.hDC, oldFont);
+    } else {
+        drawHelpPicture(draw.hDC, rect, enabled);
+    }
+    if ((draw.itemState & ODS_FOCUS) && !(draw.itemState & ODS_NOFOCUSRECT)) {
+        InflateRect(&rect, -2, -2);
+        DrawFocusRect(draw.hDC, &rect);
+    }
+}
+
+void MainWindow::drawHelpPicture(HDC dc, const RECT& rect, bool enabled) {
     const int x = rect.left + (rect.right - rect.left - 16) / 2;
     const int y = rect.top + (rect.bottom - rect.top - 16) / 2;
     // gdi32's own transparent copy: an image list would need comctl32's functions, which the
     // program does not import.
     const HBITMAP bitmap = helpBitmaps_[enabled ? 0 : 1].get();
-    const MemoryDc source(CreateCompatibleDC(draw.hDC));
+    const MemoryDc source(CreateCompatibleDC(dc));
     if (source && bitmap) {
         const HGDIOBJ old = SelectObject(source.get(), bitmap);
-        GdiTransparentBlt(draw.hDC, x, y, 16, 16, source.get(), 0, 0, 16, 16, RGB(255, 0, 255));
+        GdiTransparentBlt(dc, x, y, 16, 16, source.get(), 0, 0, 16, 16, RGB(255, 0, 255));
         SelectObject(source.get(), old);
-    }
-    if (draw.itemState & ODS_FOCUS) {
-        InflateRect(&rect, -2, -2);
-        DrawFocusRect(draw.hDC, &rect);
     }
 }
 
@@ -816,6 +871,14 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_SIZE:
         SendMessageW(item(kStatusBar1), WM_SIZE, 0, 0);
+        break;
+    case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETHIGHCONTRAST) {
+            onSystemColours();
+        }
+        break;
+    case WM_SYSCOLORCHANGE:
+        onSystemColours();
         break;
     case WM_DPICHANGED: {
         dpi_ = HIWORD(wParam);

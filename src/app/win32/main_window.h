@@ -4,6 +4,7 @@
 
 #include "app/tform1.h"
 #include "app/win32/main_window_layout.h"
+#include "ui/win32/accessibility.h"
 #include "ui/win32/dpi.h"
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/tooltips.h"
@@ -40,6 +41,7 @@ private:
     void onCommand(int id, int code, HWND control);
     void onContextMenu(HWND source, int x, int y);
     void onDrawHelpButton(const DRAWITEMSTRUCT& item);
+    void drawHelpPicture(HDC dc, const RECT& rect, bool enabled);
     void onComboNotify(int id, int code, HWND control);
     void openOtherMenu();
     // The model's control that has the keyboard focus; null when none of the window's has.
@@ -48,6 +50,10 @@ private:
     // control of the window already has it (a handler moved it there).
     void restoreFocus(Control* had);
     HWND controlHandle(const Control* control);
+    // Names and descriptions for assistive technology, once the window is on screen.
+    void annotate();
+    // The system's colours or high-contrast setting changed.
+    void onSystemColours();
     void createControls();
     void layout();
     void applyFonts();
@@ -74,6 +80,9 @@ private:
     EntryList shown1_;
     EntryList shown2_;
     int shownDefime_ = -2;
+    bool shownHighContrast_ = false;
+    AccessibleAnnotations annotations_;
+    bool annotating_ = false;
     std::map<int, StringList> shownItems_;
 };
 

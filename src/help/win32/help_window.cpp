@@ -85,6 +85,7 @@ void HelpWindow::create() {
     // The text is longer than an edit control's default limit.
     SendMessageW(item(kHelpText), EM_SETLIMITTEXT, 0, 0);
     SetWindowTextW(item(kHelpText), wide(form_.Memo1));
+    annotations_.setName(item(kHelpText), CHILDID_SELF, form_.Memo1Name);
 
     applyDpi(dpiOf(hwnd_));
     centreOnDesktop(hwnd_);
@@ -232,6 +233,12 @@ LRESULT HelpWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
+        if (reinterpret_cast<HWND>(lParam) == item(kHelpText)) {
+            // Read-only, the text still reads as a page, in the theme's window colours.
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
         SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
     }
