@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "backups/backups.h"
 
 #include "cli/command_line.h"
 #include "core/error.h"
@@ -62,7 +63,9 @@ TForm1::TForm1(platform::Platform os) : os_(os) {
                         {u"-"},
                         {u"导出配置"},
                         {u"导入配置"},
-                        {u"检查配置差异…"}};
+                        {u"检查配置差异…"},
+                        {u"-"},
+                        {u"撤销上次更改"}};
     PopupMenu3.items = {{u"导出输入法列表"}};
 }
 
@@ -195,6 +198,8 @@ void TForm1::FormShow() {
         ShowHelp();
     } else {
         RunGuarded([this] {
+            const backups::UserAction action(*this, u"命令行 /remove_eng", true);
+            backups::beforeChange(*this, {});
             os_.layouts.UnloadKeyboardLayout(0x409);
             Minimized = true;
             Button_RefreshClick();

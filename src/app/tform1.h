@@ -5,6 +5,7 @@
 
 #include "app/controls.h"
 #include "app/keyboard.h"
+#include "backups/action_state.h"
 #include "hotkeys/hotkey_as_read.h"
 #include "hotkeys/key_table.h"
 #include "platform/open_dialog.h"
@@ -90,6 +91,8 @@ public:
     std::vector<MenuItem> systemMenuAppended;
     // The control that is to have the keyboard focus.
     Control* ActiveControl = nullptr;
+    // The user action under way, for its backup (backups/backups.h).
+    backups::ActionState backupAction;
 
     Control GroupBox1{u" 启用的输入法 "};
     ListView ListView1;

@@ -53,6 +53,7 @@ constexpr Entry kTable[] = {
     {u"loadcfg:", Match::Prefix, Value::File, Command::LoadCfg},
     {u"checkcfg:", Match::Prefix, Value::File, Command::CheckCfg},
     {u"applycfg:", Match::Prefix, Value::File, Command::ApplyCfg},
+    {u"undo", Match::Whole, Value::None, Command::Undo},
 };
 
 ustring afterColon(const ustring& text) {

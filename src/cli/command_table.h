@@ -37,6 +37,7 @@ enum class Command {
     LoadCfg,
     CheckCfg,
     ApplyCfg,
+    Undo,
 };
 
 struct Argument {

@@ -1,6 +1,7 @@
 // Carrying out the command line: each argument selects a row or sets a control and then calls
 // the same operation a user's click would.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "cli/command_line.h"
 #include "cli/command_table.h"
 #include "core/error.h"
@@ -213,6 +214,9 @@ void carryOut(TForm1& form, const Argument& argument) {
     case Command::ApplyCfg:
         applycfgCommand(form, value);
         break;
+    case Command::Undo:
+        backups::undoLastChange(form);
+        break;
     case Command::ExportEnabledList:
     case Command::ExportDisabledList:
     case Command::SaveCfg:
@@ -278,6 +282,12 @@ void TForm1::ReadParam(const StringList& paramlist) {
         return;
     }
     ShowMainForm = false;
+    // The whole run is one change: one backup before its first write, named by its arguments.
+    ustring arguments = u"命令行";
+    for (std::size_t i = 1; i < paramlist.size(); ++i) {
+        arguments += u" /" + trimControls(paramlist[i]);
+    }
+    const backups::UserAction action(*this, arguments, true);
     RunGuarded([&] {
         for (std::size_t i = 1; i < paramlist.size(); ++i) {
             if (const auto argument = matchArgument(paramlist[i])) {

@@ -1,5 +1,6 @@
 // Applying a configuration file to every installed language it has sections for.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "core/error.h"
 #include "core/whole_number.h"
 #include "files/config_apply.h"
@@ -171,6 +172,9 @@ ustring joined(const StringList& languages) {
 
 void applyConfigDocument(TForm1& form, const IniDocument& document, const StringList& languages,
                          const ustring& filename, LoadScope scope) {
+    // One backup for the whole load, before its first change; none when nothing is applied.
+    const backups::UserAction action(
+        form, (scope == LoadScope::Whole ? u"导入配置“" : u"应用配置差异“") + filename + u"”");
     const BusyWindow busy(form);
     if (form.Changed) {
         form.Changed();
@@ -184,6 +188,7 @@ void applyConfigDocument(TForm1& form, const IniDocument& document, const String
         if (scope == LoadScope::Differences && !hasSections(document, language)) {
             continue;
         }
+        backups::beforeChange(form, {});
         bool wrote = false;
         try {
             if (applyLanguage(form, document, language, static_cast<std::int32_t>(id), scope,

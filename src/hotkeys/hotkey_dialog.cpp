@@ -85,6 +85,20 @@ void TForm2::FormCloseQuery(bool& CanClose) {
     if (taken) {
         refuse(u"热键冲突！");
         CanClose = false;
+        return;
+    }
+    // Another program's system-wide hotkey takes the keys before any input method sees them.
+    // The radio items are numbered by the modifier flags, which RegisterHotKey numbers alike.
+    const KeyRow* key =
+        findKeyName(Form1.scancode, ComboBox1.items[static_cast<std::size_t>(ComboBox1.itemIndex)]);
+    std::uint32_t virtualKey = 0;
+    if (key && parseHex32(key->code, virtualKey) &&
+        Form1.os().ui.HotkeyTaken(static_cast<std::uint32_t>(choice), virtualKey) &&
+        Form1.os().ui.MessageBox(
+            u"该热键已被其他程序占用，按下时可能不会切换到此输入法。仍要使用吗？", u"确认",
+            platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2) !=
+            platform::kIdYes) {
+        CanClose = false;
     }
 }
 

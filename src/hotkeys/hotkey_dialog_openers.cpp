@@ -3,6 +3,7 @@
 // the user confirms is stored in the row or on the button and committed at once; the commit
 // writes every hotkey of the language.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "core/error.h"
 #include "hotkeys/hotkey_dialog.h"
 
@@ -103,6 +104,8 @@ void TForm1::Button_HotkeyClick() {
     if (!text) {
         return;
     }
+    backups::beforeChange(*this, u"设置“" + ListView1.rows[static_cast<std::size_t>(index)].name +
+                                     u"”的热键");
     ListView1.rows[static_cast<std::size_t>(index)].fields[kFieldHotkey] = *text;
     commitHotkey(*this);
 }
@@ -128,6 +131,7 @@ void TForm1::Button_SW1Click(int which) {
     if (!text) {
         return;
     }
+    backups::beforeChange(*this, u"设置“" + caption + u"”的热键");
     button.caption = *text;
     commitHotkey(*this);
 }

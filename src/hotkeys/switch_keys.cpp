@@ -1,6 +1,7 @@
 // The general switching hotkeys: the keys that cycle layouts and languages, the Caps Lock
 // release key, and the IME toggles of the language shown.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "core/error.h"
 #include "core/whole_number.h"
 #include "hotkeys/hotkey_registry.h"
@@ -101,11 +102,13 @@ void TForm1::getswitchkey() {
 }
 
 void TForm1::ComboBox1Change() {
+    backups::beforeChange(*this, u"切换键盘布局的热键");
     giveWay(ComboBox1, ComboBox2);
     writeSwitchKeys(*this);
 }
 
 void TForm1::ComboBox2Change() {
+    backups::beforeChange(*this, u"切换输入语言的热键");
     giveWay(ComboBox2, ComboBox1);
     writeSwitchKeys(*this);
 }

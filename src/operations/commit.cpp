@@ -1,5 +1,6 @@
 // The commit: writes the shown language's enabled list back to Windows, all or nothing.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "core/error.h"
 #include "hotkeys/hotkey_store.h"
 #include "operations/registry_snapshot.h"
@@ -81,6 +82,7 @@ void TForm1::Button_FixClick() {
 
     // Every hotkey text is converted before anything is removed.
     const HotkeyPlan hotkeys = planHotkeys(*this);
+    backups::beforeChange(*this, u"保存输入法列表");
 
     // What the commit may change, kept so that a failed write puts back what differs.
     platform::RegistryBackend& backend = os().registry;

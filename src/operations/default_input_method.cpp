@@ -1,5 +1,6 @@
 // The default input method: a chosen row, or the language list.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "operations/row_values.h"
 
 namespace quillon {
@@ -12,6 +13,8 @@ void TForm1::DefaultClick() {
     }
     const ustring tip =
         defaultInputMethodTip(ListView1.rows[static_cast<std::size_t>(i)], mylangid);
+    backups::beforeChange(*this, u"设置默认输入法“" +
+                                     ListView1.rows[static_cast<std::size_t>(i)].name + u"”");
     os().processes.ShellExecute(u"open", PowerShellPath(),
                                 u"-command \"& {Set-WinDefaultInputMethodOverride '" + tip + u"'}",
                                 platform::kSwHide);
@@ -23,6 +26,7 @@ void TForm1::DefaultClick() {
 
 void TForm1::N4Click() {
     requireCompleteLists();
+    backups::beforeChange(*this, u"使用语言列表");
     os().processes.ShellExecute(u"open", PowerShellPath(),
                                 u"-command \"& {Set-WinDefaultInputMethodOverride}\"",
                                 platform::kSwHide);

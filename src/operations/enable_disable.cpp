@@ -1,6 +1,7 @@
 // Enabling and disabling one input method: tell Windows by the row's kind, move the row,
 // commit, let Windows settle, refresh.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "core/error.h"
 #include "operations/registry_snapshot.h"
 #include "operations/row_values.h"
@@ -55,6 +56,7 @@ void TForm1::Button_EnableClick() {
         return;
     }
     InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(selected)];
+    backups::beforeChange(*this, u"启用“" + row.name + u"”");
     const std::uint32_t v = hklValue(row);
     if (v == 0) {
         const std::uint16_t langid = langidValue(row);
@@ -94,6 +96,8 @@ void TForm1::Button_DisableClick() {
         guidField(row, kFieldProfile);
         profileManager();
     }
+    backups::beforeChange(*this,
+                          u"禁用“" + ListView1.rows[static_cast<std::size_t>(s)].name + u"”");
     const bool wasDefault = s == defime;
     if (wasDefault) {
         N4Click();

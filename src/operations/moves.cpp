@@ -2,6 +2,7 @@
 // made in memory and committed once, since nothing can observe the places in between and
 // every commit starts a PowerShell process.
 #include "app/tform1.h"
+#include "backups/backups.h"
 
 namespace quillon {
 
@@ -35,14 +36,29 @@ void TForm1::moveSelectedRow(bool moveUp) {
     ListViewItemMoveUpDown(ListView1, s, moveUp, true);
 }
 
+namespace {
+
+void backUpMove(TForm1& form, const char16_t* direction) {
+    const int s = form.ListView1.selected;
+    if (s >= 0 && s < form.ListView1.count()) {
+        backups::beforeChange(
+            form,
+            direction + (u"“" + form.ListView1.rows[static_cast<std::size_t>(s)].name + u"”"));
+    }
+}
+
+} // namespace
+
 void TForm1::Button_UpClick() {
     requireCompleteLists();
+    backUpMove(*this, u"上移");
     moveSelectedRow(true);
     Button_FixClick();
 }
 
 void TForm1::Button_DownClick() {
     requireCompleteLists();
+    backUpMove(*this, u"下移");
     moveSelectedRow(false);
     Button_FixClick();
 }

@@ -1,5 +1,6 @@
 // Removing input methods for good, the stubborn US keyboard, and disabling all.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "operations/row_values.h"
 
 namespace quillon {
@@ -27,6 +28,7 @@ void TForm1::Button_DELClick() {
         return;
     }
     const InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(i)];
+    backups::beforeChange(*this, u"删除“" + row.name + u"”");
     // Whether Windows removed it: only to say so when the commit fails afterwards.
     bool removed = false;
     if (row.kind() == EntryKind::TextService) {
@@ -63,6 +65,7 @@ void TForm1::N7Click() {
                            platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;
     }
+    backups::beforeChange(*this, u"删除顽固的英语美式键盘");
     os().layouts.UnloadKeyboardLayout(0x409);
     Button_RefreshClick();
 }
@@ -78,6 +81,10 @@ void TForm1::disable_all_Click() {
             profileManager();
         }
     }
+    if (ListView1.rows.empty()) {
+        return;
+    }
+    backups::beforeChange(*this, u"全部禁用");
     bool haveLayout = false;
     for (const InputMethodEntry& row : ListView1.rows) {
         haveLayout = haveLayout || isLayout(row);

@@ -124,6 +124,17 @@ struct IndirectString {
     ustring errorMessage;    // the system's text for the last error when result != 0
 };
 
+// GetLocalTime.
+struct LocalTime {
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    int hour = 0;
+    int minute = 0;
+    int second = 0;
+    int milliseconds = 0;
+};
+
 class System {
 public:
     virtual ~System() = default;
@@ -139,6 +150,10 @@ public:
     virtual ustring OemToText(std::string_view bytes) = 0;
     virtual std::string TextToAnsi(ustring_view text) = 0;
     virtual ustring AnsiToText(std::string_view bytes) = 0;
+    virtual LocalTime LocalNow() = 0;
+    // The user's local application-data folder (%LOCALAPPDATA%), without a trailing "\";
+    // empty when the user has none.
+    virtual ustring LocalAppData() = 0;
 };
 
 // ---- Modal interaction and the message loop ------------------------------------------------
@@ -212,6 +227,10 @@ public:
     virtual void Terminate() = 0;
     // Ends the process at once.
     virtual void ExitProcess(int exitCode) = 0;
+    // Whether another program holds the system-wide hotkey (RegisterHotKey's MOD_ALT,
+    // MOD_CONTROL, MOD_SHIFT, MOD_WIN and a virtual key): asked by registering it for a moment.
+    // Nothing stays registered, whatever the answer.
+    virtual bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) = 0;
 };
 
 // ---- Files ---------------------------------------------------------------------------------
@@ -248,6 +267,11 @@ public:
     virtual std::optional<ustring> FullPathName(ustring_view path) = 0;
     // True for an existing folder (a trailing "\" allowed), false for a file or nothing.
     virtual bool DirectoryExists(ustring_view path) = 0;
+    // Makes the folder when it is not there yet; true when it exists afterwards.
+    virtual bool CreateDirectory(ustring_view path) = 0;
+    // The names of the files (not folders) directly in the folder; empty when there is none.
+    virtual StringList FileNames(ustring_view folder) = 0;
+    virtual bool DeleteFile(ustring_view path) = 0;
 };
 
 } // namespace quillon::platform

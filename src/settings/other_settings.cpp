@@ -6,6 +6,7 @@
 // the control first) changes a control. `readother` sets the check boxes' states and nothing
 // else, so a refresh never writes a setting or starts a command.
 #include "app/tform1.h"
+#include "backups/backups.h"
 #include "core/error.h"
 #include "operations/registry_snapshot.h"
 
@@ -97,6 +98,8 @@ void TForm1::readother() {
 }
 
 void TForm1::CheckBox1Click() {
+    backups::beforeChange(*this,
+                          u"其它设置：“" + CheckBox1.caption + u"”“" + CheckBox2.caption + u"”");
     platform::TRegistry reg(os().registry);
     PreferencesMask mask = readPreferencesMask(reg);
     if (mask.size > 0) {
@@ -113,6 +116,7 @@ void TForm1::CheckBox1Click() {
 }
 
 void TForm1::CheckBox3Click() {
+    backups::beforeChange(*this, u"其它设置：“" + CheckBox3.caption + u"”");
     // The key may be made for the value: a failed write takes it away again.
     RegistryCheckpoint checkpoint(os().registry, platform::Hive::CurrentUser);
     checkpoint.keep(kInputSettingsKey);
@@ -126,6 +130,7 @@ void TForm1::CheckBox3Click() {
 }
 
 void TForm1::ComboBox3Change() {
+    backups::beforeChange(*this, u"关闭大写键");
     platform::TRegistry reg(os().registry);
     reg.OpenKey(kKeyboardLayoutKey, false);
     switch (ComboBox3.itemIndex) {

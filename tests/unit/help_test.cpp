@@ -148,7 +148,8 @@ TEST_F(HelpTest, CommandSectionFollowsTheCommandTable) {
                                                "/applycfg",
                                                "/hotkey_num",
                                                "/hotkey_name",
-                                               "/switchkey"};
+                                               "/switchkey",
+                                               "/undo"};
     EXPECT_EQ(commands, expected);
     EXPECT_NE(help.Memo1.find(u"/? /h /help\t"), ustring::npos);
     EXPECT_NE(help.Memo1.find(u"/r /refresh\t"), ustring::npos);

@@ -1,5 +1,6 @@
 // The hotkey dialog and its openers, driven through the substitute's modal interaction: each
 // script step acts on the dialog as clicks on its controls would, then presses a button.
+#include "cli/command_line.h"
 #include "core/error.h"
 #include "fixture_files.h"
 #include "form_fixture.h"
@@ -469,6 +470,33 @@ TEST_F(HotkeyDialogTest, ConflictKeepsTheDialogOpen) {
             EXPECT_TRUE(windows.ui.boxes.empty()) << c.why;
         }
     }
+}
+
+// A combination another program holds is asked about; No keeps the dialog open, Yes stores it.
+// The probe asks Windows once per confirmation, with RegisterHotKey's modifier flags.
+TEST_F(HotkeyDialogTest, AHotkeyAnotherProgramHoldsIsAskedAbout) {
+    windows.ui.hotkeysTaken.insert({6, 0x51}); // Ctrl+Shift+Q
+    windows.calls.clear();
+    windows.ui.answers = {platform::kIdNo, platform::kIdYes};
+    openRow(kPinyinRow, {act(Turn().radio(6).key(u"Q")), act(Turn())});
+    ASSERT_EQ(windows.ui.boxes.size(), 2u);
+    for (const auto& box : windows.ui.boxes) {
+        EXPECT_EQ(box.text, u"该热键已被其他程序占用，按下时可能不会切换到此输入法。仍要使用吗？");
+        EXPECT_EQ(box.flags,
+                  platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);
+    }
+    EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(), "HotkeyTaken(0x6, 0x51)"), 2);
+    EXPECT_EQ(hotkeys(), (StringList{u"Ctrl+Shift+Q", u"", u"Ctrl+2"}));
+
+    // A free combination asks nothing; the command line never asks.
+    windows.ui.boxes.clear();
+    openRow(kImmRow, {act(Turn().radio(2).right(false).key(u"B"))});
+    EXPECT_TRUE(windows.ui.boxes.empty());
+    windows.ui.hotkeysTaken.insert({2, 0x43}); // Ctrl+C
+    windows.system.commandLine = u"quillon.exe /hotkey_num:1 ctrl c";
+    form.ReadParam(commandPieces(windows.system.commandLine));
+    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_EQ(hotkeys().front(), u"Ctrl+C");
 }
 
 TEST_F(HotkeyDialogTest, ComparisonIsExactAndCaseSensitive) {

@@ -1,5 +1,6 @@
 #include "app/win32/main_window.h"
 
+#include "backups/backups.h"
 #include "core/error.h"
 #include "res/resource_ids.h"
 #include "ui/win32/fonts.h"
@@ -393,6 +394,8 @@ void MainWindow::dispatch(const std::function<void()>& handler) {
         savedFocus_ = had;
     }
     try {
+        // Every event is one user action: what it changes shares one backup.
+        const backups::UserAction action(form_);
         handler();
     } catch (const QuillonError& e) {
         form_.ShowError(e.message());
@@ -604,7 +607,7 @@ void MainWindow::onCommand(int id, int code, HWND control) {
             default:
                 break;
             }
-        } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 7) {
+        } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 9) {
             switch (id - kPopupMenu2Base) {
             case 0:
                 run(&TForm1::N7Click);
@@ -623,6 +626,9 @@ void MainWindow::onCommand(int id, int code, HWND control) {
                 break;
             case 6:
                 run(&TForm1::CheckCfgClick);
+                break;
+            case 8:
+                dispatch([this] { backups::undoLastChange(form_); });
                 break;
             default:
                 break;

@@ -249,6 +249,50 @@ std::uint32_t SubstituteSystem::TickCount() {
     return owner_.clockMs;
 }
 
+namespace {
+
+// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian calendar).
+std::int64_t daysFromCivil(std::int64_t y, int m, int d) {
+    y -= m <= 2;
+    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const std::int64_t yoe = y - era * 400;
+    const std::int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const std::int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void civilFromDays(std::int64_t z, LocalTime& t) {
+    z += 719468;
+    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const std::int64_t doe = z - era * 146097;
+    const std::int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const std::int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const std::int64_t mp = (5 * doy + 2) / 153;
+    t.day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    t.month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    t.year = static_cast<int>(yoe + era * 400 + (t.month <= 2));
+}
+
+constexpr std::uint32_t kClockAtStart = 1000000;
+
+} // namespace
+
+LocalTime SubstituteSystem::LocalNow() {
+    const LocalTime& s = startTime;
+    const std::int64_t start =
+        ((daysFromCivil(s.year, s.month, s.day) * 24 + s.hour) * 60 + s.minute) * 60000 +
+        s.second * 1000 + s.milliseconds;
+    const std::int64_t now = start + static_cast<std::int64_t>(owner_.clockMs - kClockAtStart);
+    LocalTime t;
+    civilFromDays(now / 86400000, t);
+    const std::int64_t ms = now % 86400000;
+    t.hour = static_cast<int>(ms / 3600000);
+    t.minute = static_cast<int>(ms / 60000 % 60);
+    t.second = static_cast<int>(ms / 1000 % 60);
+    t.milliseconds = static_cast<int>(ms % 1000);
+    return t;
+}
+
 bool SubstituteSystem::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
                                             std::uint32_t winIni) {
     owner_.record("SystemParametersInfo(" + logHex(action) + ", " + std::to_string(param) + ", " +
@@ -363,6 +407,11 @@ void SubstituteUi::Terminate() {
     terminated = true;
 }
 
+bool SubstituteUi::HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) {
+    owner_.record("HotkeyTaken(" + logHex(modifiers) + ", " + logHex(virtualKey) + ")");
+    return hotkeysTaken.count({modifiers, virtualKey}) > 0;
+}
+
 void SubstituteUi::ExitProcess(int code) {
     owner_.record("ExitProcess(" + std::to_string(code) + ")");
     exitCode = code;
@@ -454,6 +503,39 @@ bool SubstituteFiles::DirectoryExists(ustring_view path) {
     }
     return std::any_of(directories.begin(), directories.end(),
                        [&](const ustring& d) { return equalsNoCase(d, folder); });
+}
+
+bool SubstituteFiles::CreateDirectory(ustring_view path) {
+    owner_.record("CreateDirectory(" + logText(path) + ")");
+    if (DirectoryExists(path)) {
+        return true;
+    }
+    const std::size_t slash = path.find_last_of(u'\\');
+    if (slash == ustring_view::npos || !DirectoryExists(path.substr(0, slash)) ||
+        std::any_of(uncreatable.begin(), uncreatable.end(),
+                    [&](const ustring& d) { return equalsNoCase(d, path); })) {
+        return false;
+    }
+    directories.emplace_back(path);
+    return true;
+}
+
+StringList SubstituteFiles::FileNames(ustring_view folder) {
+    owner_.record("FileNames(" + logText(folder) + ")");
+    StringList names;
+    const ustring prefix = ustring(folder) + u"\\";
+    for (const auto& [path, bytes] : files) {
+        if (path.size() > prefix.size() && equalsNoCase(path.substr(0, prefix.size()), prefix) &&
+            path.find(u'\\', prefix.size()) == ustring::npos) {
+            names.push_back(path.substr(prefix.size()));
+        }
+    }
+    return names;
+}
+
+bool SubstituteFiles::DeleteFile(ustring_view path) {
+    owner_.record("DeleteFile(" + logText(path) + ")");
+    return files.erase(ustring(path)) > 0;
 }
 
 Substitute::Substitute() = default;

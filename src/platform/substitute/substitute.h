@@ -9,6 +9,7 @@
 #include <deque>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -99,8 +100,15 @@ public:
     ustring OemToText(std::string_view bytes) override { return fromUtf8(bytes); }
     std::string TextToAnsi(ustring_view text) override { return toUtf8(text); }
     ustring AnsiToText(std::string_view bytes) override { return fromUtf8(bytes); }
+    // `startTime` advanced by the virtual clock's milliseconds since the substitute was made.
+    LocalTime LocalNow() override;
+    ustring LocalAppData() override { return localAppData; }
 
     std::uint32_t versionMajor = 10;
+    LocalTime startTime{2026, 12, 10, 21, 30, 15, 123};
+    // None, as for an account without a profile: no backups are made unless a test gives one,
+    // so that the other tests see only their operation's calls.
+    ustring localAppData;
     std::uint32_t lcid = 0x0804;
     ustring commandLine = u"\"C:\\Program Files\\Quillon\\quillon.exe\"";
     // Indirect strings: source -> text; a source not listed fails with an error.
@@ -125,6 +133,7 @@ public:
                                             std::uint32_t wakeMask) override;
     void Terminate() override;
     void ExitProcess(int exitCode) override;
+    bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) override;
 
     struct Box {
         ustring text;
@@ -148,6 +157,8 @@ public:
     bool terminated = false;
     std::optional<int> exitCode;
     int openEvents = 0;
+    // Hotkeys other programs hold, as (modifiers, virtual key).
+    std::set<std::pair<std::uint32_t, std::uint32_t>> hotkeysTaken;
 
 private:
     Substitute& owner_;
@@ -165,6 +176,9 @@ public:
     // "X:name" on that drive's root, anything else under the current folder.
     std::optional<ustring> FullPathName(ustring_view path) override;
     bool DirectoryExists(ustring_view path) override;
+    bool CreateDirectory(ustring_view path) override;
+    StringList FileNames(ustring_view folder) override;
+    bool DeleteFile(ustring_view path) override;
 
     std::map<ustring, std::string> files;
     // Faults: reading these paths fails; the next write fails after this many bytes of the new
@@ -175,6 +189,8 @@ public:
     // The most files that existed at once, temporary ones included.
     std::size_t mostFiles = 0;
     ustring currentDirectory = u"C:\\Users\\user";
+    // Folders that cannot be made (a full disk, no rights).
+    std::vector<ustring> uncreatable;
     // Existing folders, without a trailing "\" (drive roots as "C:"); compared without case.
     std::vector<ustring> directories = {u"C:", u"C:\\Users", u"C:\\Users\\user"};
 

@@ -167,4 +167,32 @@ bool Win32Files::DirectoryExists(ustring_view path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool Win32Files::CreateDirectory(ustring_view path) {
+    if (::CreateDirectoryW(wide(path).c_str(), nullptr)) {
+        return true;
+    }
+    return ::GetLastError() == ERROR_ALREADY_EXISTS && DirectoryExists(path);
+}
+
+StringList Win32Files::FileNames(ustring_view folder) {
+    StringList names;
+    WIN32_FIND_DATAW found{};
+    const std::wstring pattern = wide(folder) + L"\\*";
+    win32::FindHandle search(::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &found,
+                                                FindExSearchNameMatch, nullptr, 0));
+    if (!search) {
+        return names;
+    }
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+            names.push_back(win32::fromWide(found.cFileName));
+        }
+    } while (::FindNextFileW(search.get(), &found));
+    return names;
+}
+
+bool Win32Files::DeleteFile(ustring_view path) {
+    return ::DeleteFileW(wide(path).c_str()) != FALSE;
+}
+
 } // namespace quillon::platform

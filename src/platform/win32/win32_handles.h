@@ -19,7 +19,9 @@
 
 // The service interfaces use the plain names of these calls; the A/W macros would rename
 // the methods in any file that sees both.
+#undef CreateDirectory
 #undef CreateEvent
+#undef DeleteFile
 #undef LoadKeyboardLayout
 #undef MessageBox
 #undef ShellExecute
@@ -168,6 +170,36 @@ public:
 
 private:
     HKEY key_ = nullptr;
+};
+
+// A directory search of FindFirstFileExW, closed with FindClose.
+class FindHandle {
+public:
+    FindHandle() = default;
+    explicit FindHandle(HANDLE h) : h_(h) {}
+    ~FindHandle() { reset(); }
+    FindHandle(FindHandle&& other) noexcept : h_(std::exchange(other.h_, INVALID_HANDLE_VALUE)) {}
+    FindHandle& operator=(FindHandle&& other) noexcept {
+        if (this != &other) {
+            reset();
+            h_ = std::exchange(other.h_, INVALID_HANDLE_VALUE);
+        }
+        return *this;
+    }
+    FindHandle(const FindHandle&) = delete;
+    FindHandle& operator=(const FindHandle&) = delete;
+
+    HANDLE get() const { return h_; }
+    explicit operator bool() const { return h_ != INVALID_HANDLE_VALUE; }
+    void reset() {
+        if (*this) {
+            ::FindClose(h_);
+        }
+        h_ = INVALID_HANDLE_VALUE;
+    }
+
+private:
+    HANDLE h_ = INVALID_HANDLE_VALUE;
 };
 
 // A module loaded with LoadLibraryExW; freed when the owner goes.

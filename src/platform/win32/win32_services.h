@@ -62,6 +62,8 @@ public:
     ustring OemToText(std::string_view bytes) override;
     std::string TextToAnsi(ustring_view text) override;
     ustring AnsiToText(std::string_view bytes) override;
+    LocalTime LocalNow() override;
+    ustring LocalAppData() override;
 };
 
 class Win32Ui : public Ui {
@@ -79,6 +81,7 @@ public:
                                             std::uint32_t wakeMask) override;
     void Terminate() override;
     [[noreturn]] void ExitProcess(int exitCode) override;
+    bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) override;
 
     // The main window, once it exists: the owner of boxes that ask for it.
     void setMainWindow(void* window) { mainWindow_ = window; }
@@ -109,6 +112,9 @@ public:
     bool FileExists(ustring_view path) override;
     std::optional<ustring> FullPathName(ustring_view path) override;
     bool DirectoryExists(ustring_view path) override;
+    bool CreateDirectory(ustring_view path) override;
+    StringList FileNames(ustring_view folder) override;
+    bool DeleteFile(ustring_view path) override;
 };
 
 } // namespace quillon::platform

@@ -50,6 +50,34 @@ std::uint32_t Win32System::TickCount() {
     return ::GetTickCount();
 }
 
+LocalTime Win32System::LocalNow() {
+    SYSTEMTIME t{};
+    ::GetLocalTime(&t);
+    return LocalTime{t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds};
+}
+
+// The environment variable Windows sets at logon from the user's known folder: read without
+// shell32, which the program loads only when a dialog needs it.
+ustring Win32System::LocalAppData() {
+    std::wstring value(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", value.data(),
+                                                       static_cast<DWORD>(value.size()));
+        if (length == 0) {
+            return {};
+        }
+        if (length < value.size()) {
+            value.resize(length);
+            break;
+        }
+        value.resize(length);
+    }
+    while (!value.empty() && value.back() == L'\\') {
+        value.pop_back();
+    }
+    return fromWide(value.c_str());
+}
+
 bool Win32System::SystemParametersInfo(std::uint32_t action, std::uint32_t param,
                                        std::uint32_t winIni) {
     return ::SystemParametersInfoW(action, param, nullptr, winIni) != FALSE;

@@ -152,6 +152,18 @@ void Win32Ui::Terminate() {
     ::PostQuitMessage(0);
 }
 
+bool Win32Ui::HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) {
+    // An id of the application range that the program uses for nothing else.
+    constexpr int kProbeId = 0xB0F1;
+    const HWND owner = static_cast<HWND>(mainWindow_);
+    if (::RegisterHotKey(owner, kProbeId, modifiers | MOD_NOREPEAT, virtualKey)) {
+        ::UnregisterHotKey(owner, kProbeId);
+        return false;
+    }
+    // Any other refusal (an invalid key) says nothing about other programs.
+    return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
+}
+
 void Win32Ui::ExitProcess(int exitCode) {
     ::ExitProcess(static_cast<UINT>(exitCode));
 }

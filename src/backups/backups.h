@@ -1,0 +1,40 @@
+// Backups before every change, and undo: the two entry points the window and the command line
+// call, and the scope of one user action.
+#pragma once
+
+#include "core/text.h"
+
+namespace quillon {
+class TForm1;
+}
+
+namespace quillon::backups {
+
+// One user action (a window event, a command-line run, a load): changes made while it is open
+// share one backup, made before the first. Nested actions belong to the outermost. When the
+// outermost ends, a backup that could not be made is told in the status bar (a command-line
+// run goes on silently).
+class UserAction {
+public:
+    // `note` names the action in its backup; empty to take the first change's own name.
+    explicit UserAction(TForm1& form, ustring note = {}, bool commandLine = false);
+    ~UserAction();
+    UserAction(const UserAction&) = delete;
+    UserAction& operator=(const UserAction&) = delete;
+
+private:
+    TForm1& form_;
+    bool outermost_;
+};
+
+// Called before the first write of every change to Windows' settings, `change` naming it.
+// Saves the whole setup of every installed language, once per user action; a backup that
+// cannot be made never stops the change.
+void beforeChange(TForm1& form, const ustring& change);
+
+// Applies the newest backup to every installed language and removes it. The window asks
+// first and tells when there is nothing to undo; the command line does neither and fails with
+// "没有可撤销的更改。".
+void undoLastChange(TForm1& form);
+
+} // namespace quillon::backups
