@@ -25,6 +25,13 @@ UserAction::UserAction(TForm1& form, ustring note, bool commandLine)
         action = ActionState{};
         action.note = std::move(note);
         action.commandLine = commandLine;
+    } else if (!action.backedUp) {
+        // The window's start runs the command line inside its own event: the run still names
+        // the backup and answers for itself.
+        if (action.note.empty()) {
+            action.note = std::move(note);
+        }
+        action.commandLine = action.commandLine || commandLine;
     }
     ++action.depth;
 }
@@ -120,6 +127,9 @@ void undoLastChange(TForm1& form) {
             Undoing(const Undoing&) = delete;
             Undoing& operator=(const Undoing&) = delete;
         } undoing(form.backupAction);
+        // The whole load, not only what differs: right after a move Windows may still list the
+        // input methods in their old order until it has re-applied the list, and a comparison
+        // would then find nothing to put back.
         form.loadcfg(path);
     }
     // Taken back: the next undo walks one change further. A file that cannot be removed

@@ -11,9 +11,10 @@ class TForm1;
 namespace quillon::backups {
 
 // One user action (a window event, a command-line run, a load): changes made while it is open
-// share one backup, made before the first. Nested actions belong to the outermost. When the
-// outermost ends, a backup that could not be made is told in the status bar (a command-line
-// run goes on silently).
+// share one backup, made before the first. Nested actions belong to the outermost; one opened
+// before any change gives it its note and marks it a command-line run. When the outermost
+// ends, a backup that could not be made is told in the status bar (a command-line run goes on
+// silently).
 class UserAction {
 public:
     // `note` names the action in its backup; empty to take the first change's own name.

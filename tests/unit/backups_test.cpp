@@ -35,9 +35,7 @@ protected:
 
     StringList backups() { return backups::backupNames(windows.files, kFolder); }
     std::string newest() { return windows.files.files[kFolder + u"\\" + backups().back()]; }
-    // The setup as a backup holds it. A load writes every setting, so a value that was
-    // missing comes back present with the value it was read as: the registry itself is
-    // compared end to end, on a machine that holds every value.
+    // The setup as a backup holds it.
     std::string setup() { return readSetup(form).bytes(); }
 
     // A run of the command line on the open window, as FormCreate hands it over.
@@ -64,7 +62,11 @@ protected:
 
 TEST_F(BackupsTest, OneBackupPerUserActionHoldingTheSetupBeforeIt) {
     const std::string before = readSetup(form).bytes();
-    commandLine(u"/shift /emoji:1 /layout:0");
+    {
+        // The program's start runs the command line inside the window's first event.
+        const backups::UserAction start(form);
+        commandLine(u"/shift /emoji:1 /layout:0");
+    }
     ASSERT_EQ(backups(), StringList{u"20261210-213015-923.cfg"});
     EXPECT_EQ(newest(), backups::withNote(before, u"命令行 /shift /emoji:1 /layout:0"));
     EXPECT_EQ(backups::noteOf(newest()), u"命令行 /shift /emoji:1 /layout:0");
@@ -177,6 +179,30 @@ TEST_F(BackupsTest, UndoWalksBackOneChangeAtATime) {
     ASSERT_EQ(windows.ui.boxes.size(), 1u);
     EXPECT_EQ(windows.ui.boxes[0].text, u"没有可撤销的更改。");
     EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
+}
+
+TEST_F(BackupsTest, UndoPutsBackTheOrder) {
+    windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
+    form.Button_RefreshClick();
+    ASSERT_EQ(form.ListView1.count(), 2);
+    const std::string original = setup();
+    {
+        const backups::UserAction action(form);
+        form.ListView1.selected = 0;
+        form.Button_DownClick();
+    }
+    // Windows lists the new order only once it has re-applied the list; the registry has it.
+    const auto order = [&] {
+        return windows.registry.dump(Hive::CurrentUser)
+            .substr(windows.registry.dump(Hive::CurrentUser)
+                        .find("[Control Panel\\International\\User Profile\\zh-Hans-CN]"),
+                    300);
+    };
+    const std::string moved = order();
+    windows.ui.answers.push_back(platform::kIdYes);
+    undoFromTheWindow();
+    EXPECT_NE(order(), moved);
+    EXPECT_EQ(setup(), original);
 }
 
 TEST_F(BackupsTest, TheWindowAsksBeforeUndoing) {
