@@ -156,7 +156,7 @@ bool Win32Ui::HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) {
     // An id of the application range that the program uses for nothing else.
     constexpr int kProbeId = 0xB0F1;
     const HWND owner = static_cast<HWND>(mainWindow_);
-    if (::RegisterHotKey(owner, kProbeId, modifiers | MOD_NOREPEAT, virtualKey)) {
+    if (::RegisterHotKey(owner, kProbeId, modifiers, virtualKey)) {
         ::UnregisterHotKey(owner, kProbeId);
         return false;
     }
