@@ -161,6 +161,19 @@ written() { key_holds "$TOGGLE" toggle-after '"Layout Hotkey"="4"'; }
 check "written when the focus leaves" eventually written
 check "the focus went on" focus_on 128
 
+# Escape on the open list drops what the arrows chose there.
+tab_to 124
+language_before="$(grep '"Language Hotkey"' "$(export_key "$TOGGLE" language-before)")"
+press alt+Down
+sleep 0.5
+press Down Escape
+sleep 0.5
+press Tab
+focus_on 130
+check "Escape on the open list writes nothing" test \
+    "$(grep '"Language Hotkey"' "$(export_key "$TOGGLE" language-after)")" = "$language_before"
+check "the box shows the key in effect" contains "$(q combo --id 124)" "selected 0"
+
 # --- the disabled list: Delete asks, Enter enables ------------------------------------------
 tab_to 111
 press Delete

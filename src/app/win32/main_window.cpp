@@ -703,6 +703,7 @@ void MainWindow::onComboNotify(int id, int code, HWND control) {
         // box, whose choice then stands.
         if (SendMessageW(control, CB_GETDROPPEDSTATE, 0, 0) != FALSE) {
             form_.comboCancel(box);
+            sync(); // the box shows the item in effect again
         }
         break;
     case CBN_CLOSEUP:
