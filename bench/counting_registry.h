@@ -10,7 +10,7 @@ namespace quillon::bench {
 // Win32 calls are counted as win32_registry.cpp makes them: RegOpenKeyExW (or
 // RegCreateKeyExW) and, once it succeeded, RegCloseKey; a value read asks its size first and
 // reads then (two RegQueryValueExW); an enumeration makes one RegEnum…W call per name and a
-// last one that answers "no more items".
+// last one that answers "no more items"; an enumeration of values with their data too.
 class CountingRegistry : public platform::RegistryBackend {
 public:
     explicit CountingRegistry(platform::RegistryBackend& inner) : inner_(inner) {}
@@ -77,6 +77,12 @@ public:
         std::vector<ustring> names = inner_.valueNames(hive, path);
         win32Calls += enumerated(hive, path, names.size());
         return names;
+    }
+    std::optional<platform::NamedValues> values(platform::Hive hive, ustring_view path) override {
+        ++calls;
+        std::optional<platform::NamedValues> found = inner_.values(hive, path);
+        win32Calls += enumerated(hive, path, found ? found->size() : 0);
+        return found;
     }
 
 private:

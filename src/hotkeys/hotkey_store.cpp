@@ -177,8 +177,15 @@ void planToggles(TForm1& form, HotkeyPlan& plan) {
 // (upper-cased, as names are compared without regard to case), and the language's own
 // entries by the input method they name, so that a commit rewrites an input method's entry
 // where it stands instead of removing it and making a new one.
-std::optional<ustring> textValue(platform::TRegistry& reg, ustring_view name) {
-    const std::optional<platform::RegValue> value = reg.ReadValue(name);
+// An entry's values are read in one enumeration, not with an open, a size and a read each.
+const platform::RegValue* valueNamed(const platform::NamedValues& values, ustring_view name) {
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [&](const auto& v) { return equalsNoCase(v.first, name); });
+    return found == values.end() ? nullptr : &found->second;
+}
+
+std::optional<ustring> textValue(const platform::NamedValues& values, ustring_view name) {
+    const platform::RegValue* value = valueNamed(values, name);
     if (!value || (value->type != platform::kRegSz && value->type != platform::kRegExpandSz)) {
         return std::nullopt;
     }
@@ -208,8 +215,13 @@ TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
             state.taken.insert(toUpper(name));
             continue;
         }
+        const platform::NamedValues values = form.os()
+                                                 .registry.values(reg.RootKey(), reg.CurrentPath())
+                                                 .value_or(platform::NamedValues());
         // An entry that names no language belongs to none that could keep it.
-        const ustring langId = reg.ReadString(u"LangId");
+        const platform::RegValue* langIdValue = valueNamed(values, u"LangId");
+        const ustring langId =
+            langIdValue ? platform::stringOf(*langIdValue, u"LangId") : ustring();
         std::uint32_t value = 0;
         if (!langId.empty() && !parseHex32(langId, value)) {
             throw QuillonError(u"注册表项“HKEY_CURRENT_USER" +
@@ -222,12 +234,13 @@ TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
         }
         plan.textServiceEntriesToRemove.push_back(name);
         // An entry in a form the reader skips is only removed, never rewritten.
-        const std::optional<ustring> clsid = textValue(reg, u"CLSID");
-        const std::optional<ustring> profile = textValue(reg, u"Profile");
+        const std::optional<ustring> clsid = textValue(values, u"CLSID");
+        const std::optional<ustring> profile = textValue(values, u"Profile");
         if (langId.empty() || !clsid || !profile) {
             continue;
         }
-        TextServiceKeyState::Own own{name, textValue(reg, u"PreservedKeyId").value_or(u""), false};
+        TextServiceKeyState::Own own{name, textValue(values, u"PreservedKeyId").value_or(u""),
+                                     false};
         if (!parseGuid(own.preservedKeyId)) {
             own.preservedKeyId.clear();
         }

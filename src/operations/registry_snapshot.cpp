@@ -44,10 +44,8 @@ RegistrySnapshot RegistrySnapshot::take(platform::RegistryBackend& backend, plat
         snapshot.firstMissing_ = prefix;
         return snapshot;
     }
-    for (const ustring& name : backend.valueNames(hive, snapshot.path_)) {
-        if (auto value = backend.queryValue(hive, snapshot.path_, name)) {
-            snapshot.values_.emplace_back(name, std::move(*value));
-        }
+    if (auto values = backend.values(hive, snapshot.path_)) {
+        snapshot.values_ = std::move(*values);
     }
     for (const ustring& child : backend.subKeyNames(hive, snapshot.path_)) {
         RegistrySnapshot kept = take(backend, hive, platform::joinKeyPath(snapshot.path_, child));

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace quillon::platform {
@@ -34,6 +35,8 @@ struct RegValue {
 
 enum class RegStatus { Ok, NotFound, AccessDenied, Failed };
 
+using NamedValues = std::vector<std::pair<ustring, RegValue>>;
+
 class RegistryBackend {
 public:
     virtual ~RegistryBackend() = default;
@@ -52,6 +55,10 @@ public:
     // Names in the registry's enumeration order; empty when the key cannot be read.
     virtual std::vector<ustring> subKeyNames(Hive hive, ustring_view path) = 0;
     virtual std::vector<ustring> valueNames(Hive hive, ustring_view path) = 0;
+    // Every value with its data, in enumeration order, from one open of the key: a reader of
+    // a whole key pays one call per value instead of an open, a size and a read for each.
+    // Nullopt when the key cannot be read.
+    virtual std::optional<NamedValues> values(Hive hive, ustring_view path) = 0;
 };
 
 // Splits a key path at "\" and drops empty components ("\a\\b\" gives "a\b").

@@ -307,6 +307,34 @@ void readValueInOneRead(const RegistryCaseContext& ctx) {
     EXPECT_NE(errorOf([&] { binaryOf(*text, u"text"); }).find("text"), std::string::npos);
 }
 
+// Every value with its data from one enumeration, as reading each by name gives it, in the
+// order the names are listed; a value larger than the first buffer included.
+void allValuesInOneEnumeration(const RegistryCaseContext& ctx) {
+    ctx.put(u"", u"text", sz(u"ab"));
+    ctx.put(u"", u"number", dword(7));
+    ctx.put(u"", u"empty", bytes({}));
+    std::vector<std::uint8_t> large(5000);
+    for (std::size_t i = 0; i < large.size(); ++i) {
+        large[i] = static_cast<std::uint8_t>(i * 7);
+    }
+    ctx.put(u"", u"large", bytes(large));
+    const ustring root = platform::normalizeKeyPath(ctx.root);
+    const auto values = ctx.backend.values(ctx.hive, root);
+    ASSERT_TRUE(values);
+    const std::vector<ustring> names = ctx.backend.valueNames(ctx.hive, root);
+    ASSERT_EQ(values->size(), names.size());
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ((*values)[i].first, names[i]);
+        EXPECT_EQ((*values)[i].second, ctx.backend.queryValue(ctx.hive, root, names[i]))
+            << toUtf8(names[i]);
+    }
+    ASSERT_TRUE(ctx.backend.openKey(ctx.hive, root + u"\\bare", true) == platform::RegStatus::Ok);
+    const auto none = ctx.backend.values(ctx.hive, root + u"\\bare");
+    ASSERT_TRUE(none);
+    EXPECT_TRUE(none->empty());
+    EXPECT_FALSE(ctx.backend.values(ctx.hive, root + u"\\missing"));
+}
+
 } // namespace
 
 const std::vector<RegistryCase>& registryCases() {
@@ -323,6 +351,7 @@ const std::vector<RegistryCase>& registryCases() {
         {"FailedWriteNamesValue", failedWriteNamesValue},
         {"ReadMultiString", readMultiString},
         {"ReadValueInOneRead", readValueInOneRead},
+        {"AllValuesInOneEnumeration", allValuesInOneEnumeration},
     };
     return cases;
 }

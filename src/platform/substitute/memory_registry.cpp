@@ -201,6 +201,14 @@ std::vector<ustring> MemoryRegistry::valueNames(Hive hive, ustring_view path) {
     return names;
 }
 
+std::optional<NamedValues> MemoryRegistry::values(Hive hive, ustring_view path) {
+    Key* key = find(hive, path);
+    if (!key) {
+        return std::nullopt;
+    }
+    return NamedValues(key->values.begin(), key->values.end());
+}
+
 void MemoryRegistry::denyFullAccess(Hive hive, ustring_view path) {
     deniedPaths_.emplace_back(hive, normalizeKeyPath(path));
 }

@@ -32,6 +32,7 @@ public:
     RegStatus deleteKeyTree(Hive hive, ustring_view path) override;
     std::vector<ustring> subKeyNames(Hive hive, ustring_view path) override;
     std::vector<ustring> valueNames(Hive hive, ustring_view path) override;
+    std::optional<NamedValues> values(Hive hive, ustring_view path) override;
 
     // Full access to the key and everything below it is refused (reading still works), as
     // HKEY_LOCAL_MACHINE is for a user without administrator rights.

@@ -2,6 +2,8 @@
 
 #include "platform/win32/win32_handles.h"
 
+#include <algorithm>
+
 namespace quillon::platform {
 
 namespace {
@@ -168,6 +170,37 @@ std::vector<ustring> Win32Registry::valueNames(Hive hive, ustring_view path) {
         names.push_back(win32::fromWide(name.data(), length));
     }
     return names;
+}
+
+std::optional<NamedValues> Win32Registry::values(Hive hive, ustring_view path) {
+    RegKey key;
+    if (openExisting(hive, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
+        return std::nullopt;
+    }
+    NamedValues found;
+    std::wstring name(16384, L'\0');
+    std::vector<BYTE> data(1024);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS status = ::RegEnumValueW(key.get(), index, name.data(), &length, nullptr,
+                                               &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            // A value larger than the buffer: the same index again with room for it.
+            data.resize(std::max<std::size_t>(size, data.size() * 2));
+            continue;
+        }
+        if (status != ERROR_SUCCESS) {
+            break;
+        }
+        RegValue value;
+        value.type = type;
+        value.data.assign(data.begin(), data.begin() + size);
+        found.emplace_back(win32::fromWide(name.data(), length), std::move(value));
+        ++index;
+    }
+    return found;
 }
 
 } // namespace quillon::platform

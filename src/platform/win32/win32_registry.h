@@ -18,6 +18,7 @@ public:
     RegStatus deleteKeyTree(Hive hive, ustring_view path) override;
     std::vector<ustring> subKeyNames(Hive hive, ustring_view path) override;
     std::vector<ustring> valueNames(Hive hive, ustring_view path) override;
+    std::optional<NamedValues> values(Hive hive, ustring_view path) override;
 };
 
 } // namespace quillon::platform
