@@ -463,14 +463,21 @@ void TForm1::gethotkey() {
         if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
             continue;
         }
+        const platform::NamedValues values = os().registry.values(reg.RootKey(), reg.CurrentPath())
+                                                 .value_or(platform::NamedValues());
+        // Read as ReadString reads: a missing value is empty, one of another type an error.
+        const auto text = [&](ustring_view valueName) {
+            const platform::RegValue* value = valueNamed(values, valueName);
+            return value ? platform::stringOf(*value, valueName) : ustring();
+        };
         ustring clsid, profile, modifiers, virtualKey, langId;
         // An entry with a value in a wrong form shows no hotkey; the other entries still do.
         try {
-            clsid = reg.ReadString(u"CLSID");
-            profile = reg.ReadString(u"profile");
-            modifiers = reg.ReadString(u"Modifiers");
-            virtualKey = reg.ReadString(u"VirtualKey");
-            langId = reg.ReadString(u"LangId");
+            clsid = text(u"CLSID");
+            profile = text(u"profile");
+            modifiers = text(u"Modifiers");
+            virtualKey = text(u"VirtualKey");
+            langId = text(u"LangId");
         } catch (const QuillonError&) {
             continue;
         }
