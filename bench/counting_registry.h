@@ -10,7 +10,8 @@ namespace quillon::bench {
 // Win32 calls are counted as win32_registry.cpp makes them: RegOpenKeyExW (or
 // RegCreateKeyExW) and, once it succeeded, RegCloseKey; a value read asks its size first and
 // reads then (two RegQueryValueExW); an enumeration makes one RegEnum…W call per name and a
-// last one that answers "no more items"; an enumeration of values with their data too.
+// last one that answers "no more items"; an enumeration of values with their data too; a
+// batch of value changes opens the key once and makes one call per change.
 class CountingRegistry : public platform::RegistryBackend {
 public:
     explicit CountingRegistry(platform::RegistryBackend& inner) : inner_(inner) {}
@@ -83,6 +84,19 @@ public:
         std::optional<platform::NamedValues> found = inner_.values(hive, path);
         win32Calls += enumerated(hive, path, found ? found->size() : 0);
         return found;
+    }
+
+    platform::ChangesMade changeValues(platform::Hive hive, ustring_view path, bool create,
+                                       const std::vector<platform::ValueChange>& changes) override {
+        ++calls;
+        const platform::ChangesMade made = inner_.changeValues(hive, path, create, changes);
+        const bool ok = made.open == platform::RegStatus::Ok;
+        // One RegSetValueExW or RegDeleteValueW per change made, and one for the change that
+        // failed.
+        win32Calls += opened(ok) + (ok ? static_cast<long>(made.done) +
+                                             (made.failure != platform::RegStatus::Ok ? 1 : 0)
+                                       : 0);
+        return made;
     }
 
 private:

@@ -19,11 +19,10 @@ std::optional<std::uint32_t> readBinary32(platform::TRegistry& reg, ustring_view
     return number;
 }
 
-void writeBinary32(platform::TRegistry& reg, ustring_view name, std::uint32_t value) {
-    const std::uint8_t bytes[4] = {
-        static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
-        static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)};
-    reg.WriteBinaryData(name, bytes, 4);
+platform::RegValue binary32(std::uint32_t value) {
+    return platform::binaryValue(
+        {static_cast<std::uint8_t>(value), static_cast<std::uint8_t>(value >> 8),
+         static_cast<std::uint8_t>(value >> 16), static_cast<std::uint8_t>(value >> 24)});
 }
 
 std::optional<ToggleGroup> toggleGroup(std::int32_t langid) {

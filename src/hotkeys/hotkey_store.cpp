@@ -18,10 +18,10 @@ namespace quillon {
 
 namespace {
 
+using hotkeys::binary32;
 using hotkeys::kDirectSwitchHotkeys;
 using hotkeys::kImmHotKeys;
 using hotkeys::readBinary32;
-using hotkeys::writeBinary32;
 
 ustring subkeyPath(const char16_t* key, const ustring& name) {
     return key + (u"\\" + name);
@@ -351,33 +351,35 @@ void removeEntry(platform::TRegistry& reg, const ustring& path) {
     }
 }
 
+// Each entry's values are written through one open of its key.
+void writeEntry(TForm1& form, const ustring& path, const platform::ValueChanges& values) {
+    if (!values.apply(form.os().registry, platform::Hive::CurrentUser, path, true)) {
+        throw cannotCreate(path);
+    }
+}
+
 void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& entry) {
     // An entry rewritten where it stands keeps the id the text service knows it by.
     const ustring preservedKeyId = entry.preservedKeyId.empty()
                                        ? guidToText(form.os().system.UuidCreate())
                                        : entry.preservedKeyId;
-    platform::TRegistry reg(form.os().registry);
-    const ustring path = subkeyPath(kDirectSwitchHotkeys, entry.subkey);
-    if (!reg.OpenKey(path, true)) {
-        throw cannotCreate(path);
-    }
-    reg.WriteString(u"CLSID", entry.clsid);
-    reg.WriteString(u"LangId", entry.langId);
-    reg.WriteString(u"Profile", entry.profile);
-    reg.WriteString(u"PreservedKeyId", preservedKeyId);
-    reg.WriteString(u"Modifiers", entry.modifiers);
-    reg.WriteString(u"virtualkey", entry.virtualKey);
+    using platform::stringValue;
+    platform::ValueChanges values;
+    values.write(u"CLSID", stringValue(entry.clsid))
+        .write(u"LangId", stringValue(entry.langId))
+        .write(u"Profile", stringValue(entry.profile))
+        .write(u"PreservedKeyId", stringValue(preservedKeyId))
+        .write(u"Modifiers", stringValue(entry.modifiers))
+        .write(u"virtualkey", stringValue(entry.virtualKey));
+    writeEntry(form, subkeyPath(kDirectSwitchHotkeys, entry.subkey), values);
 }
 
 void writeImmEntry(TForm1& form, const HotkeyPlan::ImmEntry& entry) {
-    platform::TRegistry reg(form.os().registry);
-    const ustring path = subkeyPath(kImmHotKeys, entry.subkey);
-    if (!reg.OpenKey(path, true)) {
-        throw cannotCreate(path);
-    }
-    writeBinary32(reg, u"Target IME", entry.targetIme);
-    writeBinary32(reg, u"Key Modifiers", entry.modifiers);
-    writeBinary32(reg, u"Virtual Key", entry.virtualKey);
+    platform::ValueChanges values;
+    values.write(u"Target IME", binary32(entry.targetIme))
+        .write(u"Key Modifiers", binary32(entry.modifiers))
+        .write(u"Virtual Key", binary32(entry.virtualKey));
+    writeEntry(form, subkeyPath(kImmHotKeys, entry.subkey), values);
 }
 
 } // namespace
@@ -420,14 +422,11 @@ void writeHotkeys(TForm1& form, const HotkeyPlan& plan) {
         removeEntry(reg, subkeyPath(kImmHotKeys, name));
     }
     for (const HotkeyPlan::Toggle& toggle : plan.toggles) {
-        const ustring path = subkeyPath(kImmHotKeys, toggle.subkey);
-        platform::TRegistry key(form.os().registry);
-        if (!key.OpenKey(path, true)) {
-            throw cannotCreate(path);
-        }
-        writeBinary32(key, u"Key Modifiers", toggle.modifiers);
-        writeBinary32(key, u"Virtual Key", toggle.virtualKey);
-        writeBinary32(key, u"Target IME", 0);
+        platform::ValueChanges values;
+        values.write(u"Key Modifiers", binary32(toggle.modifiers))
+            .write(u"Virtual Key", binary32(toggle.virtualKey))
+            .write(u"Target IME", binary32(0));
+        writeEntry(form, subkeyPath(kImmHotKeys, toggle.subkey), values);
     }
     for (const ustring& name : plan.textServiceEntriesToRemove) {
         removeEntry(reg, subkeyPath(kDirectSwitchHotkeys, name));

@@ -5,6 +5,7 @@
 #include "hotkeys/hotkey_store.h"
 #include "operations/registry_snapshot.h"
 #include "operations/row_values.h"
+#include "platform/registry_errors.h"
 
 #include <algorithm>
 #include <set>
@@ -96,20 +97,23 @@ void TForm1::Button_FixClick() {
     }
 
     try {
-        platform::TRegistry profile(backend);
-        if (profile.OpenKey(plan.profileKey, false)) {
-            StringList names;
-            profile.GetValueNames(names);
-            for (const ustring& name : names) {
-                if (isInputMethodValue(name) && !profile.DeleteValue(name)) {
-                    throw QuillonError(u"无法删除注册表值“" + name + u"”。");
-                }
+        // The positions are written through one open of the key, the old ones removed first.
+        const platform::Hive hkcu = platform::Hive::CurrentUser;
+        platform::ValueChanges positions;
+        for (const ustring& name :
+             backend.valueNames(hkcu, platform::normalizeKeyPath(plan.profileKey))) {
+            if (isInputMethodValue(name)) {
+                positions.remove(name);
             }
         }
-        // Without the key no value is open for writing: the first write fails naming it.
         std::int32_t position = 1;
         for (const auto& r : plan.rows) {
-            profile.WriteInteger(r.tip, position++);
+            positions.write(r.tip, platform::dwordValue(position++));
+        }
+        // Without the key no value can be written: the first write fails naming it.
+        if (!positions.empty() && !positions.apply(backend, hkcu, plan.profileKey, false) &&
+            !plan.rows.empty()) {
+            throw platform::registryWriteError(plan.rows.front().tip);
         }
 
         // The category keys that exist: a row is written only below one of them, since no key
@@ -136,13 +140,14 @@ void TForm1::Button_FixClick() {
                 continue;
             }
             const ustring itemKey = platform::joinKeyPath(r.sortKey, number);
-            platform::TRegistry item(backend);
-            if (!item.OpenKey(u"\\" + itemKey, true)) {
+            platform::ValueChanges item;
+            item.write(u"CLSID", platform::stringValue(r.clsid))
+                .write(u"Profile", platform::stringValue(r.profile))
+                .write(u"KeyboardLayout",
+                       platform::dwordValue(static_cast<std::int32_t>(r.layout)));
+            if (!item.apply(backend, hkcu, itemKey, true)) {
                 throw QuillonError(u"无法创建注册表项“" + itemKey + u"”。");
             }
-            item.WriteString(u"CLSID", r.clsid);
-            item.WriteString(u"Profile", r.profile);
-            item.WriteInteger(u"KeyboardLayout", static_cast<std::int32_t>(r.layout));
         }
 
         writeHotkeys(*this, hotkeys);

@@ -18,6 +18,10 @@ QuillonError registryWriteError(ustring_view name) {
     return QuillonError(u"无法写入注册表值“" + ustring(name) + u"”。");
 }
 
+QuillonError registryDeleteError(ustring_view name) {
+    return QuillonError(u"无法删除注册表值“" + ustring(name) + u"”。");
+}
+
 ustring quotedData(ustring_view text) {
     constexpr std::size_t kMost = 40;
     if (text.size() <= kMost) {
@@ -193,7 +197,7 @@ void TRegistry::write(ustring_view name, const RegValue& value) {
     }
 }
 
-void TRegistry::WriteString(ustring_view name, ustring_view text) {
+RegValue stringValue(ustring_view text) {
     RegValue value{kRegSz, {}};
     value.data.reserve((text.size() + 1) * 2);
     for (const char16_t c : text) {
@@ -202,24 +206,58 @@ void TRegistry::WriteString(ustring_view name, ustring_view text) {
     }
     value.data.push_back(0);
     value.data.push_back(0);
-    write(name, value);
+    return value;
+}
+
+RegValue dwordValue(std::int32_t number) {
+    const auto v = static_cast<std::uint32_t>(number);
+    return RegValue{kRegDword,
+                    {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
+                     static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)}};
+}
+
+RegValue binaryValue(std::vector<std::uint8_t> bytes) {
+    return RegValue{kRegBinary, std::move(bytes)};
+}
+
+void TRegistry::WriteString(ustring_view name, ustring_view text) {
+    write(name, stringValue(text));
 }
 
 void TRegistry::WriteInteger(ustring_view name, std::int32_t number) {
-    const auto v = static_cast<std::uint32_t>(number);
-    RegValue value{kRegDword,
-                   {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8),
-                    static_cast<std::uint8_t>(v >> 16), static_cast<std::uint8_t>(v >> 24)}};
-    write(name, value);
+    write(name, dwordValue(number));
 }
 
 void TRegistry::WriteBinaryData(ustring_view name, const void* data, int size) {
-    RegValue value{kRegBinary, {}};
+    std::vector<std::uint8_t> bytes;
     if (size > 0) {
-        const auto* bytes = static_cast<const std::uint8_t*>(data);
-        value.data.assign(bytes, bytes + size);
+        const auto* first = static_cast<const std::uint8_t*>(data);
+        bytes.assign(first, first + size);
     }
-    write(name, value);
+    write(name, binaryValue(std::move(bytes)));
+}
+
+ValueChanges& ValueChanges::write(ustring_view name, RegValue value) {
+    changes_.push_back({ustring(name), std::move(value)});
+    return *this;
+}
+
+ValueChanges& ValueChanges::remove(ustring_view name) {
+    changes_.push_back({ustring(name), std::nullopt});
+    return *this;
+}
+
+bool ValueChanges::apply(RegistryBackend& backend, Hive hive, ustring_view path,
+                         bool create) const {
+    const ChangesMade made = backend.changeValues(hive, normalizeKeyPath(path), create, changes_);
+    if (made.open != RegStatus::Ok) {
+        return false;
+    }
+    if (made.done < changes_.size()) {
+        const ValueChange& failed = changes_[made.done];
+        throw failed.value ? registryWriteError(failed.name) : registryDeleteError(failed.name);
+    }
+    return true;
 }
 
 bool TRegistry::DeleteKey(ustring_view key) {

@@ -57,6 +57,27 @@ private:
     ustring path_;
 };
 
+// The data TRegistry's writes store: a text with its terminating NUL, a DWORD, bytes.
+RegValue stringValue(ustring_view text);
+RegValue dwordValue(std::int32_t number);
+RegValue binaryValue(std::vector<std::uint8_t> bytes);
+
+// Values of one key written and removed through one open of it (`changeValues`), in the order
+// given, with the errors of TRegistry's writes.
+class ValueChanges {
+public:
+    ValueChanges& write(ustring_view name, RegValue value);
+    ValueChanges& remove(ustring_view name);
+    bool empty() const { return changes_.empty(); }
+
+    // False when the key cannot be opened (nor, with `create`, created); nothing is changed
+    // then. A change that fails stops the rest and throws the error naming its value.
+    bool apply(RegistryBackend& backend, Hive hive, ustring_view path, bool create) const;
+
+private:
+    std::vector<ValueChange> changes_;
+};
+
 // A value from ReadValue taken as ReadString, ReadInteger and ReadBinaryData take it, with the
 // same type errors naming `name`.
 ustring stringOf(const RegValue& value, ustring_view name);

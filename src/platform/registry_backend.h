@@ -5,6 +5,7 @@
 
 #include "core/text.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -37,6 +38,20 @@ enum class RegStatus { Ok, NotFound, AccessDenied, Failed };
 
 using NamedValues = std::vector<std::pair<ustring, RegValue>>;
 
+// A value to write, or, without data, to remove.
+struct ValueChange {
+    ustring name;
+    std::optional<RegValue> value;
+};
+
+// How far `changeValues` got: whether the key opened, how many changes were made, in order,
+// and why the next one failed when not all were.
+struct ChangesMade {
+    RegStatus open = RegStatus::Ok;
+    std::size_t done = 0;
+    RegStatus failure = RegStatus::Ok;
+};
+
 class RegistryBackend {
 public:
     virtual ~RegistryBackend() = default;
@@ -59,6 +74,11 @@ public:
     // a whole key pays one call per value instead of an open, a size and a read for each.
     // Nullopt when the key cannot be read.
     virtual std::optional<NamedValues> values(Hive hive, ustring_view path) = 0;
+    // Opens the key once (with `create`, making it and its missing parents first) and makes
+    // the changes in order, stopping at the first that fails: a writer of several values of
+    // one key pays one call per value instead of an open, a write and a close for each.
+    virtual ChangesMade changeValues(Hive hive, ustring_view path, bool create,
+                                     const std::vector<ValueChange>& changes) = 0;
 };
 
 // Splits a key path at "\" and drops empty components ("\a\\b\" gives "a\b").

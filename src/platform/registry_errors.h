@@ -7,6 +7,7 @@ namespace quillon::platform {
 QuillonError registryTypeError(ustring_view name);
 QuillonError registryReadError(ustring_view name);
 QuillonError registryWriteError(ustring_view name);
+QuillonError registryDeleteError(ustring_view name);
 
 // A value's text as a message quotes it: cut short when long, so that a value of any length
 // still makes a message box rather than a page.

@@ -335,6 +335,52 @@ void allValuesInOneEnumeration(const RegistryCaseContext& ctx) {
     EXPECT_FALSE(ctx.backend.values(ctx.hive, root + u"\\missing"));
 }
 
+// Several values of one key written and removed through one open, in order: a missing key is
+// made only when asked, and the first change that fails stops the rest.
+void valueChangesThroughOneOpen(const RegistryCaseContext& ctx) {
+    const ustring root = platform::normalizeKeyPath(ctx.root);
+    const ustring deep = root + u"\\new\\deeper";
+    const std::vector<ValueChange> writes = {
+        {u"text", sz(u"ab")}, {u"number", dword(7)}, {u"empty", bytes({})}};
+    ChangesMade made = ctx.backend.changeValues(ctx.hive, deep, false, writes);
+    EXPECT_EQ(made.open, RegStatus::NotFound);
+    EXPECT_EQ(made.done, 0u);
+    EXPECT_FALSE(ctx.backend.keyExists(ctx.hive, root + u"\\new"));
+
+    made = ctx.backend.changeValues(ctx.hive, deep, true, writes);
+    EXPECT_EQ(made.open, RegStatus::Ok);
+    EXPECT_EQ(made.done, writes.size());
+    for (const ValueChange& change : writes) {
+        EXPECT_EQ(ctx.backend.queryValue(ctx.hive, deep, change.name), change.value)
+            << toUtf8(change.name);
+    }
+
+    // An existing key opens as it is; a removal of a value that is not there fails.
+    made = ctx.backend.changeValues(ctx.hive, deep, true,
+                                    {{u"TEXT", sz(u"cd")},
+                                     {u"number", std::nullopt},
+                                     {u"number", std::nullopt},
+                                     {u"late", dword(1)}});
+    EXPECT_EQ(made.open, RegStatus::Ok);
+    EXPECT_EQ(made.done, 2u);
+    EXPECT_EQ(made.failure, RegStatus::NotFound);
+    EXPECT_EQ(ctx.backend.queryValue(ctx.hive, deep, u"text"), sz(u"cd"));
+    EXPECT_FALSE(ctx.backend.queryValue(ctx.hive, deep, u"number"));
+    EXPECT_FALSE(ctx.backend.queryValue(ctx.hive, deep, u"late"));
+
+    // The same through ValueChanges, whose errors name the value as TRegistry's writes do.
+    ValueChanges changes;
+    changes.write(u"n", dwordValue(-2)).write(u"bin", binaryValue({1, 2})).remove(u"gone");
+    EXPECT_FALSE(changes.apply(ctx.backend, ctx.hive, ctx.abs(u"missing"), false));
+    EXPECT_NE(
+        errorOf([&] { changes.apply(ctx.backend, ctx.hive, ctx.abs(u"made"), true); }).find("gone"),
+        std::string::npos);
+    TRegistry reg(ctx.backend, ctx.hive);
+    ASSERT_TRUE(reg.OpenKey(ctx.abs(u"made"), false));
+    EXPECT_EQ(reg.ReadInteger(u"n"), -2);
+    EXPECT_EQ(reg.GetDataType(u"bin"), kRegBinary);
+}
+
 } // namespace
 
 const std::vector<RegistryCase>& registryCases() {
@@ -352,6 +398,7 @@ const std::vector<RegistryCase>& registryCases() {
         {"ReadMultiString", readMultiString},
         {"ReadValueInOneRead", readValueInOneRead},
         {"AllValuesInOneEnumeration", allValuesInOneEnumeration},
+        {"ValueChangesThroughOneOpen", valueChangesThroughOneOpen},
     };
     return cases;
 }

@@ -209,6 +209,24 @@ std::optional<NamedValues> MemoryRegistry::values(Hive hive, ustring_view path) 
     return NamedValues(key->values.begin(), key->values.end());
 }
 
+ChangesMade MemoryRegistry::changeValues(Hive hive, ustring_view path, bool create,
+                                         const std::vector<ValueChange>& changes) {
+    ChangesMade made;
+    made.open = openKey(hive, path, create);
+    if (made.open != RegStatus::Ok) {
+        return made;
+    }
+    for (const ValueChange& change : changes) {
+        made.failure = change.value ? setValue(hive, path, change.name, *change.value)
+                                    : deleteValue(hive, path, change.name);
+        if (made.failure != RegStatus::Ok) {
+            break;
+        }
+        ++made.done;
+    }
+    return made;
+}
+
 void MemoryRegistry::denyFullAccess(Hive hive, ustring_view path) {
     deniedPaths_.emplace_back(hive, normalizeKeyPath(path));
 }

@@ -33,6 +33,8 @@ public:
     std::vector<ustring> subKeyNames(Hive hive, ustring_view path) override;
     std::vector<ustring> valueNames(Hive hive, ustring_view path) override;
     std::optional<NamedValues> values(Hive hive, ustring_view path) override;
+    ChangesMade changeValues(Hive hive, ustring_view path, bool create,
+                             const std::vector<ValueChange>& changes) override;
 
     // Full access to the key and everything below it is refused (reading still works), as
     // HKEY_LOCAL_MACHINE is for a user without administrator rights.

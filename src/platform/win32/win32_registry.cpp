@@ -40,6 +40,20 @@ bool isStringType(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
 }
 
+// For string types Windows (and Wine) look at the unit just past the data and, when the data
+// lacks its terminating NUL and that unit is zero, store one more unit. A non-zero unit there
+// keeps the stored bytes exactly the bytes given.
+LSTATUS setOne(HKEY key, ustring_view name, const RegValue& value) {
+    std::vector<std::uint8_t> buffer(value.data);
+    if (isStringType(value.type)) {
+        buffer.insert(buffer.end(), {0xFF, 0xFF, 0xFF});
+    } else if (buffer.empty()) {
+        buffer.push_back(0); // a valid pointer for a zero-length value
+    }
+    return ::RegSetValueExW(key, wide(name).c_str(), 0, value.type, buffer.data(),
+                            static_cast<DWORD>(value.data.size()));
+}
+
 } // namespace
 
 RegStatus Win32Registry::openKey(Hive hive, ustring_view path, bool create) {
@@ -92,17 +106,7 @@ RegStatus Win32Registry::setValue(Hive hive, ustring_view path, ustring_view nam
     if (opened != ERROR_SUCCESS) {
         return statusOf(opened);
     }
-    // For string types Windows (and Wine) look at the unit just past the data and, when the
-    // data lacks its terminating NUL and that unit is zero, store one more unit. A non-zero
-    // unit there keeps the stored bytes exactly the bytes given.
-    std::vector<std::uint8_t> buffer(value.data);
-    if (isStringType(value.type)) {
-        buffer.insert(buffer.end(), {0xFF, 0xFF, 0xFF});
-    } else if (buffer.empty()) {
-        buffer.push_back(0); // a valid pointer for a zero-length value
-    }
-    return statusOf(::RegSetValueExW(key.get(), wide(name).c_str(), 0, value.type, buffer.data(),
-                                     static_cast<DWORD>(value.data.size())));
+    return statusOf(setOne(key.get(), name, value));
 }
 
 RegStatus Win32Registry::deleteValue(Hive hive, ustring_view path, ustring_view name) {
@@ -201,6 +205,34 @@ std::optional<NamedValues> Win32Registry::values(Hive hive, ustring_view path) {
         ++index;
     }
     return found;
+}
+
+ChangesMade Win32Registry::changeValues(Hive hive, ustring_view path, bool create,
+                                        const std::vector<ValueChange>& changes) {
+    ChangesMade made;
+    RegKey key;
+    const ustring normal = normalizeKeyPath(path);
+    // The hive itself is opened, never created.
+    const LSTATUS opened = create && !normal.empty()
+                               ? ::RegCreateKeyExW(rootOf(hive), wide(normal).c_str(), 0, nullptr,
+                                                   REG_OPTION_NON_VOLATILE, KEY_SET_VALUE, nullptr,
+                                                   key.receive(), nullptr)
+                               : openExisting(hive, normal, KEY_SET_VALUE, key);
+    made.open = statusOf(opened);
+    if (opened != ERROR_SUCCESS) {
+        return made;
+    }
+    for (const ValueChange& change : changes) {
+        const LSTATUS status = change.value
+                                   ? setOne(key.get(), change.name, *change.value)
+                                   : ::RegDeleteValueW(key.get(), wide(change.name).c_str());
+        if (status != ERROR_SUCCESS) {
+            made.failure = statusOf(status);
+            break;
+        }
+        ++made.done;
+    }
+    return made;
 }
 
 } // namespace quillon::platform
