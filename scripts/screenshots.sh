@@ -62,6 +62,7 @@ run_app /shift '/savecfg:C:\out\setup.cfg' /caps >/dev/null
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
+wait_languages
 shot main
 
 q context-menu --id 101 --row 0 >/dev/null

@@ -90,6 +90,7 @@ void TForm1::ShowError(const ustring& message) {
 void TForm1::StartLanguageQuery() {
     if (os_.system.VersionMajor() >= kOldestWindows) {
         os_.processes.StartEarly(languageQueryCommand());
+        languageNames = LanguageNames::Running;
     }
 }
 
@@ -130,10 +131,16 @@ void TForm1::FormCreate() {
     // A locale id can carry a sort id above the language (0x00020804): only the language id
     // names registry keys and profiles.
     mylangid = static_cast<std::int32_t>(os_.system.SystemDefaultLcid() & 0xFFFF);
-    // 9.
-    pwlanglist = QueryLanguage();
-
     const ustring commandLine = os_.system.CommandLine();
+    // Words without any "/" start the window as no words do.
+    const bool interactive = paramCount(commandLine) == 0 || commandPieces(commandLine).size() == 1;
+    // 9. A command-line run reads the names before its first command, as it always has; the
+    // window shows without them and takes them when they come.
+    if (!interactive || languageNames != LanguageNames::Running) {
+        languageNames = LanguageNames::Read;
+        pwlanglist = QueryLanguage();
+    }
+
     if (paramCount(commandLine) == 0) {
         // 10.
         Button_RefreshClick();

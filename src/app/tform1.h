@@ -58,6 +58,10 @@ public:
     ustring mycatid;
     ustring oldkey;
     StringList pwlanglist;
+    // The languages' names come from PowerShell, the slowest thing a start waits for: an
+    // interactive start shows the window while the query runs, and takes the answer later.
+    enum class LanguageNames { NotAsked, Running, Read };
+    LanguageNames languageNames = LanguageNames::NotAsked;
     KeyTable scancode;
     // Set while the lists are known not to be what Windows holds (the last refresh failed or
     // could not enumerate the profiles): committing them would delete what they lack.
@@ -167,6 +171,14 @@ public:
     StringList QueryLanguage();
     StringList RunDosTolist(const ustring& DosApp);
     void buildlanglist();
+    // Puts `lang` into the language combo: its names, once PowerShell has given them, and the
+    // shown language selected; until then one disabled item says they are being read.
+    void showLanguages();
+    // Takes the early query's answer if it has come, without waiting; the window calls it until
+    // the names are read.
+    void pollLanguageNames();
+    // What walks the languages waits for their names first, with the busy cursor.
+    void waitForLanguageNames();
     ustring getimename(const ustring& hkl);
     ustring _SHLoadIndirectString(const ustring& AIndirectStr);
     void addenglish();
@@ -302,6 +314,8 @@ private:
     bool refreshLists();
     // Selects each list's first row when none is, then runs the enabling rules.
     void applyListRules();
+    // Reads the early query's answer (waiting for it if it has not come) into the combo.
+    void takeLanguageNames();
 
     platform::Platform os_;
 };

@@ -156,22 +156,78 @@ void TForm1::buildlanglist() {
         built.code.push_back(named != names.end() ? named->substr(0, 4) : hexText(LangId(), 4));
         built.codeFromKey.push_back(named != names.end());
     }
-    if (tags.size() != pwlanglist.size()) {
+    // While the early query still runs, its answer is awaited, not asked for again.
+    if (languageNames != LanguageNames::Running && tags.size() != pwlanglist.size()) {
         pwlanglist = QueryLanguage();
     }
-    for (const ustring& tag : tags) {
+    lang = std::move(built);
+    showLanguages();
+}
+
+void TForm1::showLanguages() {
+    lang.text.clear();
+    for (const ustring& tag : lang.name) {
         const auto line = std::find_if(pwlanglist.begin(), pwlanglist.end(), [&](const ustring& l) {
             return equalsNoCase(ustring_view(l).substr(0, l.find(u'=')), tag);
         });
         // A language PowerShell did not name is shown by its tag, so item p always stands for
         // position p of `code`.
-        built.text.push_back(line != pwlanglist.end() ? line->substr(line->find(u'=') + 1) : tag);
+        lang.text.push_back(line != pwlanglist.end() ? line->substr(line->find(u'=') + 1) : tag);
     }
-    lang = std::move(built);
+    if (languageNames == LanguageNames::Running) {
+        ComboBox_Lang.items = {u"正在读取语言列表…"};
+        ComboBox_Lang.itemIndex = 0;
+        ComboBox_Lang.enabled = false;
+        return;
+    }
     ComboBox_Lang.items = lang.text;
+    ComboBox_Lang.itemIndex = lang.position(hexText(static_cast<std::uint32_t>(mylangid), 4));
+    ComboBox_Lang.enabled = true;
+}
+
+void TForm1::takeLanguageNames() {
+    // Read before the wait, which pumps messages: a poll that comes meanwhile finds nothing to
+    // take.
+    languageNames = LanguageNames::Read;
+    pwlanglist = QueryLanguage();
+    // Only the combo changes: the lists already show the language, and stay as they are.
+    showLanguages();
+    if (pwlanglist.empty() && !lang.name.empty()) {
+        StatusBar1 = u"未能读取语言名称，语言列表中以语言标记代替。";
+    }
+    changed();
+}
+
+void TForm1::pollLanguageNames() {
+    if (languageNames == LanguageNames::Running &&
+        !os().processes.EarlyRunPending(languageQueryCommand())) {
+        takeLanguageNames();
+    }
+}
+
+void TForm1::waitForLanguageNames() {
+    if (languageNames != LanguageNames::Running) {
+        return;
+    }
+    // The window takes no input meanwhile, as in any other wait of an operation.
+    const bool wasEnabled = Enabled;
+    const ustring status = StatusBar1;
+    Enabled = false;
+    ScreenCursor = Cursor::HourGlass;
+    StatusBar1 = u"正在读取语言列表…";
+    takeLanguageNames();
+    if (StatusBar1 == u"正在读取语言列表…") {
+        StatusBar1 = status;
+    }
+    Enabled = wasEnabled;
+    ScreenCursor = Cursor::Default;
+    changed();
 }
 
 void TForm1::ComboBox_LangClick() {
+    if (languageNames == LanguageNames::Running) {
+        return; // the one item is the notice that the names are being read
+    }
     const int p = ComboBox_Lang.itemIndex;
     if (p < 0 || p >= static_cast<int>(lang.code.size())) {
         return;

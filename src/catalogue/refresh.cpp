@@ -61,7 +61,6 @@ void TForm1::Button_RefreshClick() {
 
 bool TForm1::refreshLists() {
     buildlanglist();
-    ComboBox_Lang.itemIndex = lang.position(langText(mylangid));
     return readLanguage();
 }
 

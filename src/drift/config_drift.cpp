@@ -419,6 +419,7 @@ ConfigDrift compareSetup(const IniDocument& file, const IniDocument& machine, co
 }
 
 ConfigDrift checkConfig(TForm1& form, const ustring& filename) {
+    form.waitForLanguageNames();
     platform::Files& files = form.os().files;
     if (!files.FileExists(filename)) {
         throw QuillonError(u"配置文件“" + filename + u"”不存在。");

@@ -172,6 +172,8 @@ ustring joined(const StringList& languages) {
 
 void applyConfigDocument(TForm1& form, const IniDocument& document, const StringList& languages,
                          const ustring& filename, LoadScope scope) {
+    // The walk shows each language in turn, by its name.
+    form.waitForLanguageNames();
     // One backup for the whole load, before its first change; none when nothing is applied.
     const backups::UserAction action(
         form, (scope == LoadScope::Whole ? u"导入配置“" : u"应用配置差异“") + filename + u"”");

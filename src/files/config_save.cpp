@@ -35,6 +35,7 @@ ustring countText(std::size_t n) {
 // write survives. A file that cannot be read as the format is never written over by a merge,
 // since its content would be lost.
 void saveConfig(TForm1& form, const ustring& filename, SaveFrom from) {
+    form.waitForLanguageNames();
     const bool merge = from == SaveFrom::CommandLine;
     IniDocument document;
     platform::Files& files = form.os().files;

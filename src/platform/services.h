@@ -107,8 +107,13 @@ public:
                                        const std::function<void()>& serviceUi) = 0;
     // Starts, hidden, a command line that RunCaptured will soon be asked for, so that it runs
     // while the caller does other work; RunCaptured with the same line then waits for this run
-    // instead of starting another. A run never asked for is left to end on its own.
+    // instead of starting another. A run never asked for is left to end on its own. An early
+    // run that could not be started is not tried again: RunCaptured reports it as not started.
     virtual void StartEarly(ustring_view commandLine) = 0;
+    // Whether the run StartEarly began for this line is still running, so that RunCaptured
+    // would wait for it. Never waits; reads what the run has written so far, so that a child
+    // writing more than the pipe holds is never held up by a reader that only polls.
+    virtual bool EarlyRunPending(ustring_view commandLine) = 0;
     // GetSystemDirectoryW, without a trailing "\".
     virtual ustring SystemDirectory() = 0;
 };

@@ -41,6 +41,7 @@ load_done() {
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
+wait_languages
 
 # ---- list export ----
 menu 导出启用的输入法列表

@@ -17,6 +17,7 @@ rect_of() {
 xdotool mousemove 0 0
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
+wait_languages
 tips="$(q tooltips)"
 echo "$tips" >"$E2E_ARTEFACTS/tooltips.txt"
 for pair in "105 $DISABLE_HINT" "112 $ENABLE_HINT"; do

@@ -63,6 +63,7 @@ wait_rows() {
 xdotool mousemove 0 0
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
+wait_languages
 # The window takes the X input focus as a window manager would give it.
 xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Quillon' | head -n1)"
 

@@ -167,6 +167,18 @@ eventually() {
     return 1
 }
 
+# The window shows before PowerShell has named the languages; the language combo is enabled
+# once it holds their names.
+languages_named() {
+    q control --id 151 | grep -q "enabled=1"
+}
+wait_languages() {
+    eventually languages_named || {
+        echo "the language combo never received the language names" >&2
+        return 1
+    }
+}
+
 # key_holds KEY NAME NEEDLE: the exported key (saved as NAME) contains NEEDLE.
 key_holds() {
     grep -qF -- "$3" "$(export_key "$1" "$2")"

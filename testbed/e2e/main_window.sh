@@ -6,6 +6,7 @@ e2e_setup main_window "$E2E_DIR/../fixtures/sample.reg"
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
+wait_languages
 screenshot sample
 
 window="$(q window)"

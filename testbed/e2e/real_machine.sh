@@ -13,6 +13,7 @@ PROFILE_KEY='HKEY_CURRENT_USER\Control Panel\International\User Profile'
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
+wait_languages
 check "no message at start-up" q wait-no-dialog
 screenshot opened
 enabled="$(q listview --id 101)"

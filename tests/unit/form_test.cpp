@@ -1,6 +1,9 @@
 // Start-up, the single-argument handling, the About box, Delay and the enabling rules.
+#include "drift/config_drift.h"
 #include "form_fixture.h"
 #include "platform/substitute/substitute.h"
+
+#include <functional>
 
 namespace quillon::testing {
 namespace {
@@ -20,27 +23,127 @@ TEST_F(FormTest, BelowWindows10OnlyTheMessageShowsAndTheProcessEnds) {
                                                        "ExitProcess(0)"}));
 }
 
-TEST_F(FormTest, LanguageQueryStartedEarlyIsTheOneFormCreateReads) {
-    windows.processes.runs.push_back({kLanguageQueryOutput, true, 800});
-    // A second answer that a second query would take instead.
-    windows.processes.runs.push_back(
-        {"LanguageTag : de-DE\r\nLocalizedName : Deutsch\r\n", true, 800});
-    form.StartLanguageQuery();
-    windows.clockMs += 500; // the window is built meanwhile
+// The early query's answer arrives 800 ms after it started; a second, different answer would be
+// taken by any query asked again.
+class EarlyQueryTest : public FormTest {
+protected:
+    EarlyQueryTest() {
+        windows.processes.runs.push_back({kLanguageQueryOutput, true, 800});
+        windows.processes.runs.push_back(
+            {"LanguageTag : de-DE\r\nLocalizedName : Deutsch\r\n", true, 800});
+    }
+
+    // The query starts; the window is built meanwhile, for 200 ms.
+    void startEarly() {
+        form.StartLanguageQuery();
+        windows.clockMs += 200;
+        startedAt = windows.clockMs;
+    }
+
+    int count(const char* prefix) const {
+        return static_cast<int>(
+            std::count_if(windows.calls.begin(), windows.calls.end(),
+                          [&](const std::string& c) { return c.rfind(prefix, 0) == 0; }));
+    }
+
+    std::uint32_t startedAt = 0;
+    const StringList named{u"中文(中华人民共和国)", u"English(UnitedStates)"};
+};
+
+TEST_F(EarlyQueryTest, WindowIsFilledBeforeTheNamesAndTheAnswerFillsOnlyTheCombo) {
+    startEarly();
     form.FormCreate();
+    EXPECT_EQ(windows.clockMs, startedAt); // nothing waited for the query
+    EXPECT_EQ(count("RunCaptured("), 0);
+    EXPECT_EQ(names(form.ListView1), std::vector<std::string>{"微软拼音"});
+    EXPECT_EQ(form.ComboBox_Lang.items, StringList{u"正在读取语言列表…"});
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 0);
+    EXPECT_FALSE(form.ComboBox_Lang.enabled);
+    EXPECT_EQ(form.StatusBar1, u"就绪");
+
+    // Neither a refresh nor the combo's one item asks again or switches the language.
+    form.Button_RefreshClick();
+    form.ComboBox_LangClick();
+    EXPECT_EQ(form.mylangid, 0x0804);
+    EXPECT_EQ(form.ComboBox_Lang.items, StringList{u"正在读取语言列表…"});
+    form.pollLanguageNames();
+    EXPECT_EQ(form.languageNames, TForm1::LanguageNames::Running);
+
+    windows.clockMs += 600;
+    const std::size_t callsBefore = windows.calls.size();
+    const auto rows = form.ListView1.rows;
+    form.pollLanguageNames();
+    EXPECT_EQ(form.ComboBox_Lang.items, named);
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 0);
+    EXPECT_TRUE(form.ComboBox_Lang.enabled);
+    EXPECT_EQ(form.ListView1.rows, rows);
+    // The early run's answer, taken without a wait, and no refresh.
+    const std::vector<std::string> after(windows.calls.begin() + static_cast<long>(callsBefore),
+                                         windows.calls.end());
+    ASSERT_EQ(after.size(), 2u);
+    EXPECT_EQ(after[0], "EarlyRunPending");
+    EXPECT_EQ(after[1].rfind("RunCaptured(", 0), 0u);
+    EXPECT_EQ(windows.processes.runs.size(), 1u);
+    EXPECT_EQ(windows.clockMs, startedAt + 600);
+}
+
+TEST_F(EarlyQueryTest, FailedQueryLeavesTheTagsAndSaysSo) {
+    windows.processes.runs.front() = {"", false, 0};
+    startEarly();
+    form.FormCreate();
+    form.pollLanguageNames();
+    EXPECT_EQ(form.ComboBox_Lang.items, (StringList{u"zh-Hans-CN", u"en-US"}));
+    EXPECT_TRUE(form.ComboBox_Lang.enabled);
+    EXPECT_EQ(form.StatusBar1, u"未能读取语言名称，语言列表中以语言标记代替。");
+    EXPECT_EQ(count("RunCaptured("), 1);
+}
+
+TEST_F(EarlyQueryTest, WalksOverTheLanguagesWaitForTheNamesWithTheBusyCursor) {
+    const std::vector<std::pair<const char*, std::function<void(TForm1&)>>> walks = {
+        {"export", [](TForm1& f) { f.savecfg(u"C:\\setup.cfg"); }},
+        {"import", [](TForm1& f) { f.loadcfg(u"C:\\setup.cfg"); }},
+        {"check", [](TForm1& f) { checkConfig(f, u"C:\\setup.cfg"); }},
+    };
+    for (const auto& [name, walk] : walks) {
+        platform::Substitute os;
+        os.loadReg(kBaseRegistry);
+        os.processes.runs.push_back({kLanguageQueryOutput, true, 800});
+        os.files.files[u"C:\\setup.cfg"] = "";
+        TForm1 f(os.platform());
+        f.StartLanguageQuery();
+        f.FormCreate();
+        bool busyWhileWaiting = false;
+        f.Changed = [&] {
+            busyWhileWaiting |= f.ScreenCursor == Cursor::HourGlass && !f.Enabled &&
+                                f.StatusBar1 == u"正在读取语言列表…";
+        };
+        const std::uint32_t before = os.clockMs;
+        walk(f);
+        EXPECT_TRUE(busyWhileWaiting) << name;
+        EXPECT_GE(os.clockMs - before, 800u) << name;
+        EXPECT_EQ(f.languageNames, TForm1::LanguageNames::Read) << name;
+        EXPECT_EQ(f.ComboBox_Lang.items, named) << name;
+        EXPECT_EQ(f.ScreenCursor, Cursor::Default) << name;
+        EXPECT_TRUE(f.Enabled) << name;
+    }
+}
+
+TEST_F(EarlyQueryTest, CommandLineReadsTheNamesBeforeItsFirstCommand) {
+    windows.system.commandLine = u"quillon.exe /savecfg:setup.cfg";
+    startEarly();
+    form.FormCreate();
+    EXPECT_EQ(form.languageNames, TForm1::LanguageNames::Read);
     EXPECT_EQ(form.pwlanglist,
               (StringList{u"zh-Hans-CN=中文(中华人民共和国)", u"en-US=English(UnitedStates)"}));
+    // The early run is the one read, before the refresh's first TSF call.
+    EXPECT_EQ(count("RunCaptured("), 1);
     EXPECT_EQ(windows.processes.runs.size(), 1u);
-    const auto query =
-        std::find_if(windows.calls.begin(), windows.calls.end(),
-                     [](const std::string& c) { return c.rfind("StartEarly(", 0) == 0; });
-    ASSERT_NE(query, windows.calls.end());
-    EXPECT_EQ(std::count_if(windows.calls.begin(), windows.calls.end(),
-                            [](const std::string& c) { return c.rfind("RunCaptured(", 0) == 0; }),
-              1);
-    EXPECT_NE(
-        std::find(windows.calls.begin(), windows.calls.end(), "RunCaptured(" + query->substr(11)),
-        windows.calls.end());
+    const auto query = std::find_if(windows.calls.begin(), windows.calls.end(),
+                                    [](const auto& c) { return c.rfind("RunCaptured(", 0) == 0; });
+    EXPECT_LT(query - windows.calls.begin(), std::find(windows.calls.begin(), windows.calls.end(),
+                                                       "TF_CreateInputProcessorProfiles") -
+                                                 windows.calls.begin());
+    EXPECT_EQ(windows.calls.front(), "StartEarly(" + query->substr(12));
 
     // Where the program does not run, nothing is started.
     platform::Substitute old;

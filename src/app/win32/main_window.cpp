@@ -17,6 +17,10 @@ namespace {
 
 const wchar_t* const kClassName = L"TForm1";
 
+// The language names are looked for as often as a captured run is waited for.
+constexpr UINT_PTR kLanguageTimer = 1;
+constexpr UINT kLanguagePollMs = 100;
+
 const Placement* placementOf(int id) {
     for (const Placement& p : kLayout) {
         if (p.id == id) {
@@ -393,6 +397,7 @@ void MainWindow::dispatch(const std::function<void()>& handler) {
     if (had) {
         savedFocus_ = had;
     }
+    ++dispatching_;
     try {
         // Every event is one user action: what it changes shares one backup.
         const backups::UserAction action(form_);
@@ -402,6 +407,7 @@ void MainWindow::dispatch(const std::function<void()>& handler) {
     } catch (const std::exception& e) {
         form_.ShowError(fromUtf8(e.what()));
     }
+    --dispatching_;
     sync();
     if (had) {
         restoreFocus(had);
@@ -418,6 +424,18 @@ void MainWindow::show(int showCommand) {
     // The enabled list (its selected row) has the focus from the start.
     if (!form_.Minimized && !focusedControl()) {
         restoreFocus(nullptr);
+    }
+    if (form_.languageNames == TForm1::LanguageNames::Running) {
+        SetTimer(hwnd_, kLanguageTimer, kLanguagePollMs, nullptr);
+    }
+}
+
+void MainWindow::onLanguageTimer() {
+    if (dispatching_ == 0) {
+        dispatch([this] { form_.pollLanguageNames(); });
+    }
+    if (form_.languageNames != TForm1::LanguageNames::Running) {
+        KillTimer(hwnd_, kLanguageTimer);
     }
 }
 
@@ -878,6 +896,12 @@ LRESULT MainWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_SIZE:
         SendMessageW(item(kStatusBar1), WM_SIZE, 0, 0);
+        break;
+    case WM_TIMER:
+        if (wParam == kLanguageTimer) {
+            onLanguageTimer();
+            return 0;
+        }
         break;
     case WM_SETTINGCHANGE:
         if (wParam == SPI_SETHIGHCONTRAST) {

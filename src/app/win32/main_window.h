@@ -54,6 +54,9 @@ private:
     void annotate();
     // The system's colours or high-contrast setting changed.
     void onSystemColours();
+    // Looks for the language names on a timer until they have come; never inside a handler,
+    // whose state they would change under it.
+    void onLanguageTimer();
     void createControls();
     void layout();
     void applyFonts();
@@ -74,6 +77,7 @@ private:
     // The help button's picture, enabled and disabled; magenta is transparent.
     Bitmap helpBitmaps_[2];
     bool syncing_ = false;
+    int dispatching_ = 0; // handlers running, nested ones (in a message box's loop) included
     bool systemMenuDone_ = false;
     // The control that had the focus when the window was last deactivated or a handler began.
     Control* savedFocus_ = nullptr;

@@ -216,6 +216,12 @@ void SubstituteProcesses::StartEarly(ustring_view commandLine) {
     early_ = EarlyRun{ustring(commandLine), nextRun(), owner_.clockMs};
 }
 
+bool SubstituteProcesses::EarlyRunPending(ustring_view commandLine) {
+    owner_.record("EarlyRunPending");
+    return early_ && early_->commandLine == commandLine && early_->run.starts &&
+           owner_.clockMs - early_->startedAt < early_->run.durationMs;
+}
+
 CapturedOutput SubstituteProcesses::RunCaptured(ustring_view commandLine,
                                                 const std::function<void()>& serviceUi) {
     owner_.record("RunCaptured(" + logText(commandLine) + ")");

@@ -66,6 +66,7 @@ public:
     CapturedOutput RunCaptured(ustring_view commandLine,
                                const std::function<void()>& serviceUi) override;
     void StartEarly(ustring_view commandLine) override;
+    bool EarlyRunPending(ustring_view commandLine) override;
     ustring SystemDirectory() override { return u"C:\\Windows\\system32"; }
 
     // Answers for captured runs, taken in order when a run starts; an empty queue answers

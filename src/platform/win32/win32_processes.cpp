@@ -92,14 +92,25 @@ std::optional<Win32Processes::CapturedRun> startCaptured(ustring_view commandLin
     const Handle thread(info.hThread);
     // Our write end goes now: once the child is gone nobody holds one, and reading sees the
     // end.
-    return Win32Processes::CapturedRun{ustring(commandLine), Handle(info.hProcess),
-                                       std::move(readEnd)};
+    return Win32Processes::CapturedRun{
+        ustring(commandLine), Handle(info.hProcess), std::move(readEnd), {}};
 }
 
 } // namespace
 
 void Win32Processes::StartEarly(ustring_view commandLine) {
     early_ = startCaptured(commandLine);
+    if (!early_) {
+        early_ = CapturedRun{ustring(commandLine), {}, {}, {}};
+    }
+}
+
+bool Win32Processes::EarlyRunPending(ustring_view commandLine) {
+    if (!early_ || early_->commandLine != commandLine || !early_->process) {
+        return false;
+    }
+    drainAvailable(early_->readEnd.get(), early_->bytes);
+    return ::WaitForSingleObject(early_->process.get(), 0) == WAIT_TIMEOUT;
 }
 
 CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
@@ -112,10 +123,11 @@ CapturedOutput Win32Processes::RunCaptured(ustring_view commandLine,
         run = startCaptured(commandLine);
     }
     CapturedOutput out;
-    if (!run) {
+    if (!run || !run->process) {
         return out;
     }
     out.started = true;
+    out.bytes = std::move(run->bytes);
 
     // Drained while waiting, so a child writing more than the pipe buffers never blocks.
     for (;;) {

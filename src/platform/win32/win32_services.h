@@ -34,13 +34,15 @@ public:
     CapturedOutput RunCaptured(ustring_view commandLine,
                                const std::function<void()>& serviceUi) override;
     void StartEarly(ustring_view commandLine) override;
+    bool EarlyRunPending(ustring_view commandLine) override;
     ustring SystemDirectory() override;
 
     // A hidden child with stdout and stderr going into one pipe that only we read.
     struct CapturedRun {
         ustring commandLine;
-        win32::Handle process;
+        win32::Handle process; // none when the process could not be started
         win32::Handle readEnd;
+        std::string bytes; // read while polling, before RunCaptured took the run over
     };
 
 private:
