@@ -2,10 +2,11 @@
 # Start-up time of quillon.exe against the baseline program, in one fresh test-bed prefix
 # (stand-ins and the sample setup), under Wine.
 #   BUILD_DIR=build/windows bash testbed/startup/measure.sh [PAIRS]
-# Runs PAIRS (default 15) pairs, the two programs alternating so that a slow moment of the
-# machine falls on both, and prints every pair and the median of the ratios: once with the
-# PowerShell stand-in answering at once, once with it taking as long as Windows PowerShell
-# takes to start (POWERSHELL_START_MS, default 500). Wine's timings vary from run to run:
+# The baseline is one painted window and nothing else. Runs PAIRS (default 15) pairs, the two
+# programs alternating so that a slow moment of the machine falls on both, and prints every
+# pair and the median of the ratios: once with the PowerShell stand-in answering at once, once
+# with it taking as long as Windows PowerShell takes to start (POWERSHELL_START_MS, default
+# 500). The window need not wait for PowerShell, so the two should differ little. Wine's timings vary from run to run:
 # compare ratios of one run, never absolute times across runs.
 set -euo pipefail
 
@@ -16,7 +17,8 @@ source "$HERE/../standins.sh"
 BUILD_DIR="${BUILD_DIR:?BUILD_DIR must name the windows build folder}"
 BUILD_DIR="$(cd "$BUILD_DIR" && pwd)"
 PAIRS="${1:-15}"
-QUILLON="$BUILD_DIR/src/app/win32/quillon.exe"
+# QUILLON_EXE measures another build of the program (an earlier commit's, say) in the same bed.
+QUILLON="${QUILLON_EXE:-$BUILD_DIR/src/app/win32/quillon.exe}"
 TIMER="$BUILD_DIR/testbed/startup/starttime.exe"
 BASELINE="$BUILD_DIR/testbed/startup/startup_baseline.exe"
 
