@@ -10,7 +10,8 @@ namespace quillon::bench {
 // Win32 calls are counted as win32_registry.cpp makes them: RegOpenKeyExW (or
 // RegCreateKeyExW) and, once it succeeded, RegCloseKey; a value read asks its size first and
 // reads then (two RegQueryValueExW); an enumeration makes one RegEnum…W call per name and a
-// last one that answers "no more items"; an enumeration of values with their data too; a
+// last one that answers "no more items"; an enumeration of values with their data too, and a
+// whole key's read is the enumeration of its values and then of its sub-keys; a
 // batch of value changes opens the key once and makes one call per change.
 class CountingRegistry : public platform::RegistryBackend {
 public:
@@ -86,6 +87,15 @@ public:
         return found;
     }
 
+    std::optional<platform::KeyContents> readKey(platform::Hive hive, ustring_view path) override {
+        ++calls;
+        std::optional<platform::KeyContents> found = inner_.readKey(hive, path);
+        // The values' enumeration, then the sub-keys'.
+        win32Calls += found ? opened(true) + static_cast<long>(found->values.size()) + 1 +
+                                  static_cast<long>(found->subKeys.size()) + 1
+                            : opened(false);
+        return found;
+    }
     platform::ChangesMade changeValues(platform::Hive hive, ustring_view path, bool create,
                                        const std::vector<platform::ValueChange>& changes) override {
         ++calls;

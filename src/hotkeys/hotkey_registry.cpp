@@ -11,7 +11,11 @@ std::optional<std::uint32_t> readBinary32(platform::TRegistry& reg, ustring_view
     if (!value) {
         return std::nullopt;
     }
-    const std::vector<std::uint8_t>& bytes = platform::binaryOf(*value, name);
+    return binary32Of(*value, name);
+}
+
+std::uint32_t binary32Of(const platform::RegValue& value, ustring_view name) {
+    const std::vector<std::uint8_t>& bytes = platform::binaryOf(value, name);
     std::uint32_t number = 0;
     for (std::size_t i = 0; i < 4 && i < bytes.size(); ++i) {
         number |= static_cast<std::uint32_t>(bytes[i]) << (8 * i);

@@ -22,6 +22,8 @@ constexpr std::uint32_t kLastImmEntry = 0x1FF;
 // zero-extended, a longer one gives its first four bytes, a missing one gives nullopt. The
 // registry layer's type error stays for texts and DWORDs.
 std::optional<std::uint32_t> readBinary32(platform::TRegistry& reg, ustring_view name);
+// The same of a value read already.
+std::uint32_t binary32Of(const platform::RegValue& value, ustring_view name);
 platform::RegValue binary32(std::uint32_t value);
 
 // The general IME toggles of a language: their sub-keys are "000000" + digit + index.

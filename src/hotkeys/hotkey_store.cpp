@@ -9,6 +9,7 @@
 #include "platform/registry_errors.h"
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <set>
@@ -21,7 +22,6 @@ namespace {
 using hotkeys::binary32;
 using hotkeys::kDirectSwitchHotkeys;
 using hotkeys::kImmHotKeys;
-using hotkeys::readBinary32;
 
 ustring subkeyPath(const char16_t* key, const ustring& name) {
     return key + (u"\\" + name);
@@ -110,14 +110,11 @@ struct ImmEntryName {
     ustring name; // as the key lists it
 };
 
-// The numbered IMM entries (100 to 1FF) that exist, from one listing of the key rather than a
-// probe of each of the 256 names. In number order, whatever order the listing has: of two
-// entries for one layout, the higher number's hotkey is the one shown.
-std::vector<ImmEntryName> existingImmEntries(platform::TRegistry& reg) {
-    StringList names;
-    if (reg.OpenKey(kImmHotKeys, false)) {
-        reg.GetKeyNames(names);
-    }
+// The numbered IMM entries (100 to 1FF) among the sub-keys of the IMM hotkey key, from one
+// listing of the key rather than a probe of each of the 256 names. In number order, whatever
+// order the listing has: of two entries for one layout, the higher number's hotkey is the one
+// shown.
+std::vector<ImmEntryName> numberedImmEntries(StringList names) {
     std::vector<ImmEntryName> entries;
     for (ustring& name : names) {
         std::uint32_t n = 0;
@@ -131,16 +128,32 @@ std::vector<ImmEntryName> existingImmEntries(platform::TRegistry& reg) {
     return entries;
 }
 
+std::vector<ImmEntryName> existingImmEntries(platform::TRegistry& reg) {
+    StringList names;
+    if (reg.OpenKey(kImmHotKeys, false)) {
+        reg.GetKeyNames(names);
+    }
+    return numberedImmEntries(std::move(names));
+}
+
+const platform::RegValue* valueNamed(const platform::NamedValues& values, ustring_view name) {
+    const auto found = std::find_if(values.begin(), values.end(),
+                                    [&](const auto& v) { return equalsNoCase(v.first, name); });
+    return found == values.end() ? nullptr : &found->second;
+}
+
 // Which IMM entry numbers are taken once the language's own are removed.
-std::vector<bool> planImmRemoval(TForm1& form, HotkeyPlan& plan) {
+std::vector<bool> planImmRemoval(TForm1& form, HotkeyPlan& plan, platform::KeyReads& reads) {
     const ustring language = hexText(form.LangId(), 4);
     std::vector<bool> taken(hotkeys::kLastImmEntry - hotkeys::kFirstImmEntry + 1, false);
-    platform::TRegistry reg(form.os().registry);
-    for (const ImmEntryName& entry : existingImmEntries(reg)) {
+    const auto& hotKeys = reads.read(kImmHotKeys);
+    for (const ImmEntryName& entry :
+         numberedImmEntries(hotKeys ? hotKeys->subKeys : StringList())) {
         bool own = false;
-        if (reg.OpenKey(subkeyPath(kImmHotKeys, entry.name), false)) {
-            const auto target = readBinary32(reg, u"Target IME");
-            own = target && hexText(*target, 8).substr(4) == language;
+        if (const auto& contents = reads.read(subkeyPath(kImmHotKeys, entry.name))) {
+            const platform::RegValue* target = valueNamed(contents->values, u"Target IME");
+            own = target &&
+                  hexText(hotkeys::binary32Of(*target, u"Target IME"), 8).substr(4) == language;
         }
         if (own) {
             plan.immEntriesToRemove.push_back(entry.name);
@@ -178,12 +191,6 @@ void planToggles(TForm1& form, HotkeyPlan& plan) {
 // entries by the input method they name, so that a commit rewrites an input method's entry
 // where it stands instead of removing it and making a new one.
 // An entry's values are read in one enumeration, not with an open, a size and a read each.
-const platform::RegValue* valueNamed(const platform::NamedValues& values, ustring_view name) {
-    const auto found = std::find_if(values.begin(), values.end(),
-                                    [&](const auto& v) { return equalsNoCase(v.first, name); });
-    return found == values.end() ? nullptr : &found->second;
-}
-
 std::optional<ustring> textValue(const platform::NamedValues& values, ustring_view name) {
     const platform::RegValue* value = valueNamed(values, name);
     if (!value || (value->type != platform::kRegSz && value->type != platform::kRegExpandSz)) {
@@ -198,26 +205,23 @@ struct TextServiceKeyState {
         ustring name;
         ustring preservedKeyId;
         bool reused = false;
+        platform::NamedValues values;
     };
     // Keyed by the upper-cased "CLSID" and "Profile"; the first entry of each wins.
     std::map<std::pair<ustring, ustring>, Own> own;
 };
 
-TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
-    platform::TRegistry reg(form.os().registry);
-    StringList names;
-    if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
-        reg.GetKeyNames(names);
-    }
+TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan,
+                                           platform::KeyReads& reads) {
+    const auto& key = reads.read(kDirectSwitchHotkeys);
     TextServiceKeyState state;
-    for (const ustring& name : names) {
-        if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
+    for (const ustring& name : key ? key->subKeys : StringList()) {
+        const auto& contents = reads.read(subkeyPath(kDirectSwitchHotkeys, name));
+        if (!contents) {
             state.taken.insert(toUpper(name));
             continue;
         }
-        const platform::NamedValues values = form.os()
-                                                 .registry.values(reg.RootKey(), reg.CurrentPath())
-                                                 .value_or(platform::NamedValues());
+        const platform::NamedValues& values = contents->values;
         // An entry that names no language belongs to none that could keep it.
         const platform::RegValue* langIdValue = valueNamed(values, u"LangId");
         const ustring langId =
@@ -240,7 +244,7 @@ TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan) {
             continue;
         }
         TextServiceKeyState::Own own{name, textValue(values, u"PreservedKeyId").value_or(u""),
-                                     false};
+                                     false, values};
         if (!parseGuid(own.preservedKeyId)) {
             own.preservedKeyId.clear();
         }
@@ -307,6 +311,7 @@ void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
             if (own != textServices.own.end() && own->second.reused) {
                 entry.subkey = own->second.name;
                 entry.preservedKeyId = own->second.preservedKeyId;
+                entry.present = std::move(own->second.values);
                 // A second row of the same input method gets an entry of its own.
                 textServices.own.erase(own);
             } else {
@@ -364,22 +369,40 @@ void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& ent
                                        ? guidToText(form.os().system.UuidCreate())
                                        : entry.preservedKeyId;
     using platform::stringValue;
+    const platform::NamedValues& present = entry.present;
     platform::ValueChanges values;
-    values.write(u"CLSID", stringValue(entry.clsid))
-        .write(u"LangId", stringValue(entry.langId))
-        .write(u"Profile", stringValue(entry.profile))
-        .write(u"PreservedKeyId", stringValue(preservedKeyId))
-        .write(u"Modifiers", stringValue(entry.modifiers))
-        .write(u"virtualkey", stringValue(entry.virtualKey));
-    writeEntry(form, subkeyPath(kDirectSwitchHotkeys, entry.subkey), values);
+    values.writeIfChanged(present, u"CLSID", stringValue(entry.clsid))
+        .writeIfChanged(present, u"LangId", stringValue(entry.langId))
+        .writeIfChanged(present, u"Profile", stringValue(entry.profile))
+        .writeIfChanged(present, u"PreservedKeyId", stringValue(preservedKeyId))
+        .writeIfChanged(present, u"Modifiers", stringValue(entry.modifiers))
+        .writeIfChanged(present, u"virtualkey", stringValue(entry.virtualKey));
+    if (!values.empty()) {
+        writeEntry(form, subkeyPath(kDirectSwitchHotkeys, entry.subkey), values);
+    }
 }
 
-void writeImmEntry(TForm1& form, const HotkeyPlan::ImmEntry& entry) {
+// An IMM entry that is rewritten under its own number and holds nothing but an entry's values,
+// spelled as they are written, is written where it stands rather than removed and made anew.
+const char16_t* const kImmEntryValues[] = {u"Target IME", u"Key Modifiers", u"Virtual Key"};
+
+bool plainImmEntry(const std::optional<platform::KeyContents>& entry) {
+    return entry && entry->subKeys.empty() &&
+           std::all_of(entry->values.begin(), entry->values.end(), [](const auto& v) {
+               return std::find(std::begin(kImmEntryValues), std::end(kImmEntryValues), v.first) !=
+                      std::end(kImmEntryValues);
+           });
+}
+
+void writeImmEntry(TForm1& form, const HotkeyPlan::ImmEntry& entry,
+                   const platform::NamedValues& present) {
     platform::ValueChanges values;
-    values.write(u"Target IME", binary32(entry.targetIme))
-        .write(u"Key Modifiers", binary32(entry.modifiers))
-        .write(u"Virtual Key", binary32(entry.virtualKey));
-    writeEntry(form, subkeyPath(kImmHotKeys, entry.subkey), values);
+    values.writeIfChanged(present, u"Target IME", binary32(entry.targetIme))
+        .writeIfChanged(present, u"Key Modifiers", binary32(entry.modifiers))
+        .writeIfChanged(present, u"Virtual Key", binary32(entry.virtualKey));
+    if (!values.empty()) {
+        writeEntry(form, subkeyPath(kImmHotKeys, entry.subkey), values);
+    }
 }
 
 } // namespace
@@ -408,25 +431,46 @@ std::vector<ustring> HotkeyPlan::keysTouched() const {
     return keys;
 }
 
-HotkeyPlan planHotkeys(TForm1& form) {
+HotkeyPlan planHotkeys(TForm1& form, platform::KeyReads& reads) {
     HotkeyPlan plan;
-    std::vector<bool> immTaken = planImmRemoval(form, plan);
+    std::vector<bool> immTaken = planImmRemoval(form, plan, reads);
     planToggles(form, plan);
-    planEntries(form, plan, std::move(immTaken), planTextServiceRemoval(form, plan));
+    planEntries(form, plan, std::move(immTaken), planTextServiceRemoval(form, plan, reads));
     return plan;
 }
 
-void writeHotkeys(TForm1& form, const HotkeyPlan& plan) {
+void writeHotkeys(TForm1& form, const HotkeyPlan& plan, platform::KeyReads& reads) {
     platform::TRegistry reg(form.os().registry);
-    for (const ustring& name : plan.immEntriesToRemove) {
-        removeEntry(reg, subkeyPath(kImmHotKeys, name));
+    // The language's IMM entries that are written again under the same number stay.
+    std::set<ustring> immWritten;
+    for (const auto& entry : plan.entries) {
+        if (const auto* imm = std::get_if<HotkeyPlan::ImmEntry>(&entry)) {
+            immWritten.insert(imm->subkey);
+        }
     }
+    std::map<ustring, const platform::NamedValues*> immInPlace;
+    for (const ustring& name : plan.immEntriesToRemove) {
+        const ustring path = subkeyPath(kImmHotKeys, name);
+        const auto& present = reads.read(path);
+        if (immWritten.count(name) > 0 && plainImmEntry(present)) {
+            immInPlace[name] = &present->values;
+        } else {
+            removeEntry(reg, path);
+        }
+    }
+    // What a toggle's key holds stays unless it is one of the toggle's values.
     for (const HotkeyPlan::Toggle& toggle : plan.toggles) {
+        const ustring path = subkeyPath(kImmHotKeys, toggle.subkey);
+        const auto& read = reads.read(path);
+        const platform::NamedValues none;
+        const platform::NamedValues& present = read ? read->values : none;
         platform::ValueChanges values;
-        values.write(u"Key Modifiers", binary32(toggle.modifiers))
-            .write(u"Virtual Key", binary32(toggle.virtualKey))
-            .write(u"Target IME", binary32(0));
-        writeEntry(form, subkeyPath(kImmHotKeys, toggle.subkey), values);
+        values.writeIfChanged(present, u"Key Modifiers", binary32(toggle.modifiers))
+            .writeIfChanged(present, u"Virtual Key", binary32(toggle.virtualKey))
+            .writeIfChanged(present, u"Target IME", binary32(0));
+        if (!values.empty()) {
+            writeEntry(form, path, values);
+        }
     }
     for (const ustring& name : plan.textServiceEntriesToRemove) {
         removeEntry(reg, subkeyPath(kDirectSwitchHotkeys, name));
@@ -435,7 +479,10 @@ void writeHotkeys(TForm1& form, const HotkeyPlan& plan) {
         if (const auto* textService = std::get_if<HotkeyPlan::TextServiceEntry>(&entry)) {
             writeTextServiceEntry(form, *textService);
         } else {
-            writeImmEntry(form, std::get<HotkeyPlan::ImmEntry>(entry));
+            const auto& imm = std::get<HotkeyPlan::ImmEntry>(entry);
+            const auto kept = immInPlace.find(imm.subkey);
+            writeImmEntry(form, imm,
+                          kept != immInPlace.end() ? *kept->second : platform::NamedValues());
         }
     }
 }
@@ -458,12 +505,15 @@ void TForm1::gethotkey() {
         reg.GetKeyNames(names);
     }
     const std::uint32_t language = static_cast<std::uint32_t>(LangId());
+    platform::RegistryBackend& backend = os().registry;
+    const platform::Hive hkcu = platform::Hive::CurrentUser;
     for (const ustring& name : names) {
-        if (!reg.OpenKey(subkeyPath(kDirectSwitchHotkeys, name), false)) {
+        const std::optional<platform::NamedValues> entry = backend.values(
+            hkcu, platform::normalizeKeyPath(subkeyPath(kDirectSwitchHotkeys, name)));
+        if (!entry) {
             continue;
         }
-        const platform::NamedValues values = os().registry.values(reg.RootKey(), reg.CurrentPath())
-                                                 .value_or(platform::NamedValues());
+        const platform::NamedValues& values = *entry;
         // Read as ReadString reads: a missing value is empty, one of another type an error.
         const auto text = [&](ustring_view valueName) {
             const platform::RegValue* value = valueNamed(values, valueName);
@@ -506,19 +556,26 @@ void TForm1::gethotkey() {
     }
 
     for (const ImmEntryName& entry : existingImmEntries(reg)) {
-        if (!reg.OpenKey(subkeyPath(kImmHotKeys, entry.name), false)) {
+        const std::optional<platform::NamedValues> values =
+            backend.values(hkcu, platform::normalizeKeyPath(subkeyPath(kImmHotKeys, entry.name)));
+        if (!values) {
             continue;
         }
+        // A missing value reads as none; one in a wrong form spoils the entry.
+        const auto number = [&](ustring_view valueName) -> std::optional<std::uint32_t> {
+            const platform::RegValue* value = valueNamed(*values, valueName);
+            return value ? std::optional(hotkeys::binary32Of(*value, valueName)) : std::nullopt;
+        };
         std::optional<std::uint32_t> target;
         HotkeyAsRead read;
         read.source = HotkeyAsRead::Source::ImmEntry;
         try {
-            target = readBinary32(reg, u"Target IME");
+            target = number(u"Target IME");
             if (!target) {
                 continue;
             }
-            read.virtualKey = readBinary32(reg, u"Virtual Key").value_or(0);
-            read.modifiers = readBinary32(reg, u"Key Modifiers").value_or(0);
+            read.virtualKey = number(u"Virtual Key").value_or(0);
+            read.modifiers = number(u"Key Modifiers").value_or(0);
         } catch (const QuillonError&) {
             continue;
         }
@@ -537,7 +594,9 @@ void TForm1::gethotkey() {
 }
 
 void TForm1::puthotkey() {
-    writeHotkeys(*this, planHotkeys(*this));
+    platform::KeyReads reads(os().registry, platform::Hive::CurrentUser);
+    const HotkeyPlan plan = planHotkeys(*this, reads);
+    writeHotkeys(*this, plan, reads);
 }
 
 } // namespace quillon

@@ -9,6 +9,7 @@
 
 #include "core/text.h"
 #include "hotkeys/key_table.h"
+#include "platform/key_reads.h"
 
 #include <cstdint>
 #include <variant>
@@ -35,6 +36,9 @@ struct HotkeyPlan {
         ustring virtualKey;
         // Empty for a new entry, which gets a new id.
         ustring preservedKeyId;
+        // What an entry rewritten where it stands holds: only the values that differ are
+        // written. Empty for a new entry.
+        platform::NamedValues present;
     };
     struct ImmEntry {
         ustring subkey;
@@ -71,11 +75,14 @@ ImmHotkeyCodes immHotkeyCodes(const KeyTable& keys, const ustring& text, const u
 // and of the toggle buttons; a text that is what the refresh read keeps the codes it was read
 // from. Touches nothing. Throws QuillonError naming the input method or toggle and the text
 // that cannot be converted, the input method for which no IMM entry number is free, or the
-// entry whose "LangId" is not a number; registry type errors pass through.
-HotkeyPlan planHotkeys(TForm1& form);
+// entry whose "LangId" is not a number; registry type errors pass through. The keys it reads
+// stay in `reads` for the checkpoint that follows.
+HotkeyPlan planHotkeys(TForm1& form, platform::KeyReads& reads);
 
-// Removes the planned entries, then writes the toggles and the entries. Only registry write
+// Removes the planned entries, then writes the toggles and the entries, each only where it
+// differs from what `reads` (the plan's, read before any change) says its key holds; an IMM
+// entry written again under its own number is written where it stands. Only registry write
 // failures can throw here.
-void writeHotkeys(TForm1& form, const HotkeyPlan& plan);
+void writeHotkeys(TForm1& form, const HotkeyPlan& plan, platform::KeyReads& reads);
 
 } // namespace quillon

@@ -5,9 +5,12 @@
 #include "hotkeys/hotkey_store.h"
 #include "operations/registry_snapshot.h"
 #include "operations/row_values.h"
+#include "platform/key_reads.h"
 #include "platform/registry_errors.h"
 
 #include <algorithm>
+#include <iterator>
+#include <map>
 #include <set>
 
 namespace quillon {
@@ -50,6 +53,132 @@ ustring sortOrderKey(ustring_view language, const ustring& category) {
     return platform::normalizeKeyPath(kSortOrder + (u"0x" + ustring(language)) + u"\\" + category);
 }
 
+// The language's input methods and their positions in the user-profile key, through one open
+// of it. The key ends as removing its input methods and writing the rows' in row order would
+// leave it, its other values first; but the input methods it lists already in that order,
+// after its other values, stay where they are and are written only where they differ, so that
+// a commit that changes nothing writes nothing.
+void writePositions(platform::KeyReads& reads, const CommitPlan& plan) {
+    // Each input method once, where it first comes, with the position of its last row (as
+    // writing the rows in turn would leave it).
+    std::vector<std::pair<ustring, std::int32_t>> wanted;
+    std::map<ustring, std::size_t> wantedAt;
+    std::int32_t position = 1;
+    for (const auto& r : plan.rows) {
+        const auto [at, added] = wantedAt.emplace(r.tip, wanted.size());
+        if (added) {
+            wanted.emplace_back(r.tip, position);
+        } else {
+            wanted[at->second].second = position;
+        }
+        ++position;
+    }
+    const auto& present = reads.read(plan.profileKey);
+    // Without the key no value can be written: the first write fails naming it.
+    const auto cannotWrite = [&] {
+        if (!plan.rows.empty()) {
+            throw platform::registryWriteError(plan.rows.front().tip);
+        }
+    };
+    if (!present) {
+        cannotWrite();
+        return;
+    }
+    const platform::NamedValues& values = present->values;
+    // The input methods listed after the last other value that are, by name, the first rows'.
+    std::size_t firstKept = values.size();
+    while (firstKept > 0 && isInputMethodValue(values[firstKept - 1].first)) {
+        --firstKept;
+    }
+    std::size_t kept = 0;
+    while (firstKept + kept < values.size() && kept < wanted.size() &&
+           values[firstKept + kept].first == wanted[kept].first) {
+        ++kept;
+    }
+    platform::ValueChanges positions;
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        const bool stays = i >= firstKept && i < firstKept + kept;
+        if (!stays && isInputMethodValue(values[i].first)) {
+            positions.remove(values[i].first);
+        }
+    }
+    for (std::size_t i = 0; i < wanted.size(); ++i) {
+        const platform::RegValue value = platform::dwordValue(wanted[i].second);
+        if (i < kept) {
+            positions.writeIfChanged(values, wanted[i].first, value);
+        } else {
+            positions.write(wanted[i].first, value);
+        }
+    }
+    if (!positions.empty() &&
+        !positions.apply(reads.backend(), reads.hive(), plan.profileKey, false)) {
+        cannotWrite();
+    }
+}
+
+// The numbered items below each category key that exists, one per row in row order: a row is
+// written only below an existing category key, since no key is created above the numbered
+// items. An item that holds nothing but the values the row gives it, spelled as they are
+// written, is written again where it stands, and only where it differs; every other item
+// is deleted and made anew, and the ones no row takes are deleted.
+void writeSortOrder(platform::KeyReads& reads, const CommitPlan& plan) {
+    platform::RegistryBackend& backend = reads.backend();
+    const char16_t* const kItemValues[] = {u"CLSID", u"Profile", u"KeyboardLayout"};
+    // Each row's item, by its upper-cased path.
+    std::map<ustring, ustring> itemNames;
+    for (std::size_t n = 0; n < plan.rows.size(); ++n) {
+        if (!plan.rows[n].sortKey.empty()) {
+            const ustring number = hexText(static_cast<std::uint32_t>(n), 8);
+            itemNames[toUpper(platform::joinKeyPath(plan.rows[n].sortKey, number))] = number;
+        }
+    }
+    std::set<ustring> existingCategories;
+    std::map<ustring, const platform::KeyContents*> inPlace;
+    for (const ustring& key : plan.categoryKeys) {
+        const auto& category = reads.read(key);
+        if (!category) {
+            continue;
+        }
+        existingCategories.insert(toUpper(key));
+        for (const ustring& name : category->subKeys) {
+            const ustring path = toUpper(platform::joinKeyPath(key, name));
+            const auto taken = itemNames.find(path);
+            const auto& item = reads.read(platform::joinKeyPath(key, name));
+            const bool plain =
+                item && item->subKeys.empty() &&
+                std::all_of(item->values.begin(), item->values.end(), [&](const auto& v) {
+                    return std::find(std::begin(kItemValues), std::end(kItemValues), v.first) !=
+                           std::end(kItemValues);
+                });
+            if (taken != itemNames.end() && taken->second == name && plain) {
+                inPlace[path] = &*item;
+            } else if (backend.deleteKeyTree(reads.hive(), platform::joinKeyPath(key, name)) !=
+                       platform::RegStatus::Ok) {
+                throw QuillonError(u"无法删除注册表项“" + name + u"”。");
+            }
+        }
+    }
+    std::uint32_t n = 0;
+    for (const auto& r : plan.rows) {
+        const ustring number = hexText(n++, 8);
+        if (r.sortKey.empty() || existingCategories.count(toUpper(r.sortKey)) == 0) {
+            continue;
+        }
+        const ustring itemKey = platform::joinKeyPath(r.sortKey, number);
+        const auto kept = inPlace.find(toUpper(itemKey));
+        const platform::NamedValues none;
+        const platform::NamedValues& present = kept != inPlace.end() ? kept->second->values : none;
+        platform::ValueChanges item;
+        item.writeIfChanged(present, u"CLSID", platform::stringValue(r.clsid))
+            .writeIfChanged(present, u"Profile", platform::stringValue(r.profile))
+            .writeIfChanged(present, u"KeyboardLayout",
+                            platform::dwordValue(static_cast<std::int32_t>(r.layout)));
+        if (!item.empty() && !item.apply(backend, reads.hive(), itemKey, true)) {
+            throw QuillonError(u"无法创建注册表项“" + itemKey + u"”。");
+        }
+    }
+}
+
 } // namespace
 
 void TForm1::Button_FixClick() {
@@ -81,13 +210,14 @@ void TForm1::Button_FixClick() {
         plan.rows.push_back(std::move(r));
     }
 
-    // Every hotkey text is converted before anything is removed.
-    const HotkeyPlan hotkeys = planHotkeys(*this);
+    // Every hotkey text is converted before anything is removed. What the plan reads of the
+    // registry, the checkpoint and the writers below share: each key is read once.
+    platform::KeyReads reads(os().registry, platform::Hive::CurrentUser);
+    const HotkeyPlan hotkeys = planHotkeys(*this, reads);
     backups::beforeChange(*this, u"保存输入法列表");
 
     // What the commit may change, kept so that a failed write puts back what differs.
-    platform::RegistryBackend& backend = os().registry;
-    RegistryCheckpoint checkpoint(backend, platform::Hive::CurrentUser);
+    RegistryCheckpoint checkpoint(reads);
     checkpoint.keep(plan.profileKey);
     for (const ustring& key : plan.categoryKeys) {
         checkpoint.keep(key);
@@ -97,60 +227,9 @@ void TForm1::Button_FixClick() {
     }
 
     try {
-        // The positions are written through one open of the key, the old ones removed first.
-        const platform::Hive hkcu = platform::Hive::CurrentUser;
-        platform::ValueChanges positions;
-        for (const ustring& name :
-             backend.valueNames(hkcu, platform::normalizeKeyPath(plan.profileKey))) {
-            if (isInputMethodValue(name)) {
-                positions.remove(name);
-            }
-        }
-        std::int32_t position = 1;
-        for (const auto& r : plan.rows) {
-            positions.write(r.tip, platform::dwordValue(position++));
-        }
-        // Without the key no value can be written: the first write fails naming it.
-        if (!positions.empty() && !positions.apply(backend, hkcu, plan.profileKey, false) &&
-            !plan.rows.empty()) {
-            throw platform::registryWriteError(plan.rows.front().tip);
-        }
-
-        // The category keys that exist: a row is written only below one of them, since no key
-        // is created above the numbered sub-keys. Each is opened once, not once per row.
-        std::set<ustring> existingCategories;
-        for (const ustring& key : plan.categoryKeys) {
-            platform::TRegistry category(backend);
-            if (!category.OpenKey(u"\\" + key, false)) {
-                continue;
-            }
-            existingCategories.insert(toUpper(key));
-            StringList subKeys;
-            category.GetKeyNames(subKeys);
-            for (const ustring& name : subKeys) {
-                if (!category.DeleteKey(name)) {
-                    throw QuillonError(u"无法删除注册表项“" + name + u"”。");
-                }
-            }
-        }
-        std::uint32_t n = 0;
-        for (const auto& r : plan.rows) {
-            const ustring number = hexText(n++, 8);
-            if (r.sortKey.empty() || existingCategories.count(toUpper(r.sortKey)) == 0) {
-                continue;
-            }
-            const ustring itemKey = platform::joinKeyPath(r.sortKey, number);
-            platform::ValueChanges item;
-            item.write(u"CLSID", platform::stringValue(r.clsid))
-                .write(u"Profile", platform::stringValue(r.profile))
-                .write(u"KeyboardLayout",
-                       platform::dwordValue(static_cast<std::int32_t>(r.layout)));
-            if (!item.apply(backend, hkcu, itemKey, true)) {
-                throw QuillonError(u"无法创建注册表项“" + itemKey + u"”。");
-            }
-        }
-
-        writeHotkeys(*this, hotkeys);
+        writePositions(reads, plan);
+        writeSortOrder(reads, plan);
+        writeHotkeys(*this, hotkeys, reads);
     } catch (const QuillonError& e) {
         throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }

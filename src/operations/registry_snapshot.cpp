@@ -22,13 +22,13 @@ constexpr std::size_t kListedAtMost = 20;
 
 } // namespace
 
-RegistrySnapshot RegistrySnapshot::take(platform::RegistryBackend& backend, platform::Hive hive,
-                                        ustring_view path) {
+RegistrySnapshot RegistrySnapshot::take(platform::KeyReads& reads, ustring_view path) {
     RegistrySnapshot snapshot;
-    snapshot.hive_ = hive;
+    snapshot.hive_ = reads.hive();
     snapshot.path_ = platform::normalizeKeyPath(path);
     snapshot.name_ = lastComponent(snapshot.path_);
-    snapshot.existed_ = backend.keyExists(hive, snapshot.path_);
+    const std::optional<platform::KeyContents>& contents = reads.read(snapshot.path_);
+    snapshot.existed_ = contents.has_value();
     if (!snapshot.existed_) {
         ustring prefix;
         std::size_t start = 0;
@@ -36,7 +36,7 @@ RegistrySnapshot RegistrySnapshot::take(platform::RegistryBackend& backend, plat
             const std::size_t end =
                 std::min(snapshot.path_.find(u'\\', start), snapshot.path_.size());
             prefix = snapshot.path_.substr(0, end);
-            if (!backend.keyExists(hive, prefix)) {
+            if (!reads.exists(prefix)) {
                 break;
             }
             start = end + 1;
@@ -44,11 +44,9 @@ RegistrySnapshot RegistrySnapshot::take(platform::RegistryBackend& backend, plat
         snapshot.firstMissing_ = prefix;
         return snapshot;
     }
-    if (auto values = backend.values(hive, snapshot.path_)) {
-        snapshot.values_ = std::move(*values);
-    }
-    for (const ustring& child : backend.subKeyNames(hive, snapshot.path_)) {
-        RegistrySnapshot kept = take(backend, hive, platform::joinKeyPath(snapshot.path_, child));
+    snapshot.values_ = contents->values;
+    for (const ustring& child : contents->subKeys) {
+        RegistrySnapshot kept = take(reads, platform::joinKeyPath(snapshot.path_, child));
         kept.name_ = child;
         snapshot.children_.push_back(std::move(kept));
     }
@@ -117,6 +115,11 @@ void RegistrySnapshot::restoreKey(platform::RegistryBackend& backend, const ustr
     }
 }
 
+RegistryCheckpoint::RegistryCheckpoint(platform::RegistryBackend& backend, platform::Hive hive)
+    : ownReads_(std::make_unique<platform::KeyReads>(backend, hive)), reads_(*ownReads_) {}
+
+RegistryCheckpoint::RegistryCheckpoint(platform::KeyReads& reads) : reads_(reads) {}
+
 void RegistryCheckpoint::keep(ustring_view path) {
     ustring normal = platform::normalizeKeyPath(path);
     if (!keptPaths_.insert(toUpper(normal)).second) {
@@ -128,8 +131,10 @@ void RegistryCheckpoint::keep(ustring_view path) {
     auto listed = siblings_.find(toUpper(parent));
     if (listed == siblings_.end()) {
         std::map<ustring, ustring> byName;
-        for (const ustring& sibling : backend_.subKeyNames(hive_, parent)) {
-            byName.emplace(toUpper(sibling), sibling); // the first of two spellings, as before
+        if (const auto& contents = reads_.read(parent)) {
+            for (const ustring& sibling : contents->subKeys) {
+                byName.emplace(toUpper(sibling), sibling); // the first of two spellings
+            }
         }
         listed = siblings_.emplace(toUpper(parent), std::move(byName)).first;
     }
@@ -137,17 +142,17 @@ void RegistryCheckpoint::keep(ustring_view path) {
     if (sibling != listed->second.end()) {
         normal = platform::joinKeyPath(parent, sibling->second);
     }
-    kept_.push_back(RegistrySnapshot::take(backend_, hive_, normal));
+    kept_.push_back(RegistrySnapshot::take(reads_, normal));
 }
 
 StringList RegistryCheckpoint::restore() const {
     RegistrySnapshot::Failures failed;
     for (auto it = kept_.rbegin(); it != kept_.rend(); ++it) {
-        it->restore(backend_, failed);
+        it->restore(reads_.backend(), failed);
     }
     // One line per key, naming the values that differ in it.
-    const ustring hive =
-        hive_ == platform::Hive::CurrentUser ? u"HKEY_CURRENT_USER\\" : u"HKEY_LOCAL_MACHINE\\";
+    const ustring hive = reads_.hive() == platform::Hive::CurrentUser ? u"HKEY_CURRENT_USER\\"
+                                                                      : u"HKEY_LOCAL_MACHINE\\";
     StringList keys;
     StringList lines;
     for (const auto& [path, value] : failed) {

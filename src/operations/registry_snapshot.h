@@ -2,9 +2,11 @@
 // differs when it fails halfway.
 #pragma once
 
-#include "platform/registry_backend.h"
+#include "platform/key_reads.h"
 
 #include <map>
+#include <memory>
+
 #include <set>
 #include <vector>
 
@@ -13,8 +15,9 @@ namespace quillon {
 // One key with everything below it, or the fact that it was not there.
 class RegistrySnapshot {
 public:
-    static RegistrySnapshot take(platform::RegistryBackend& backend, platform::Hive hive,
-                                 ustring_view path);
+    // Each key below is read once, from the reads the operation made already where it made
+    // them.
+    static RegistrySnapshot take(platform::KeyReads& reads, ustring_view path);
     // Puts back what differs from the snapshot, and only that: values changed or removed are
     // written again, values and keys added are removed, a removed key is made again with its
     // own spelling. A key that was there is never deleted, only one the change made again
@@ -42,8 +45,12 @@ private:
 // The keys an operation is about to change, kept before its first change.
 class RegistryCheckpoint {
 public:
-    RegistryCheckpoint(platform::RegistryBackend& backend, platform::Hive hive)
-        : backend_(backend), hive_(hive) {}
+    RegistryCheckpoint(platform::RegistryBackend& backend, platform::Hive hive);
+    // Shares the operation's reads: a key its plan read already is not read again, and what
+    // the checkpoint reads its writers may look up.
+    explicit RegistryCheckpoint(platform::KeyReads& reads);
+    RegistryCheckpoint(const RegistryCheckpoint&) = delete;
+    RegistryCheckpoint& operator=(const RegistryCheckpoint&) = delete;
 
     // Keeps the key with everything below it; a key kept already is not read again. Every
     // key is kept before the first change: the listings of parents read here are reused for
@@ -54,8 +61,8 @@ public:
     StringList restore() const;
 
 private:
-    platform::RegistryBackend& backend_;
-    platform::Hive hive_;
+    std::unique_ptr<platform::KeyReads> ownReads_;
+    platform::KeyReads& reads_;
     std::vector<RegistrySnapshot> kept_;
     std::set<ustring> keptPaths_; // upper-cased: paths name keys without regard to case
     // Each parent's sub-keys by their upper-cased name, as first listed.

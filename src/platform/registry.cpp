@@ -2,6 +2,7 @@
 
 #include "platform/registry_errors.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace quillon::platform {
@@ -240,6 +241,14 @@ void TRegistry::WriteBinaryData(ustring_view name, const void* data, int size) {
 ValueChanges& ValueChanges::write(ustring_view name, RegValue value) {
     changes_.push_back({ustring(name), std::move(value)});
     return *this;
+}
+
+ValueChanges& ValueChanges::writeIfChanged(const NamedValues& present, ustring_view name,
+                                           RegValue value) {
+    const bool held = std::any_of(present.begin(), present.end(), [&](const auto& v) {
+        return v.first == name && v.second == value;
+    });
+    return held ? *this : write(name, std::move(value));
 }
 
 ValueChanges& ValueChanges::remove(ustring_view name) {

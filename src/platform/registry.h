@@ -67,6 +67,9 @@ RegValue binaryValue(std::vector<std::uint8_t> bytes);
 class ValueChanges {
 public:
     ValueChanges& write(ustring_view name, RegValue value);
+    // Written unless `present` (what the key holds) has it under exactly this name, with the
+    // same type and data: rewriting a key with what it holds changes nothing.
+    ValueChanges& writeIfChanged(const NamedValues& present, ustring_view name, RegValue value);
     ValueChanges& remove(ustring_view name);
     bool empty() const { return changes_.empty(); }
 

@@ -38,6 +38,12 @@ enum class RegStatus { Ok, NotFound, AccessDenied, Failed };
 
 using NamedValues = std::vector<std::pair<ustring, RegValue>>;
 
+// What a key holds: its values with their data, and its sub-keys' names, in enumeration order.
+struct KeyContents {
+    NamedValues values;
+    std::vector<ustring> subKeys;
+};
+
 // A value to write, or, without data, to remove.
 struct ValueChange {
     ustring name;
@@ -74,6 +80,10 @@ public:
     // a whole key pays one call per value instead of an open, a size and a read for each.
     // Nullopt when the key cannot be read.
     virtual std::optional<NamedValues> values(Hive hive, ustring_view path) = 0;
+    // The key's values and sub-keys from one open of it: a reader of a whole tree pays one
+    // call per name, without an existence check before each key. Nullopt when the key cannot
+    // be read.
+    virtual std::optional<KeyContents> readKey(Hive hive, ustring_view path) = 0;
     // Opens the key once (with `create`, making it and its missing parents first) and makes
     // the changes in order, stopping at the first that fails: a writer of several values of
     // one key pays one call per value instead of an open, a write and a close for each.

@@ -335,6 +335,24 @@ void allValuesInOneEnumeration(const RegistryCaseContext& ctx) {
     EXPECT_FALSE(ctx.backend.values(ctx.hive, root + u"\\missing"));
 }
 
+// A key's values and sub-keys from one read, as the separate enumerations give them.
+void wholeKeyInOneRead(const RegistryCaseContext& ctx) {
+    ctx.put(u"", u"text", sz(u"ab"));
+    ctx.put(u"", u"number", dword(7));
+    ctx.put(u"b", u"inner", dword(1));
+    ctx.put(u"a\\deeper", u"inner", dword(2));
+    const ustring root = platform::normalizeKeyPath(ctx.root);
+    const auto contents = ctx.backend.readKey(ctx.hive, root);
+    ASSERT_TRUE(contents);
+    EXPECT_EQ(contents->values, ctx.backend.values(ctx.hive, root));
+    EXPECT_EQ(contents->subKeys, (std::vector<ustring>{u"a", u"b"}));
+    const auto leaf = ctx.backend.readKey(ctx.hive, root + u"\\a\\deeper");
+    ASSERT_TRUE(leaf);
+    EXPECT_TRUE(leaf->subKeys.empty());
+    EXPECT_EQ(leaf->values, (NamedValues{{u"inner", dword(2)}}));
+    EXPECT_FALSE(ctx.backend.readKey(ctx.hive, root + u"\\missing"));
+}
+
 // Several values of one key written and removed through one open, in order: a missing key is
 // made only when asked, and the first change that fails stops the rest.
 void valueChangesThroughOneOpen(const RegistryCaseContext& ctx) {
@@ -398,6 +416,7 @@ const std::vector<RegistryCase>& registryCases() {
         {"ReadMultiString", readMultiString},
         {"ReadValueInOneRead", readValueInOneRead},
         {"AllValuesInOneEnumeration", allValuesInOneEnumeration},
+        {"WholeKeyInOneRead", wholeKeyInOneRead},
         {"ValueChangesThroughOneOpen", valueChangesThroughOneOpen},
     };
     return cases;

@@ -347,7 +347,7 @@ TEST(FaultMessages, SayWhatTookEffectBeforeTheFailure) {
         const char16_t* message;
     };
     const Case cases[] = {
-        {"enable a text service", 5,
+        {"enable a text service", 1,
          u"无法写入注册表值“0804:{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}"
          u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}”。\r注册表已恢复为更改前的状态。\r"
          u"“示例五笔输入法”已在系统中启用，但输入法列表的更改未能保存，请点击“刷新”查看系统当前的"

@@ -665,6 +665,8 @@ TEST_F(ConfigTest, TheCheckLetsThroughWhatTheLoadWouldStoreAnyway) {
 // languages were applied before it.
 TEST_F(ConfigTest, ARefusedWriteStopsAtItsLanguage) {
     start();
+    // A position the load puts right, so that it writes below en-US.
+    windows.registry.put(Hive::CurrentUser, kEnProfile, u"0409:00000409", platform::dwordValue(2));
     const std::string enBefore = windows.registry.dump(Hive::CurrentUser, kEnProfile);
     bool refused = false;
     windows.registry.setWriteFault([&](const platform::RegWrite& w) {

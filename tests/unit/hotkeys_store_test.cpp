@@ -820,7 +820,8 @@ TEST_F(HotkeyStoreTest, RemovalThatFailsEndsTheWrite) {
 [HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
 "Target IME"=hex:04,08,20,e0
 )");
-    addLayout(u"E0200804", u"Ctrl+A");
+    // The layout's hotkey was cleared: its entry goes.
+    addLayout(u"E0200804");
     form.Button_SW1.caption = u"无";
     windows.registry.setWriteFault(
         [](const platform::RegWrite& w) { return w.kind == platform::RegWrite::Kind::DeleteKey; });
@@ -847,7 +848,8 @@ TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideThePlannedKeys) {
     addLayout(u"E0200804", u"Ctrl+2");
     form.Button_SW1.caption = u"Ctrl+SPACE";
     const int writes = windows.registry.writeCount();
-    const HotkeyPlan plan = planHotkeys(form);
+    platform::KeyReads reads(windows.registry, platform::Hive::CurrentUser);
+    const HotkeyPlan plan = planHotkeys(form, reads);
     EXPECT_EQ(windows.registry.writeCount(), writes);
     EXPECT_TRUE(windows.calls.empty());
     EXPECT_EQ(plan.immEntriesToRemove, StringList{u"00000100"});
@@ -874,7 +876,7 @@ TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideThePlannedKeys) {
         }
         return false;
     });
-    writeHotkeys(form, plan);
+    writeHotkeys(form, plan, reads);
     EXPECT_TRUE(outside.empty());
     EXPECT_GT(windows.registry.writeCount(), writes);
 }

@@ -1,5 +1,6 @@
 // Order and commit, enable and disable, the default input method, removal.
 #include "core/error.h"
+#include "fault_sweep.h"
 #include "form_fixture.h"
 
 #include <functional>
@@ -303,6 +304,33 @@ TEST_F(OperationsTest, EveryCategoryKeyWrittenIsClearedFirst) {
                   (StringList{u"00000000", u"00000001"}))
             << toUtf8(shown);
     }
+}
+
+// A commit leaves the language's keys as writing them anew would, but writes only what
+// differs: one that changes nothing writes nothing, and an item holding something else is
+// put right.
+TEST_F(OperationsTest, CommitWritesOnlyWhatDiffers) {
+    windows.registry.createKey(Hive::CurrentUser, kSortKey);
+    form.Button_FixClick();
+    const RegistryState written = registryState(windows.registry);
+    const int writes = windows.registry.writeCount();
+    windows.calls.clear();
+    form.Button_FixClick();
+    EXPECT_EQ(windows.registry.writeCount(), writes);
+    EXPECT_EQ(registryState(windows.registry), written);
+    EXPECT_EQ(count(kReapply), 1);
+
+    const auto text = [](const char16_t* t) { return platform::stringValue(t); };
+    windows.registry.put(Hive::CurrentUser, kSortKey + u"\\00000000", u"Extra", text(u"x"));
+    windows.registry.createKey(Hive::CurrentUser, kSortKey + u"\\00000001\\Sub");
+    windows.registry.removeValue(Hive::CurrentUser, kSortKey + u"\\00000002", u"CLSID");
+    windows.registry.put(Hive::CurrentUser, kSortKey + u"\\00000002", u"clsid",
+                         text(nullGuidText().c_str()));
+    windows.registry.put(Hive::CurrentUser, kSortKey + u"\\00000003", u"CLSID", text(u"x"));
+    windows.registry.put(Hive::CurrentUser, kProfileKey, u"0804:00000409", platform::dwordValue(9));
+    windows.registry.put(Hive::CurrentUser, kProfileKey, u"0804:E0210804", platform::dwordValue(4));
+    form.Button_FixClick();
+    EXPECT_EQ(registryState(windows.registry), written);
 }
 
 // A row whose language-and-category key is missing gets no entry, and no key is made for it;

@@ -209,6 +209,18 @@ std::optional<NamedValues> MemoryRegistry::values(Hive hive, ustring_view path) 
     return NamedValues(key->values.begin(), key->values.end());
 }
 
+std::optional<KeyContents> MemoryRegistry::readKey(Hive hive, ustring_view path) {
+    Key* key = find(hive, path);
+    if (!key) {
+        return std::nullopt;
+    }
+    KeyContents contents{NamedValues(key->values.begin(), key->values.end()), {}};
+    for (const auto& child : key->children) {
+        contents.subKeys.push_back(child.second->name);
+    }
+    return contents;
+}
+
 ChangesMade MemoryRegistry::changeValues(Hive hive, ustring_view path, bool create,
                                          const std::vector<ValueChange>& changes) {
     ChangesMade made;

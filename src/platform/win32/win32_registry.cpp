@@ -54,6 +54,50 @@ LSTATUS setOne(HKEY key, ustring_view name, const RegValue& value) {
                             static_cast<DWORD>(value.data.size()));
 }
 
+std::vector<ustring> enumerateSubKeys(HKEY key) {
+    std::vector<ustring> names;
+    // Key names are at most 255 units.
+    wchar_t name[256];
+    for (DWORD index = 0;; ++index) {
+        DWORD length = 256;
+        if (::RegEnumKeyExW(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        names.push_back(win32::fromWide(name, length));
+    }
+    return names;
+}
+
+// Every value with its data, one RegEnumValueW each; a value larger than the buffer is read
+// again at the same index with room for it.
+NamedValues enumerateValues(HKEY key) {
+    NamedValues found;
+    // Value names are at most 16383 units.
+    std::wstring name(16384, L'\0');
+    std::vector<BYTE> data(1024);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size());
+        DWORD type = 0;
+        const LSTATUS status =
+            ::RegEnumValueW(key, index, name.data(), &length, nullptr, &type, data.data(), &size);
+        if (status == ERROR_MORE_DATA) {
+            data.resize(std::max<std::size_t>(size, data.size() * 2));
+            continue;
+        }
+        if (status != ERROR_SUCCESS) {
+            break;
+        }
+        RegValue value;
+        value.type = type;
+        value.data.assign(data.begin(), data.begin() + size);
+        found.emplace_back(win32::fromWide(name.data(), length), std::move(value));
+        ++index;
+    }
+    return found;
+}
+
 } // namespace
 
 RegStatus Win32Registry::openKey(Hive hive, ustring_view path, bool create) {
@@ -139,22 +183,11 @@ RegStatus Win32Registry::deleteKeyTree(Hive hive, ustring_view path) {
 }
 
 std::vector<ustring> Win32Registry::subKeyNames(Hive hive, ustring_view path) {
-    std::vector<ustring> names;
     RegKey key;
     if (openExisting(hive, path, KEY_ENUMERATE_SUB_KEYS, key) != ERROR_SUCCESS) {
-        return names;
+        return {};
     }
-    // Key names are at most 255 units.
-    wchar_t name[256];
-    for (DWORD index = 0;; ++index) {
-        DWORD length = 256;
-        if (::RegEnumKeyExW(key.get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-            ERROR_SUCCESS) {
-            break;
-        }
-        names.push_back(win32::fromWide(name, length));
-    }
-    return names;
+    return enumerateSubKeys(key.get());
 }
 
 std::vector<ustring> Win32Registry::valueNames(Hive hive, ustring_view path) {
@@ -181,30 +214,18 @@ std::optional<NamedValues> Win32Registry::values(Hive hive, ustring_view path) {
     if (openExisting(hive, path, KEY_QUERY_VALUE, key) != ERROR_SUCCESS) {
         return std::nullopt;
     }
-    NamedValues found;
-    std::wstring name(16384, L'\0');
-    std::vector<BYTE> data(1024);
-    for (DWORD index = 0;;) {
-        DWORD length = static_cast<DWORD>(name.size());
-        DWORD size = static_cast<DWORD>(data.size());
-        DWORD type = 0;
-        const LSTATUS status = ::RegEnumValueW(key.get(), index, name.data(), &length, nullptr,
-                                               &type, data.data(), &size);
-        if (status == ERROR_MORE_DATA) {
-            // A value larger than the buffer: the same index again with room for it.
-            data.resize(std::max<std::size_t>(size, data.size() * 2));
-            continue;
-        }
-        if (status != ERROR_SUCCESS) {
-            break;
-        }
-        RegValue value;
-        value.type = type;
-        value.data.assign(data.begin(), data.begin() + size);
-        found.emplace_back(win32::fromWide(name.data(), length), std::move(value));
-        ++index;
+    return enumerateValues(key.get());
+}
+
+std::optional<KeyContents> Win32Registry::readKey(Hive hive, ustring_view path) {
+    RegKey key;
+    if (openExisting(hive, path, KEY_READ, key) != ERROR_SUCCESS) {
+        return std::nullopt;
     }
-    return found;
+    KeyContents contents;
+    contents.values = enumerateValues(key.get());
+    contents.subKeys = enumerateSubKeys(key.get());
+    return contents;
 }
 
 ChangesMade Win32Registry::changeValues(Hive hive, ustring_view path, bool create,

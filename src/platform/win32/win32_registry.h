@@ -19,6 +19,7 @@ public:
     std::vector<ustring> subKeyNames(Hive hive, ustring_view path) override;
     std::vector<ustring> valueNames(Hive hive, ustring_view path) override;
     std::optional<NamedValues> values(Hive hive, ustring_view path) override;
+    std::optional<KeyContents> readKey(Hive hive, ustring_view path) override;
     ChangesMade changeValues(Hive hive, ustring_view path, bool create,
                              const std::vector<ValueChange>& changes) override;
 };

@@ -1,0 +1,21 @@
+#include "platform/key_reads.h"
+
+namespace quillon::platform {
+
+const std::optional<KeyContents>& KeyReads::read(ustring_view path) {
+    const ustring normal = normalizeKeyPath(path);
+    const ustring key = toUpper(normal);
+    const auto known = read_.find(key);
+    if (known != read_.end()) {
+        return known->second;
+    }
+    return read_.emplace(key, backend_.readKey(hive_, normal)).first->second;
+}
+
+bool KeyReads::exists(ustring_view path) {
+    const ustring normal = normalizeKeyPath(path);
+    const auto known = read_.find(toUpper(normal));
+    return known != read_.end() ? known->second.has_value() : backend_.keyExists(hive_, normal);
+}
+
+} // namespace quillon::platform
