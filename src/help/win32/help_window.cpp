@@ -40,22 +40,9 @@ HelpWindow::~HelpWindow() {
 }
 
 void HelpWindow::create() {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = &HelpWindow::windowProc;
-    wc.hInstance = instance_;
-    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLON));
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClassName;
-    RegisterClassExW(&wc);
-
-    // A sizeable tool window: narrow caption, close box only.
-    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-    hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, kClassName, wide(form_.Caption),
-                            style, CW_USEDEFAULT, CW_USEDEFAULT, 640, 480, owner_, nullptr,
-                            instance_, this);
-    if (!hwnd_) {
+    const ToolWindowClass windowClass{kClassName, &HelpWindow::windowProc,
+                                      LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLON))};
+    if (!createToolWindow(instance_, windowClass, form_.Caption, {640, 480}, owner_, this)) {
         throw QuillonError(u"无法创建帮助窗口。");
     }
     for (const HelpPlacement& p : kHelpLayout) {

@@ -2,6 +2,23 @@
 
 namespace quillon::win32view {
 
+HWND createToolWindow(HINSTANCE instance, const ToolWindowClass& windowClass,
+                      const ustring& caption, SIZE size, HWND owner, void* self) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = windowClass.windowProc;
+    wc.hInstance = instance;
+    wc.hIcon = windowClass.icon;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = windowClass.name;
+    RegisterClassExW(&wc);
+    const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+    return CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, windowClass.name, wide(caption),
+                           style, CW_USEDEFAULT, CW_USEDEFAULT, size.cx, size.cy, owner, nullptr,
+                           instance, self);
+}
+
 void centreOnDesktop(HWND window) {
     RECT rect{};
     GetWindowRect(window, &rect);

@@ -2,11 +2,24 @@
 // share: their place on the desktop and their modal loop.
 #pragma once
 
+#include "core/text.h"
 #include "ui/win32/gdi_handles.h"
 
 #include <functional>
 
 namespace quillon::win32view {
+
+struct ToolWindowClass {
+    const wchar_t* name;
+    WNDPROC windowProc;
+    HICON icon;
+};
+
+// Registers `windowClass` and creates, hidden, a sizeable tool window of it over `owner`: narrow
+// caption, close box only, on the button-face background. `self` reaches the window procedure
+// with WM_NCCREATE. Null when the window cannot be made.
+HWND createToolWindow(HINSTANCE instance, const ToolWindowClass& windowClass,
+                      const ustring& caption, SIZE size, HWND owner, void* self);
 
 // Centres the window on the desktop's work area.
 void centreOnDesktop(HWND window);
