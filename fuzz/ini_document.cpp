@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool checked = fuzz::answersOrRefuses([&] {
         config = readConfig(bytes, languages, keys);
         if (config->problem) {
-            configProblemMessage(u"C:\\a.cfg", *config->problem);
+            configProblemMessage(u"C:\\a.cfg", *config->problem, u"没有导入任何设置");
         }
     });
     law(checked, "the check reports problems, it does not raise them");

@@ -430,7 +430,7 @@ ConfigDrift checkConfig(TForm1& form, const ustring& filename) {
     }
     const ConfigFile config = readConfig(content.bytes, form.lang.code, form.scancode);
     if (config.problem) {
-        throw QuillonError(configProblemMessage(filename, *config.problem));
+        throw QuillonError(configProblemMessage(filename, *config.problem, u"未做任何比较或更改"));
     }
     const IniDocument machine = readSetup(form);
     return compareSetup(config.document, machine, form);

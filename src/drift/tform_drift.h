@@ -17,6 +17,8 @@ public:
     ustring Caption = u"配置差异";
     // The file's name, then the differences or "与配置文件一致。", lines separated by CR LF.
     ustring Memo1;
+    // What assistive technology calls the text: it has no label of its own.
+    ustring Memo1Name = u"与配置文件的差异";
     // Offered only when there is something to apply.
     Control Button_Apply{u"应用差异"};
     Control Button_Close{u"关闭"};

@@ -149,12 +149,13 @@ ConfigFile readConfig(std::string_view bytes, const StringList& languages, const
     return config;
 }
 
-ustring configProblemMessage(const ustring& fileName, const ConfigProblem& problem) {
+ustring configProblemMessage(const ustring& fileName, const ConfigProblem& problem,
+                             const ustring& outcome) {
     ustring where = u"第 " + number(static_cast<std::size_t>(problem.line)) + u" 行";
     if (!problem.section.empty()) {
         where += u"，节“" + problem.section + u"”，键“" + problem.key + u"”";
     }
-    return u"配置文件“" + fileName + u"”有错误，没有导入任何设置。\r" + where + u"：" +
+    return u"配置文件“" + fileName + u"”有错误，" + outcome + u"。\r" + where + u"：" +
            problem.what;
 }
 

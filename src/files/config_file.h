@@ -39,8 +39,10 @@ struct ConfigFile {
 // text that would not convert where it is stored as numbers (IMM rows, the IME toggles).
 ConfigFile readConfig(std::string_view bytes, const StringList& languages, const KeyTable& keys);
 
-// One message for the user, naming the file, the line, the section and the key.
-ustring configProblemMessage(const ustring& fileName, const ConfigProblem& problem);
+// One message for the user, naming the file, the line, the section and the key; `outcome` says
+// what the refused operation did not do ("没有导入任何设置").
+ustring configProblemMessage(const ustring& fileName, const ConfigProblem& problem,
+                             const ustring& outcome);
 
 // The enabled-list row of a checked "_list" value: the name, then the six fields; a row of
 // six items gets an empty hotkey.

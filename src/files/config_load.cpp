@@ -220,7 +220,7 @@ void TForm1::loadcfg(const ustring& filename) {
     const StringList languages = lang.code;
     const ConfigFile config = readConfig(content.bytes, languages, scancode);
     if (config.problem) {
-        throw QuillonError(configProblemMessage(filename, *config.problem));
+        throw QuillonError(configProblemMessage(filename, *config.problem, u"没有导入任何设置"));
     }
     applyConfigDocument(*this, config.document, languages, filename, LoadScope::Whole);
 }

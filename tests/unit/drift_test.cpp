@@ -187,7 +187,8 @@ TEST_F(DriftTest, ACheckThatFailsEndsTheRunWithStatusOne) {
     };
     const Case cases[] = {
         {u"/checkcfg:setup.cfg,report.txt",
-         [&] { windows.files.files[kFile] = kBom + "[0804_list]\r\n1=broken\r\n"; }, "第 2 行"},
+         [&] { windows.files.files[kFile] = kBom + "[0804_list]\r\n1=broken\r\n"; },
+         "”有错误，未做任何比较或更改。\r第 2 行"},
         {u"/checkcfg:missing.cfg,report.txt", [] {}, "不存在"},
         {u"/checkcfg:setup.cfg,no folder\\report.txt", [] {}, "文件夹不存在"},
         {u"/checkcfg:setup.cfg,report.txt", [&] { windows.files.failWriteAfter = 3; },

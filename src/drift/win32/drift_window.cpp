@@ -57,6 +57,7 @@ void DriftWindow::create() {
                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance_, nullptr);
     }
     SendMessageW(item(kDriftText), EM_SETLIMITTEXT, 0, 0);
+    annotations_.setName(item(kDriftText), CHILDID_SELF, form_.Memo1Name);
     applyDpi(dpiOf(hwnd_));
     centreOnDesktop(hwnd_);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drift/tform_drift.h"
+#include "ui/win32/accessibility.h"
 #include "ui/win32/gdi_handles.h"
 
 namespace quillon::win32view {
@@ -31,6 +32,7 @@ private:
     UINT dpi_ = 96;
     Font font_;
     bool open_ = false;
+    AccessibleAnnotations annotations_;
 };
 
 } // namespace quillon::win32view
