@@ -110,12 +110,13 @@ GeneratedSetup::GeneratedSetup(const SetupSize& size) {
         std::string profileKey = hkcu + "Control Panel\\International\\User Profile\\" + lang.tag +
                                  "]\r\n\"CachedLanguageName\"=\"@Winlangdb.dll,-1110\"\r\n";
         std::string sortOrder;
+        // Items are numbered from 0, each called after its position (from 1) was taken.
         int position = 0;
         auto sortItem = [&](const std::string& clsid, const std::string& profile,
                             std::uint32_t hkl) {
             sortOrder += hkcu + "Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x0000" + id4 +
                          "\\" + toUtf8(kCategory) + "\\" +
-                         hex(static_cast<std::uint32_t>(position), 8) + "]\r\n\"CLSID\"=\"" +
+                         hex(static_cast<std::uint32_t>(position - 1), 8) + "]\r\n\"CLSID\"=\"" +
                          clsid + "\"\r\n\"Profile\"=\"" + profile +
                          "\"\r\n\"KeyboardLayout\"=dword:" + hex(hkl, 8) + "\r\n\r\n";
         };
