@@ -403,6 +403,45 @@ TEST_F(HotkeyStoreTest, ImmEntriesTakeTheFirstFreeNumbersAfterTheRemoval) {
     EXPECT_EQ(hotkeys(), (std::vector<ustring>{u"右Ctrl+左WINDOW", u"", u"Ctrl+Alt+F12"}));
 }
 
+// An IMM entry written again under its own number ends holding only what it is given, as one
+// made anew would; one that holds exactly that already is not written at all.
+TEST_F(HotkeyStoreTest, ImmEntryWrittenAgainHoldsOnlyItsValues) {
+    reg(R"(
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:09,04,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:41,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:09,04,21,e0
+"key modifiers"=hex:02,c0,00,00
+"Extra"=dword:00000001
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101\Below]
+)");
+    form.mylangid = 0x0409; // no toggles
+    addLayout(u"E0200409", u"Ctrl+A");
+    addLayout(u"E0210409", u"Ctrl+B");
+    form.puthotkey();
+    const std::string written = R"([HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys]
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000100]
+"Target IME"=hex:09,04,20,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:41,00,00,00
+
+[HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys\00000101]
+"Target IME"=hex:09,04,21,e0
+"Key Modifiers"=hex:02,c0,00,00
+"Virtual Key"=hex:42,00,00,00
+)";
+    EXPECT_EQ(exported(kImmHotKeys), written);
+    const int writes = windows.registry.writeCount();
+    form.puthotkey();
+    EXPECT_EQ(windows.registry.writeCount(), writes);
+    EXPECT_EQ(exported(kImmHotKeys), written);
+}
+
 // Only names of eight hexadecimal digits from 100 to 1FF are entries, in any letter case; of two
 // entries for one layout the higher number counts; another language's entry keeps its number.
 TEST_F(HotkeyStoreTest, ImmRangeWithOtherNamesAndOtherLanguages) {
