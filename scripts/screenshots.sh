@@ -20,22 +20,6 @@ e2e_setup guide-screenshots testbed/fixtures/sample.reg
 out="$repo/docs/images"
 mkdir -p "$out"
 
-# The dialogs the driver finds by their captions.
-dlg() {
-    local caption="$1"
-    shift
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --title-prefix "$caption" \
-        --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
-drift_window() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormDrift --timeout 30000 "$@" \
-        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
-help_window() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
-        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
-
 # shot NAME: everything on the screen (the display is black around the program's windows, so
 # trimming leaves the windows and any open menu).
 shot() {
@@ -86,9 +70,9 @@ dlg 打开/关闭输入法 click --id 2 >/dev/null
 dlg 打开/关闭输入法 wait-gone
 
 q click --id 114 >/dev/null
-help_window wait-visible >/dev/null
-shot_window help "$(help_window window)"
-help_window syscommand --id 0xF060 >/dev/null
+qh wait-visible >/dev/null
+shot_window help "$(qh window)"
+qh syscommand --id 0xF060 >/dev/null
 # The help window is only hidden; the main window takes input again once it is.
 main_enabled() { contains "$(q window)" "enabled=1"; }
 eventually main_enabled
@@ -101,9 +85,9 @@ q wait-no-dialog >/dev/null
 
 q dropdown --caption 其它功能 --then menu-pick --text 检查配置差异… >/dev/null
 q file-dialog --path 'C:\out\setup.cfg' >/dev/null
-drift_window wait-visible >/dev/null
-shot_window drift "$(drift_window window)"
-drift_window click --id 403 >/dev/null
+qdr wait-visible >/dev/null
+shot_window drift "$(qdr window)"
+qdr click --id 403 >/dev/null
 
 q syscommand --id 0xF060 >/dev/null
 app_exit_code >/dev/null

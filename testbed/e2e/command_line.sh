@@ -23,12 +23,6 @@ run_line() {
     qd run --line-file "$(WINEPREFIX="$E2E_PREFIX" winepath -w "$file")" ${3:+--dir "$3"}
 }
 
-# The driver on the help window.
-qh() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
-        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
-
 # --- several commands in one run ------------------------------------------------------------
 OUT="$E2E_PREFIX/drive_c/out"
 mkdir -p "$OUT"

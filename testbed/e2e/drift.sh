@@ -69,11 +69,6 @@ wait "$runner"
 check "a missing file: exit 1 once its message is closed" test "$(cat "$E2E_TMP/missing.out")" = "exit 1"
 
 # --- in the window: "检查配置差异…", its window, "应用差异" after a question -------------------
-# The driver on the differences window.
-qdr() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormDrift --timeout 30000 "$@" \
-        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
 check_in_window() {
     q dropdown --caption 其它功能 --then menu-pick --text 检查配置差异… >/dev/null
     q file-dialog --path 'C:\out\setup.cfg'

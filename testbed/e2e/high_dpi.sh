@@ -15,18 +15,13 @@ check "hidden columns stay hidden" contains "$(q listview --id 101)" 'column 1 w
 check "refresh button placed and sized" contains "$(q control --id 153)" "rect=618,825,113x38"
 
 # The hotkey dialog scales the same way.
-dlg() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' \
-        --title-prefix 示例拼音输入法 --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" |
-        tr -d '\r'
-}
 xdotool mousemove 0 0
 q lv-select --id 101 --row 0 --then click --id 104 >/dev/null
-check "dialog client area scaled" contains "$(dlg window)" "client=458x495"
-check "dialog button placed and sized" contains "$(dlg control --id 1)" "rect=36,428,113x38"
-check "side box on the frame line" contains "$(dlg control --id 211)" "rect=192,24,74x26"
+check "dialog client area scaled" contains "$(dlg 示例拼音输入法 window)" "client=458x495"
+check "dialog button placed and sized" contains "$(dlg 示例拼音输入法 control --id 1)" "rect=36,428,113x38"
+check "side box on the frame line" contains "$(dlg 示例拼音输入法 control --id 211)" "rect=192,24,74x26"
 screenshot dialog-144dpi
-dlg click --id 2 --then wait-gone >/dev/null
+dlg 示例拼音输入法 click --id 2 --then wait-gone >/dev/null
 q syscommand --id 0xF060 >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 e2e_finish

@@ -9,13 +9,6 @@ HOLDKEY="$BUILD_DIR/testbed/holdkey/holdkey.exe"
 STOP="$E2E_TMP/stop"
 CLASH='text "该热键已被其他程序占用，按下时可能不会切换到此输入法。仍要使用吗？"'
 
-dlg() {
-    local caption="$1"
-    shift
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --title-prefix "$caption" \
-        --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
-
 WINEPREFIX="$E2E_PREFIX" $WINE "$HOLDKEY" 6 51 "$(WINEPREFIX="$E2E_PREFIX" winepath -w "$STOP")" \
     >"$E2E_TMP/holdkey.out" 2>>"$E2E_ARTEFACTS/holdkey.err" &
 holder=$!

@@ -7,14 +7,6 @@ e2e_setup hotkey_dialog "$E2E_DIR/../fixtures/sample.reg" "$E2E_DIR/../fixtures/
 DIRECT='HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys'
 IMM='HKEY_CURRENT_USER\Control Panel\Input Method\Hot Keys'
 
-# The driver on the dialog, found by its caption.
-dlg() {
-    local caption="$1"
-    shift
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --title-prefix "$caption" \
-        --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
-
 xdotool mousemove 0 0
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null

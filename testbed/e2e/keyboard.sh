@@ -17,10 +17,6 @@ qdlg() {
     WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --timeout "${DLG_TIMEOUT:-30000}" \
         "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
 }
-qh() {
-    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
-        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
-}
 
 # focus_on ID: the control with that id has the focus (waiting a while for the keys to arrive).
 focus_on() {

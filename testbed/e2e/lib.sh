@@ -85,6 +85,23 @@ q() {
         2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
 }
 
+# The driver on the program's other windows: the help window, the differences window, and a
+# dialog by the start of its caption (dlg CAPTION ARGS...).
+qh() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormHelp --timeout 30000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+qdr() {
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class TFormDrift --timeout 30000 "$@" \
+        2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+dlg() {
+    local caption="$1"
+    shift
+    WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --window-class '#32770' --title-prefix "$caption" \
+        --timeout 30000 "$@" 2>>"$E2E_ARTEFACTS/qdriver.err" | tr -d '\r'
+}
+
 # The driver without a target window (message boxes and dialogs of the program).
 qd() {
     WINEPREFIX="$E2E_PREFIX" $WINE "$QDRIVER" --title-prefix Quillon --timeout 30000 "$@" \

@@ -8,6 +8,7 @@
 #include "ui/win32/dpi.h"
 #include "ui/win32/gdi_handles.h"
 #include "ui/win32/tooltips.h"
+#include "ui/win32/view_window_proc.h"
 
 #include <functional>
 #include <map>
@@ -35,7 +36,7 @@ public:
     bool translateShortcut(const MSG& msg);
 
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK viewWindowProc<MainWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT onNotify(NMHDR* header);
     void onCommand(int id, int code, HWND control);

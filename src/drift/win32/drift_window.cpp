@@ -31,7 +31,7 @@ DriftWindow::~DriftWindow() {
 }
 
 void DriftWindow::create() {
-    const ToolWindowClass windowClass{kClassName, &DriftWindow::windowProc,
+    const ToolWindowClass windowClass{kClassName, &viewWindowProc<DriftWindow>,
                                       LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLON))};
     if (!createToolWindow(instance_, windowClass, form_.Caption, {640, 400}, owner_, this)) {
         throw QuillonError(u"无法创建配置差异窗口。");
@@ -171,20 +171,6 @@ LRESULT DriftWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK DriftWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<DriftWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<DriftWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || !self->hwnd_) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->handle(msg, wParam, lParam);
 }
 
 } // namespace quillon::win32view

@@ -5,6 +5,7 @@
 #include "drift/tform_drift.h"
 #include "ui/win32/accessibility.h"
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/view_window_proc.h"
 
 namespace quillon::win32view {
 
@@ -19,7 +20,7 @@ private:
     void create();
     void showModal();
     bool translateKey(const MSG& msg);
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK viewWindowProc<DriftWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void applyDpi(UINT dpi);
     void layout();

@@ -40,7 +40,7 @@ HelpWindow::~HelpWindow() {
 }
 
 void HelpWindow::create() {
-    const ToolWindowClass windowClass{kClassName, &HelpWindow::windowProc,
+    const ToolWindowClass windowClass{kClassName, &viewWindowProc<HelpWindow>,
                                       LoadIconW(instance_, MAKEINTRESOURCEW(IDI_QUILLON))};
     if (!createToolWindow(instance_, windowClass, form_.Caption, {640, 480}, owner_, this)) {
         throw QuillonError(u"无法创建帮助窗口。");
@@ -249,20 +249,6 @@ LRESULT HelpWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
-}
-
-LRESULT CALLBACK HelpWindow::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self =
-            static_cast<HelpWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        self->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<HelpWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!self || !self->hwnd_) {
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    }
-    return self->handle(msg, wParam, lParam);
 }
 
 } // namespace quillon::win32view

@@ -5,6 +5,7 @@
 #include "help/tform_help.h"
 #include "ui/win32/accessibility.h"
 #include "ui/win32/gdi_handles.h"
+#include "ui/win32/view_window_proc.h"
 
 namespace quillon::win32view {
 
@@ -22,7 +23,7 @@ private:
     void create();
     // Shows the window with its owner disabled and returns once it is closed.
     void showModal();
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    friend LRESULT CALLBACK viewWindowProc<HelpWindow>(HWND, UINT, WPARAM, LPARAM);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
     void applyDpi(UINT dpi);
     void layout();
