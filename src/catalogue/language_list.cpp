@@ -8,6 +8,9 @@ namespace quillon {
 
 namespace {
 
+// Shown in the combo, and in the status bar of a wait, until PowerShell has named the languages.
+const char16_t* const kReadingLanguages = u"正在读取语言列表…";
+
 StringList splitLines(ustring_view text) {
     StringList lines;
     std::size_t start = 0;
@@ -175,7 +178,7 @@ void TForm1::showLanguages() {
         lang.text.push_back(line != pwlanglist.end() ? line->substr(line->find(u'=') + 1) : tag);
     }
     if (languageNames == LanguageNames::Running) {
-        ComboBox_Lang.items = {u"正在读取语言列表…"};
+        ComboBox_Lang.items = {kReadingLanguages};
         ComboBox_Lang.itemIndex = 0;
         ComboBox_Lang.enabled = false;
         return;
@@ -214,9 +217,9 @@ void TForm1::waitForLanguageNames() {
     const ustring status = StatusBar1;
     Enabled = false;
     ScreenCursor = Cursor::HourGlass;
-    StatusBar1 = u"正在读取语言列表…";
+    StatusBar1 = kReadingLanguages;
     takeLanguageNames();
-    if (StatusBar1 == u"正在读取语言列表…") {
+    if (StatusBar1 == kReadingLanguages) {
         StatusBar1 = status;
     }
     Enabled = wasEnabled;
