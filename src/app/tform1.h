@@ -316,7 +316,12 @@ private:
     void applyListRules();
     // Reads the early query's answer (waiting for it if it has not come) into the combo.
     void takeLanguageNames();
+    // True when a row of either list holds the layout, or the enumeration reported it as one
+    // a text service stands in for: the registry's rows are added only where neither holds.
+    bool listedOrHidden(const ustring& hkl) const;
 
+    // The layouts of the last enumeration that text services stand in for.
+    StringList substitutedLayouts_;
     platform::Platform os_;
 };
 

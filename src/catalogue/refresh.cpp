@@ -27,6 +27,10 @@ int indexOfField(const EntryList& rows, std::size_t field, const ustring& value)
     return -1;
 }
 
+// TF_IPP_FLAG_ENABLED and TF_IPP_FLAG_SUBSTITUTEDBYINPUTPROCESSOR.
+constexpr std::uint32_t kProfileEnabled = 2;
+constexpr std::uint32_t kProfileSubstituted = 4;
+
 void selectFirstWhenNone(ListView& list) {
     if (list.selected >= list.count()) {
         list.selected = -1;
@@ -87,6 +91,7 @@ bool TForm1::readLanguage() {
             ListView1.selected = -1;
             ListView2.rows.clear();
             ListView2.selected = -1;
+            substitutedLayouts_.clear();
             const ustring ownLayout = langText(mylangid) + langText(mylangid);
             platform::TfProfile p;
             while (profileEnum->Next(p)) {
@@ -103,6 +108,12 @@ bool TForm1::readLanguage() {
                 } else if (p.flags == 2 || p.flags == 3) {
                     target = &ListView1;
                 } else {
+                    // A layout a text service stands in for (enabled or not) is chosen
+                    // through that text service: Windows lists it nowhere on its own, and
+                    // it must not come back from the registry as a disabled row either.
+                    if ((p.flags & kProfileSubstituted) != 0 || (p.flags & kProfileEnabled) != 0) {
+                        substitutedLayouts_.push_back(h);
+                    }
                     continue;
                 }
                 InputMethodEntry row;
@@ -189,9 +200,16 @@ ustring TForm1::_SHLoadIndirectString(const ustring& AIndirectStr) {
     return loaded.text;
 }
 
+bool TForm1::listedOrHidden(const ustring& hkl) const {
+    return indexOfField(ListView1.rows, kFieldHkl, hkl) >= 0 ||
+           indexOfField(ListView2.rows, kFieldHkl, hkl) >= 0 ||
+           std::find(substitutedLayouts_.begin(), substitutedLayouts_.end(), hkl) !=
+               substitutedLayouts_.end();
+}
+
 void TForm1::addenglish() {
     const ustring k = u"0409" + langText(mylangid);
-    if (indexOfField(ListView1.rows, kFieldHkl, k) >= 0) {
+    if (listedOrHidden(k)) {
         return;
     }
     InputMethodEntry row;
@@ -212,7 +230,7 @@ void TForm1::addimetolist() {
             name.compare(name.size() - 4, 4, own) != 0) {
             continue;
         }
-        if (indexOfField(ListView1.rows, kFieldHkl, name) >= 0) {
+        if (listedOrHidden(name)) {
             continue;
         }
         InputMethodEntry row;

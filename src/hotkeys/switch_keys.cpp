@@ -64,14 +64,20 @@ void writeSwitchKeys(TForm1& form) {
     platform::TRegistry reg(form.os().registry);
     reg.OpenKey(kToggle, false);
     // Without the key the first write fails, before anything is written or announced.
-    const ustring language = digitText(form.ComboBox2.itemIndex);
-    // The three values together or none: Windows reads the two keys as one choice.
+    // The three values together or none: Windows reads the two keys as one choice. A box
+    // showing no item (a value Windows has no item for) keeps its value as it stands: there
+    // is no digit to write for it.
     RegistryCheckpoint checkpoint(form.os().registry, platform::Hive::CurrentUser);
     checkpoint.keep(kToggle);
     try {
-        reg.WriteString(u"Layout Hotkey", digitText(form.ComboBox1.itemIndex));
-        reg.WriteString(u"Language Hotkey", language);
-        reg.WriteString(u"Hotkey", language);
+        if (form.ComboBox1.itemIndex >= 0) {
+            reg.WriteString(u"Layout Hotkey", digitText(form.ComboBox1.itemIndex));
+        }
+        if (form.ComboBox2.itemIndex >= 0) {
+            const ustring language = digitText(form.ComboBox2.itemIndex);
+            reg.WriteString(u"Language Hotkey", language);
+            reg.WriteString(u"Hotkey", language);
+        }
     } catch (const QuillonError& e) {
         throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }

@@ -55,17 +55,29 @@ TEST_F(FormTest, ProfileFlagsDecideTheList) {
     EXPECT_EQ(form.ListView2.count(), 3); // flags0, the US keyboard, the IMM
 }
 
-TEST_F(FormTest, EnabledUsKeyboardIsNotOfferedAgainButOtherDuplicatesAre) {
+TEST_F(FormTest, NoInputMethodIsListedTwice) {
     windows.tsf.profiles.clear();
     windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
     windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 0), std::nullopt});
     start();
     EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"美式键盘"}));
-    // The disabled IMM profile is listed by the enumeration and again from the registry:
-    // only the enabled list is consulted for duplicates.
-    EXPECT_EQ(names(form.ListView2), (std::vector<std::string>{"中文 (简体) - 微软拼音 IMM",
-                                                               "中文 (简体) - 微软拼音 IMM"}));
+    // The disabled IMM profile is listed by the enumeration; the registry's own row for it
+    // would list it twice.
+    EXPECT_EQ(names(form.ListView2), (std::vector<std::string>{"中文 (简体) - 微软拼音 IMM"}));
     EXPECT_EQ(form.ListView2.rows[0].fields[kFieldHkl], u"E0200804");
+}
+
+TEST_F(FormTest, LayoutsATextServiceStandsInForAreListedNowhere) {
+    // Flags 6: enabled, substituted by a text service. Windows offers the text service in its
+    // place, so the layout is no row of its own, and the registry's US keyboard and IMM rows
+    // must not bring it back as a disabled one.
+    windows.tsf.profiles.clear();
+    windows.addProfile({textService(0x0804, kPinyinClsid, kPinyinProfile, 2), u"拼音"});
+    windows.addProfile({layout(0x0804, 0x04090804, 6), std::nullopt});
+    windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 4), std::nullopt});
+    start();
+    EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"拼音"}));
+    EXPECT_TRUE(form.ListView2.rows.empty());
 }
 
 TEST_F(FormTest, GetdefimeForms) {
@@ -99,7 +111,7 @@ TEST_F(FormTest, ProfileFailuresKeepOldRowsButStillAddRegistryRows) {
     windows.tsf.createResult = static_cast<std::int32_t>(0x80004005u);
     form.Button_RefreshClick();
     EXPECT_EQ(form.ListView1.rows, enabledBefore);
-    EXPECT_EQ(form.ListView2.count(), 5); // old three + US keyboard + IMM appended again
+    EXPECT_EQ(form.ListView2.count(), 3); // the old rows: the US keyboard and IMM not again
     EXPECT_EQ(form.ipm, nullptr);
 
     windows.tsf.createResult = 0;

@@ -124,6 +124,21 @@ TEST_F(SwitchKeysTest, ChangedBoxPushesTheOtherAside) {
     }
 }
 
+TEST_F(SwitchKeysTest, ABoxShowingNoItemKeepsItsValue) {
+    // "5" and "0" are digits the boxes have no item for: the refresh shows no selection, and
+    // a change of the other box must not write a digit of its own for it.
+    for (const int changedBox : {1, 2}) {
+        reg("[HKEY_CURRENT_USER\\Keyboard Layout\\Toggle]\n\"Layout Hotkey\"=\"5\"\n"
+            "\"Language Hotkey\"=\"0\"\n\"Hotkey\"=\"0\"\n");
+        form.ComboBox1.itemIndex = changedBox == 1 ? 1 : -1;
+        form.ComboBox2.itemIndex = changedBox == 2 ? 0 : -1;
+        changedBox == 1 ? form.ComboBox1Change() : form.ComboBox2Change();
+        EXPECT_EQ(toggleValues(),
+                  changedBox == 1 ? (StringList{u"2", u"0", u"0"}) : (StringList{u"5", u"1", u"1"}))
+            << changedBox;
+    }
+}
+
 TEST_F(SwitchKeysTest, ValuesAreWrittenInTheirOrder) {
     reg("[HKEY_CURRENT_USER\\Keyboard Layout\\Toggle]\n");
     form.ComboBox1.itemIndex = 0;
