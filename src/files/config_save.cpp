@@ -31,6 +31,19 @@ ustring countText(std::size_t n) {
     return fromUtf8(std::to_string(n));
 }
 
+// Scripts put commands to the right of a save and expect them to act on the last language of
+// the list, where a save that switched languages to read them would have ended. The reading
+// itself leaves the shown language alone, so only that one language is refreshed here, and
+// only when it is not already shown.
+void showLastLanguage(TForm1& form) {
+    std::uint32_t id = 0;
+    if (form.lang.code.empty() || !parseHex32(form.lang.code.back(), id) || form.LangId() == id) {
+        return;
+    }
+    form.mylangid = static_cast<std::int32_t>(id);
+    form.Button_RefreshClick();
+}
+
 // `merge`: an existing file's sections and keys keep their places and what this save does not
 // write survives. A file that cannot be read as the format is never written over by a merge,
 // since its content would be lost.
@@ -65,6 +78,9 @@ void saveConfig(TForm1& form, const ustring& filename, SaveFrom from) {
     }
 
     const platform::FileWrite written = files.WriteFile(filename, document.bytes());
+    // Whatever became of the file, every language has been read: the window ends on the last
+    // one, as a load's walk does.
+    showLastLanguage(form);
     if (written.failure == platform::FileWrite::Failure::Replace && !merge) {
         saveFailed(form, from, filename, u"文件无法覆盖！");
     } else if (!written.ok()) {

@@ -494,6 +494,31 @@ TEST_F(CommandLineTest, ExportAndConfigurationCommands) {
     }
 }
 
+// Commands to the right of a save or a load act on the last language of the list, where the
+// walk through the languages ends; the menu's save ends there too.
+TEST_F(CommandLineTest, ASaveOrLoadLeavesTheLastLanguageShown) {
+    windows.files.directories.push_back(u"D:");
+    const char16_t* const commands[] = {u"/savecfg:d:\\s.cfg", u"/loadcfg:d:\\l.cfg"};
+    for (const char16_t* command : commands) {
+        windows.files.files[u"d:\\l.cfg"] = "\xEF\xBB\xBF[other]\r\nkey=1\r\n";
+        windows.files.files.erase(u"d:\\e.txt");
+        run(command + ustring(u" /export_enabled_list:d:\\e.txt"));
+        EXPECT_EQ(form.ExitCode, 0) << toUtf8(command);
+        EXPECT_EQ(windows.files.files[u"d:\\e.txt"], "美式键盘\r\n") << toUtf8(command);
+        EXPECT_EQ(form.mylangid, 0x0409) << toUtf8(command);
+        EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1) << toUtf8(command);
+    }
+
+    windows.system.commandLine = kProgram;
+    start();
+    ASSERT_EQ(form.mylangid, 0x0804);
+    windows.ui.fileAnswers.push_back(u"D:\\menu.cfg");
+    form.N14Click();
+    EXPECT_EQ(form.mylangid, 0x0409);
+    EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
+    EXPECT_EQ(toUtf8(form.ListView1.rows.at(0).name), "美式键盘");
+}
+
 // A file command that fails ends the run as every failing command does: its message, nothing
 // to its right, status 1 for the script that waits on it.
 TEST_F(CommandLineTest, AFileCommandThatFailsStopsTheRun) {

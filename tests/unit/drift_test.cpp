@@ -172,10 +172,11 @@ TEST_F(DriftTest, WhatTheLoadWouldNotChangeHolds) {
         check(saved + "[0411_list]\r\n1=x\r\n[0411_disabled]\r\n[0411_other]\r\nInputEmoji=0\r\n"),
         "一致\r\n语言 0411 没有安装，没有比较文件中它的设置（0411_list、0411_other）\r\n");
     EXPECT_EQ(form.ExitCode, 0);
-    // The check changes nothing and starts nothing; the shown language stays.
+    // The check changes nothing and starts nothing; the shown language stays where the
+    // fixture's save left it.
     EXPECT_EQ(windows.registry.writeCount(), writesBefore);
     EXPECT_EQ(processStarts(), 0);
-    EXPECT_EQ(form.mylangid, 0x0804);
+    EXPECT_EQ(form.mylangid, 0x0409);
 }
 
 // A check that cannot be made ends the run with status 1 and its message, and writes no report.
