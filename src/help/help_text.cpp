@@ -2,6 +2,7 @@
 // the tables the command line converts hotkey words with.
 #include "help/tform_help.h"
 
+#include "core/version.h"
 #include "hotkeys/hotkey_words.h"
 
 #include <string>
@@ -110,7 +111,7 @@ const char* const kNotes[] = {
     "6. 要添加或删除语言，请到 Windows 设置的“时间和语言”中操作。",
     "7. 列表有时与任务栏上的输入法不一致，点“刷新”后即可看到 Windows 实际的设置。",
     "8. 没有卸载干净的输入法可能在列表中留下空行，可以禁用或删除它们。",
-    "9. 本程序的最新版本可从 https://quillon.example.org 获得。",
+    "9. 本程序的最新版本可从 " QUILLON_ADDRESS " 获得。",
     "",
     "Quillon 开发组",
     "2025 年 1 月",

@@ -1,4 +1,5 @@
 // The help window's model, its text, and the ways it opens.
+#include "core/version.h"
 #include "form_fixture.h"
 #include "help/tform_help.h"
 #include "hotkeys/hotkey_words.h"
@@ -168,7 +169,7 @@ TEST_F(HelpTest, ModalShowAndTheLinkOpensTheSite) {
     help.ShowModalView = [this] { help.LinkLabel1LinkClick(help.url); }; // then the close box
     EXPECT_EQ(help.ShowModal(), ModalResult::Close);
     EXPECT_EQ(windows.calls,
-              (std::vector<std::string>{"ShellExecute(, https://quillon.example.org, , 1)"}));
+              (std::vector<std::string>{"ShellExecute(, " QUILLON_ADDRESS ", , 1)"}));
 }
 
 TEST_F(HelpTest, OpensFromTheButtonAndFromASingleArgumentOnly) {
