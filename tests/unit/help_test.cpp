@@ -154,8 +154,9 @@ TEST_F(HelpTest, CommandSectionFollowsTheCommandTable) {
     EXPECT_EQ(commands, expected);
     EXPECT_NE(help.Memo1.find(u"/? /h /help\t"), ustring::npos);
     EXPECT_NE(help.Memo1.find(u"/r /refresh\t"), ustring::npos);
-    EXPECT_NE(help.Memo1.find(u"返回 1"), ustring::npos); // the exit status is documented
-    EXPECT_NE(help.Memo1.find(u"返回 2"), ustring::npos);
+    // The exit codes are documented.
+    EXPECT_NE(help.Memo1.find(u"关闭错误信息后为 1"), ustring::npos);
+    EXPECT_NE(help.Memo1.find(u"发现差异时为 2"), ustring::npos);
     EXPECT_EQ(all.front(), u"Quillon 帮助");
 }
 
