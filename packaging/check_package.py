@@ -1,21 +1,26 @@
 #!/usr/bin/env python3
 """Checks a release folder made by scripts/package.sh: the zip holds the exe, the guide and the
-licence; the exe, the zip's name, SHA256SUMS, the winget manifests and the Scoop manifest all
-name the project's version and the zip's hash; the winget manifests carry what the schema
-requires (winget-required-fields.txt); and, given a second build's folder, that every file of
-the two is the same byte for byte."""
+licence; the guide's page shows every list and code block of its Markdown as written; the exe,
+the zip's name, SHA256SUMS, the winget manifests and the Scoop manifest all name the project's
+version, the zip's hash, the release address and one publisher; the winget manifests carry what
+the schema requires (winget-required-fields.txt) and the Scoop manifest an autoupdate that finds
+this release's zip and hash; a placeholder address only in a draft; and, given a second build's
+folder, that every file of the two is the same byte for byte."""
 import argparse
 import filecmp
 import hashlib
+import html.parser
 import json
 import os
 import re
 import sys
 import zipfile
 
+import markdown
 import yaml
 
 import make_package
+import release_address
 import version_resource
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -102,6 +107,124 @@ def problems(document, kind, rules):
     return wrong
 
 
+class GuidePage(html.parser.HTMLParser):
+    """What a reader of the page sees: the number shown before each numbered item, in reading
+    order, the text of each code block, and code fences left standing as text."""
+
+    def __init__(self):
+        super().__init__()
+        self.lists = []  # [tag, the next item's number], innermost last
+        self.numbers = []
+        self.blocks = []
+        self.in_block = 0
+        self.stray_fences = []
+
+    def handle_starttag(self, tag, attrs):
+        if tag in ("ol", "ul"):
+            self.lists.append([tag, int(dict(attrs).get("start") or 1)])
+        elif tag == "li" and self.lists and self.lists[-1][0] == "ol":
+            self.numbers.append(self.lists[-1][1])
+            self.lists[-1][1] += 1
+        elif tag == "pre":
+            self.in_block += 1
+            self.blocks.append("")
+
+    def handle_endtag(self, tag):
+        if tag in ("ol", "ul") and self.lists:
+            self.lists.pop()
+        elif tag == "pre":
+            self.in_block -= 1
+
+    def handle_data(self, data):
+        if self.in_block:
+            self.blocks[-1] += data
+        elif "```" in data or "~~~" in data:
+            self.stray_fences.append(data.strip()[:60])
+
+
+def page_problems(source, page):
+    """Where the page shows the Markdown otherwise than written: a numbered item numbered
+    otherwise, a fenced block that is not a code block of its own (the renderer takes a fence
+    inside a list item for text, and the list after it starts again at 1)."""
+    numbers, fenced, fence = [], [], None
+    for line in source.splitlines():
+        stripped = line.strip()
+        if fence is not None:
+            if stripped.startswith(fence):
+                fence = None
+            elif stripped and not fenced[-1]:
+                fenced[-1] = stripped
+            continue
+        if stripped.startswith(("```", "~~~")):
+            fence = stripped[:3]
+            fenced.append("")
+            continue
+        match = re.match(r"\s*([0-9]+)\.\s", line)
+        if match:
+            numbers.append(int(match.group(1)))
+    shown = GuidePage()
+    shown.feed(page)
+    wrong = []
+    if shown.numbers != numbers:
+        wrong.append(f"numbered items written {numbers}, shown {shown.numbers}")
+    lines = {line.strip() for block in shown.blocks for line in block.splitlines()}
+    wrong += [f"fenced block {first!r} is not a code block" for first in fenced
+              if first and first not in lines]
+    wrong += [f"a fence shown as text: {text!r}" for text in shown.stray_fences]
+    return wrong
+
+
+def check_guide_page(page):
+    with open(os.path.join(ROOT, "docs", "guide.zh-CN.md"), encoding="utf-8") as f:
+        source = f.read()
+    # The checker itself: a fence inside a numbered item is caught.
+    swallowed = "1. one\n2. two:\n\n   ```\n   Get-FileHash x\n   ```\n\n3. three\n"
+    check(len(page_problems(swallowed, make_package.render_markdown(swallowed))) >= 2 and
+          not page_problems("1. one\n2. two\n\n```\nx\n```\n",
+                            make_package.render_markdown("1. one\n2. two\n\n```\nx\n```\n")),
+          "the guide's check finds a fenced block swallowed into a numbered item")
+    wrong = page_problems(source, page)
+    check(not wrong, "the guide's page shows its numbered lists and code blocks as written" +
+          ("" if not wrong else ": " + "; ".join(wrong)))
+
+
+def scoop_substitute(text, values):
+    # Longest name first, so that $basename does not eat $basenameNoExt.
+    for name in sorted(values, key=len, reverse=True):
+        text = text.replace(name, values[name])
+    return text
+
+
+def scoop_autoupdate_problems(scoop, version, sums_url, sums_text):
+    """What would keep Scoop's checkver and autoupdate from finding this version, its zip and
+    the zip's hash in SHA256SUMS, done as Scoop does it: $version in the address, $baseurl (the
+    zip's folder) and $basename (its name) in the hash file's address and regex, $sha256 a group
+    of 64 hexadecimal digits, matched without regard to case."""
+    wrong = []
+    x64 = scoop.get("architecture", {}).get("64bit", {})
+    url = x64.get("url", "")
+    auto = scoop.get("autoupdate", {}).get("architecture", {}).get("64bit", {})
+    if scoop_substitute(auto.get("url", ""), {"$version": version}) != url:
+        wrong.append(f"autoupdate's address {auto.get('url')!r} does not give {url}")
+    base, _, basename = url.rpartition("/")
+    names = {"$url": url, "$baseurl": base, "$basename": basename}
+    hash_rule = auto.get("hash") or {}
+    if scoop_substitute(hash_rule.get("url", ""), names) != sums_url:
+        wrong.append(f"autoupdate's hash address {hash_rule.get('url')!r} is not {sums_url}")
+    pattern = scoop_substitute(hash_rule.get("regex", ""), {"$sha256": "([a-fA-F0-9]{64})"})
+    pattern = scoop_substitute(pattern, {k: re.escape(v) for k, v in names.items()})
+    found = re.search(pattern, sums_text, re.IGNORECASE) if pattern else None
+    if not found or found.group(1).lower() != x64.get("hash"):
+        wrong.append(f"autoupdate's hash regex {hash_rule.get('regex')!r} does not find the "
+                     f"zip's hash in SHA256SUMS")
+    checkver = scoop.get("checkver") or {}
+    found = re.search(checkver.get("regex", "^$"), basename)
+    if checkver.get("url") != scoop.get("homepage") or not found or found.group(1) != version:
+        wrong.append(f"checkver {checkver} does not read {version} from the home page's link "
+                     f"to {basename}")
+    return wrong
+
+
 def check_zip(dist, version, exe_path):
     name = make_package.zip_name(version)
     zip_path = os.path.join(dist, name)
@@ -126,22 +249,33 @@ def check_zip(dist, version, exe_path):
     check(resource.get("ProductVersion") == version and
           resource.get("fixed product version") == version,
           f"the exe's version resource names {version}")
+    address = release_address.address(make_package.release_info(), os.environ)[0]
+    check(address.encode("utf-16-le") in exe,
+          f"the exe shows the release's address {address} (help window, About box)")
     check(resource.get("LegalCopyright") == license_copyright(),
           "the exe's copyright is the licence's: " + license_copyright())
+    publisher = make_package.release_info()["publisher"]
+    check(resource.get("CompanyName") == publisher and license_copyright().endswith(publisher),
+          f"the exe's company and the licence's holder are the publisher, {publisher}")
     with open(os.path.join(ROOT, "LICENSE"), "rb") as f:
-        check(contents.get(make_package.LICENSE_NAME) == f.read(), "the licence is LICENSE")
+        license_text = f.read()
+    check(contents.get(make_package.LICENSE_NAME) == license_text, "the licence is LICENSE")
+    with open(os.path.join(dist, make_package.LICENSE_NAME), "rb") as f:
+        check(f.read() == license_text, f"{make_package.LICENSE_NAME} beside the zip is LICENSE")
     guide = contents.get(make_package.GUIDE_NAME, b"").decode("utf-8")
     with open(os.path.join(ROOT, "docs", "guide.zh-CN.md"), encoding="utf-8") as f:
         pictures = len(re.findall(r"!\[[^\]]*\]\(", f.read()))
     shown = re.findall(r'<img [^>]*src="([^"]*)"', guide)
     check(len(shown) == pictures and all(s.startswith("data:image/png;base64,") for s in shown),
           f"the guide page holds its {pictures} pictures itself")
+    check_guide_page(guide)
     with open(zip_path, "rb") as f:
         return name, hashlib.sha256(f.read()).hexdigest()
 
 
-def check_winget(dist, version, name, digest, rules):
+def check_winget(dist, version, name, digest, rules, address, note):
     info = make_package.release_info()
+    folder_url = make_package.release_folder(address, version)
     ident = info["identifier"]
     publisher, package = ident.split(".", 1)
     folder = os.path.join(dist, "winget", "manifests", publisher[0].lower(), publisher, package,
@@ -156,7 +290,11 @@ def check_winget(dist, version, name, digest, rules):
         if not os.path.isfile(path):
             continue
         with open(path, encoding="utf-8") as f:
-            documents[kind] = yaml.safe_load(f)
+            text = f.read()
+        documents[kind] = yaml.safe_load(text)
+        first = text.split("\n", 1)[0]
+        check(first == f"# {note}" if note else not first.startswith("# Draft"),
+              f"winget {kind}: " + ("marked as a draft" if note else "not marked as a draft"))
         wrong = problems(documents[kind], kind, rules)
         check(not wrong, f"winget {kind}: the schema's required fields" +
               ("" if not wrong else ": " + "; ".join(wrong)))
@@ -168,8 +306,18 @@ def check_winget(dist, version, name, digest, rules):
     check(len(entries) == 1 and entries[0].get("InstallerSha256", "").lower() == digest,
           "winget installer: the zip's hash")
     check(entries[0].get("Architecture") == "x64" and
-          entries[0].get("InstallerUrl", "").endswith("/" + name),
-          "winget installer: x64, the zip's address")
+          entries[0].get("InstallerUrl") == f"{folder_url}/{name}",
+          f"winget installer: x64, the zip's address {folder_url}/{name}")
+    check(installer.get("MinimumOSVersion") == info["minimum_os"],
+          f"winget installer: the oldest Windows it runs on, {info['minimum_os']}")
+    locale = documents.get("defaultLocale", {})
+    check(locale.get("Publisher") == info["publisher"] and
+          locale.get("PublisherUrl") == address and locale.get("PackageUrl") == address and
+          locale.get("LicenseUrl") == f"{folder_url}/{make_package.LICENSE_NAME}",
+          "winget locale: the publisher, the home page and the licence beside the zip")
+    check(locale.get("Description") == info["description"] and
+          locale.get("ShortDescription") == info["short_description"],
+          "winget locale: the short and the long description")
     check(installer.get("InstallerType") == "zip" and
           installer.get("NestedInstallerType") == "portable" and
           installer.get("NestedInstallerFiles") ==
@@ -181,10 +329,29 @@ def check_winget(dist, version, name, digest, rules):
     return entries[0].get("InstallerUrl")
 
 
-def check_scoop(dist, version, digest, url):
+def check_scoop(dist, version, digest, url, address, note):
     path = os.path.join(dist, "scoop", "quillon.json")
     with open(path, encoding="utf-8") as f:
         scoop = json.load(f)
+    check(scoop.get("##") == note, "scoop: " + ("marked as a draft" if note else
+                                                "not marked as a draft"))
+    check(scoop.get("homepage") == address, f"scoop: the home page {address}")
+    sums_url = f"{make_package.release_folder(address, version)}/{make_package.SUMS_NAME}"
+    with open(os.path.join(dist, make_package.SUMS_NAME), encoding="ascii") as f:
+        sums = f.read()
+    wrong = scoop_autoupdate_problems(scoop, version, sums_url, sums)
+    check(not wrong, "scoop: checkver and autoupdate find this version, its zip and its hash" +
+          ("" if not wrong else ": " + "; ".join(wrong)))
+    # The validator itself: with another release's line first, a regex that does not name the
+    # zip takes the wrong hash.
+    name = url.rpartition("/")[2]
+    two = f"{'0' * 64}  quillon-0.0.1-x64.zip\n{sums}"
+    loose = json.loads(json.dumps(scoop))
+    loose["autoupdate"]["architecture"]["64bit"]["hash"]["regex"] = "$sha256"
+    check(not scoop_autoupdate_problems(scoop, version, sums_url, two) and
+          scoop_autoupdate_problems(loose, version, sums_url, two) and
+          scoop_autoupdate_problems(scoop, version + ".1", sums_url, sums),
+          f"the autoupdate check takes {name}'s line of SHA256SUMS only, and this version only")
     x64 = scoop.get("architecture", {}).get("64bit", {})
     check(scoop.get("version") == version and x64.get("hash") == digest and
           x64.get("url") == url,
@@ -199,9 +366,28 @@ def main():
     parser.add_argument("--dist", required=True)
     parser.add_argument("--exe", required=True, help="the exe the package was made from")
     parser.add_argument("--again", help="a second build's release folder, to compare")
+    parser.add_argument("--draft", action="store_true",
+                        help="the package was made as a draft: a placeholder address is expected")
     args = parser.parse_args()
     version = project_version()
     rules = required_fields()
+
+    # The address rule: placeholders (names reserved for examples) only in a draft, https only.
+    cases = [("https://quillon.example.org", False, False), ("https://quillon.example.org", True, True),
+             ("https://www.example.com/quillon", False, False), ("https://quillon.test", False, False),
+             ("https://example.net", True, True), ("https://quillon.dev", False, True),
+             ("https://examples.org/q", False, True), ("http://quillon.dev", True, False),
+             ("https://quillon.dev/?x", True, False), ("quillon.dev", True, False)]
+    check(all((release_address.problem(a, draft) is None) == accepted
+              for a, draft, accepted in cases),
+          "the address rule: a placeholder only in a draft, and https only")
+    address, source = release_address.address(make_package.release_info(), os.environ)
+    placeholder = release_address.is_placeholder(address)
+    check(args.draft or not placeholder,
+          f"the address {address} (from {source}) " +
+          ("may be a placeholder: the package is a draft" if args.draft else
+           "is not a placeholder"))
+    note = make_package.draft_note(address) if placeholder else None
 
     # The validator itself: a manifest that lacks any one required field is refused.
     sample = {"PackageIdentifier": "A.B", "PackageVersion": "1", "DefaultLocale": "zh-CN",
@@ -215,8 +401,8 @@ def main():
     if name:
         with open(os.path.join(args.dist, "SHA256SUMS"), encoding="ascii") as f:
             check(f.read() == f"{digest}  {name}\n", "SHA256SUMS: the zip's hash and name")
-        url = check_winget(args.dist, version, name, digest, rules)
-        check_scoop(args.dist, version, digest, url)
+        url = check_winget(args.dist, version, name, digest, rules, address, note)
+        check_scoop(args.dist, version, digest, url, address, note)
     if args.again:
         compared = filecmp.dircmp(args.dist, args.again)
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Makes the release in one folder from a built quillon.exe: the zip (the exe, the user guide
-as one HTML page with its pictures inside, the licence), SHA256SUMS, the winget manifests and
-the Scoop manifest. The version is read from the exe's version resource and the hash from the
-zip just written, so the manifests can never disagree with what they describe.
+as one HTML page with its pictures inside, the licence), SHA256SUMS and LICENSE.txt (the files
+published at ADDRESS/releases/VERSION/), the winget manifests and the Scoop manifest. The version
+is read from the exe's version resource and the hash from the zip just written, so the manifests
+can never disagree with what they describe. A placeholder address is refused unless --draft is
+given; draft manifests say so in their first lines.
 
 The zip is the same byte for byte on every run from the same commit: its entries are sorted,
 carry the commit's time (SOURCE_DATE_EPOCH) and fixed permissions, and are compressed alike."""
@@ -20,6 +22,7 @@ import zipfile
 import markdown
 import yaml
 
+import release_address
 import version_resource
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -29,13 +32,31 @@ GUIDE_NAME = "guide.zh-CN.html"
 LICENSE_NAME = "LICENSE.txt"
 
 
-def release_info():
-    with open(os.path.join(HERE, "release.json"), encoding="utf-8") as f:
-        return json.load(f)
+release_info = release_address.release_info
+SUMS_NAME = "SHA256SUMS"
+# Scoop's autoupdate finds the new zip's hash in the SHA256SUMS beside it ($baseurl), on the
+# line that names the zip ($basename); checkver finds the newest version on the home page, which
+# links the current zip by its name.
+SCOOP_HASH = {"url": "$baseurl/" + SUMS_NAME, "regex": "$sha256\\s+$basename"}
+SCOOP_CHECKVER_REGEX = r"quillon-([\d.]+)-x64\.zip"
 
 
 def zip_name(version):
     return f"quillon-{version}-x64.zip"
+
+
+def release_folder(address, version):
+    """Where a version's zip, SHA256SUMS and LICENSE.txt are published."""
+    return f"{address}/releases/{version}"
+
+
+def draft_note(address):
+    return f"Draft: made with the placeholder address {address}; not to be published."
+
+
+def render_markdown(text):
+    return markdown.markdown(text, extensions=["tables", "fenced_code", "toc"],
+                             output_format="html")
 
 
 def guide_html(markdown_path, title):
@@ -52,9 +73,7 @@ def guide_html(markdown_path, title):
             data = base64.b64encode(picture.read()).decode("ascii")
         return f"![{alt}](data:image/png;base64,{data})"
 
-    text = re.sub(r"!\[([^\]]*)\]\(([^)\s]+)\)", inline, text)
-    body = markdown.markdown(text, extensions=["tables", "fenced_code", "toc"],
-                             output_format="html")
+    body = render_markdown(re.sub(r"!\[([^\]]*)\]\(([^)\s]+)\)", inline, text))
     return f"""<!DOCTYPE html>
 <html lang="zh-CN">
 <head>
@@ -96,27 +115,29 @@ def sha256(path):
         return hashlib.sha256(f.read()).hexdigest()
 
 
-def write_yaml(path, schema, document):
-    text = f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{schema}." \
-           f"{WINGET_MANIFEST_VERSION}.schema.json\n\n"
+def write_yaml(path, schema, document, note):
+    text = f"# {note}\n" if note else ""
+    text += f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{schema}." \
+            f"{WINGET_MANIFEST_VERSION}.schema.json\n\n"
     text += yaml.safe_dump(document, allow_unicode=True, sort_keys=False, width=1000)
     with open(path, "w", encoding="utf-8", newline="\n") as f:
         f.write(text)
 
 
-def winget_manifests(out, info, version, url, digest, release_date, copyright_line):
+def winget_manifests(out, info, address, version, digest, release_date, copyright_line, note):
     ident = info["identifier"]
     publisher, package = ident.split(".", 1)
     folder = os.path.join(out, "winget", "manifests", publisher[0].lower(), publisher, package,
                           version)
     os.makedirs(folder, exist_ok=True)
     common = {"PackageIdentifier": ident, "PackageVersion": version}
+    folder_url = release_folder(address, version)
     write_yaml(os.path.join(folder, f"{ident}.yaml"), "version", {
         **common,
         "DefaultLocale": info["locale"],
         "ManifestType": "version",
         "ManifestVersion": WINGET_MANIFEST_VERSION,
-    })
+    }, note)
     write_yaml(os.path.join(folder, f"{ident}.installer.yaml"), "installer", {
         **common,
         "MinimumOSVersion": info["minimum_os"],
@@ -126,39 +147,50 @@ def winget_manifests(out, info, version, url, digest, release_date, copyright_li
         "ReleaseDate": release_date,
         "Installers": [{
             "Architecture": "x64",
-            "InstallerUrl": url,
+            "InstallerUrl": f"{folder_url}/{zip_name(version)}",
             "InstallerSha256": digest.upper(),
         }],
         "ManifestType": "installer",
         "ManifestVersion": WINGET_MANIFEST_VERSION,
-    })
+    }, note)
     write_yaml(os.path.join(folder, f"{ident}.locale.{info['locale']}.yaml"), "defaultLocale", {
         **common,
         "PackageLocale": info["locale"],
         "Publisher": info["publisher"],
-        "PublisherUrl": info["homepage"],
+        "PublisherUrl": address,
         "PackageName": info["name"],
-        "PackageUrl": info["homepage"],
+        "PackageUrl": address,
         "License": info["license"],
+        "LicenseUrl": f"{folder_url}/{LICENSE_NAME}",
         "Copyright": copyright_line,
-        "ShortDescription": info["description"],
+        "ShortDescription": info["short_description"],
+        "Description": info["description"],
         "Moniker": info["moniker"],
         "Tags": info["tags"],
         "ManifestType": "defaultLocale",
         "ManifestVersion": WINGET_MANIFEST_VERSION,
-    })
+    }, note)
 
 
-def scoop_manifest(out, info, version, url, digest):
-    document = {
+def scoop_manifest(out, info, address, version, digest, note):
+    document = {"##": note} if note else {}
+    document.update({
         "version": version,
         "description": info["description"],
-        "homepage": info["homepage"],
+        "homepage": address,
         "license": info["license"],
-        "architecture": {"64bit": {"url": url, "hash": digest}},
+        "architecture": {"64bit": {
+            "url": f"{release_folder(address, version)}/{zip_name(version)}",
+            "hash": digest,
+        }},
         "bin": EXE_NAME,
         "shortcuts": [[EXE_NAME, info["name"]]],
-    }
+        "checkver": {"url": address, "regex": SCOOP_CHECKVER_REGEX},
+        "autoupdate": {"architecture": {"64bit": {
+            "url": f"{release_folder(address, '$version')}/{zip_name('$version')}",
+            "hash": SCOOP_HASH,
+        }}},
+    })
     os.makedirs(os.path.join(out, "scoop"), exist_ok=True)
     with open(os.path.join(out, "scoop", "quillon.json"), "w", encoding="utf-8",
               newline="\n") as f:
@@ -172,10 +204,17 @@ def main():
     parser.add_argument("--guide", required=True, help="the guide's Markdown")
     parser.add_argument("--license", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--draft", action="store_true",
+                        help="accept a placeholder address; the manifests say they are drafts")
     args = parser.parse_args()
     epoch = int(os.environ["SOURCE_DATE_EPOCH"])
 
     info = release_info()
+    address, source = release_address.address(info, os.environ)
+    wrong = release_address.problem(address, args.draft)
+    if wrong:
+        sys.exit(f"the release address (from {source}): {wrong}")
+    note = draft_note(address) if release_address.is_placeholder(address) else None
     with open(args.exe, "rb") as f:
         exe = f.read()
     resource = version_resource.read(exe)
@@ -195,13 +234,16 @@ def main():
         LICENSE_NAME: license_text,
     }, epoch)
     digest = sha256(zip_path)
-    with open(os.path.join(args.out, "SHA256SUMS"), "w", encoding="ascii", newline="\n") as f:
+    with open(os.path.join(args.out, SUMS_NAME), "w", encoding="ascii", newline="\n") as f:
         f.write(f"{digest}  {name}\n")
-    url = info["download"].format(version=version, zip=name)
+    with open(os.path.join(args.out, LICENSE_NAME), "wb") as f:
+        f.write(license_text)
     release_date = time.strftime("%Y-%m-%d", time.gmtime(epoch))
-    winget_manifests(args.out, info, version, url, digest, release_date,
-                     resource.get("LegalCopyright", ""))
-    scoop_manifest(args.out, info, version, url, digest)
+    winget_manifests(args.out, info, address, version, digest, release_date,
+                     resource.get("LegalCopyright", ""), note)
+    scoop_manifest(args.out, info, address, version, digest, note)
+    if note:
+        print(note)
     print(f"{zip_path}\n  version {version}, sha256 {digest}")
 
 

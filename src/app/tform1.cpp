@@ -7,6 +7,8 @@
 
 namespace quillon {
 
+const char16_t* const kWebAddress = u"" QUILLON_ADDRESS;
+
 namespace hints {
 const char16_t* const kListView1 = u"粗体表示已设置为默认输入法，可从右键菜单里设置。\r"
                                    u"蓝色表示美式键盘布局。\r"

@@ -24,8 +24,9 @@ class TFormDrift;
 class TFormHelp;
 
 constexpr std::uint32_t kAboutCommandId = 1025;
-// The program's web site, named by the About box and linked from the help window.
-constexpr const char16_t* kWebAddress = u"https://quillon.example.org";
+// The program's web site, named by the About box and linked from the help window: the release's
+// address (core/version.h, kept out of this header so that another address rebuilds little).
+extern const char16_t* const kWebAddress;
 
 struct Tlang {
     StringList code; // language ids, 4 upper-case hex digits, aligned with `name`

@@ -95,7 +95,7 @@ void TForm2::FormCloseQuery(bool& CanClose) {
     if (key && parseHex32(key->code, virtualKey) &&
         Form1.os().ui.HotkeyTaken(static_cast<std::uint32_t>(choice), virtualKey) &&
         Form1.os().ui.MessageBox(
-            u"该热键已被其他程序占用，按下时可能不会切换到此输入法。仍要使用吗？", u"确认",
+            u"该热键已被其它程序占用，按下时可能不会切换到此输入法。仍要使用吗？", u"确认",
             platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2) !=
             platform::kIdYes) {
         CanClose = false;

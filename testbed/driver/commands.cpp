@@ -420,6 +420,17 @@ void menuCommand(const Context& context, const Args&) {
     printOpenMenu(context, hook, processOf(top));
 }
 
+// Where the open popup menu is on the screen: a picture of a window with its menu open takes
+// the two rectangles, which need not fill the rectangle around both.
+void menuRectCommand(const Context& context, const Args&) {
+    HWND popup = waitForPopupMenu(processOf(context.top()), context.timeoutMs);
+    RECT frame{};
+    GetWindowRect(popup, &frame);
+    context.print("menu rect=" + std::to_string(frame.left) + "," + std::to_string(frame.top) +
+                  "," + std::to_string(frame.right - frame.left) + "x" +
+                  std::to_string(frame.bottom - frame.top));
+}
+
 void menuPickCommand(const Context& context, const Args& args) {
     HWND top = context.top();
     HWND popup = waitForPopupMenu(processOf(top), context.timeoutMs);
@@ -623,6 +634,7 @@ const std::vector<Command>& commands() {
          "status bar text (optionally wait until it equals a text)"},
         {"tooltips", {}, {}, tooltipsCommand, "the hints of the window and its controls"},
         {"menu", {}, {}, menuCommand, "wait for the open popup menu and list it"},
+        {"menu-rect", {}, {}, menuRectCommand, "wait for the open popup menu and print its place"},
         {"menu-pick",
          {"--text", "--id", "--index"},
          {},

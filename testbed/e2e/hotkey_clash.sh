@@ -7,7 +7,7 @@ e2e_setup hotkey_clash "$E2E_DIR/../fixtures/sample.reg"
 DIRECT='HKEY_CURRENT_USER\Software\Microsoft\CTF\DirectSwitchHotkeys'
 HOLDKEY="$BUILD_DIR/testbed/holdkey/holdkey.exe"
 STOP="$E2E_TMP/stop"
-CLASH='text "该热键已被其他程序占用，按下时可能不会切换到此输入法。仍要使用吗？"'
+CLASH='text "该热键已被其它程序占用，按下时可能不会切换到此输入法。仍要使用吗？"'
 
 WINEPREFIX="$E2E_PREFIX" $WINE "$HOLDKEY" 6 51 "$(WINEPREFIX="$E2E_PREFIX" winepath -w "$STOP")" \
     >"$E2E_TMP/holdkey.out" 2>>"$E2E_ARTEFACTS/holdkey.err" &

@@ -1,4 +1,5 @@
 // The help window's model, its text, and the ways it opens.
+#include "core/version.h"
 #include "form_fixture.h"
 #include "help/tform_help.h"
 #include "hotkeys/hotkey_words.h"
@@ -153,8 +154,9 @@ TEST_F(HelpTest, CommandSectionFollowsTheCommandTable) {
     EXPECT_EQ(commands, expected);
     EXPECT_NE(help.Memo1.find(u"/? /h /help\t"), ustring::npos);
     EXPECT_NE(help.Memo1.find(u"/r /refresh\t"), ustring::npos);
-    EXPECT_NE(help.Memo1.find(u"返回 1"), ustring::npos); // the exit status is documented
-    EXPECT_NE(help.Memo1.find(u"返回 2"), ustring::npos);
+    // The exit codes are documented.
+    EXPECT_NE(help.Memo1.find(u"关闭错误信息后为 1"), ustring::npos);
+    EXPECT_NE(help.Memo1.find(u"发现差异时为 2"), ustring::npos);
     EXPECT_EQ(all.front(), u"Quillon 帮助");
 }
 
@@ -168,7 +170,7 @@ TEST_F(HelpTest, ModalShowAndTheLinkOpensTheSite) {
     help.ShowModalView = [this] { help.LinkLabel1LinkClick(help.url); }; // then the close box
     EXPECT_EQ(help.ShowModal(), ModalResult::Close);
     EXPECT_EQ(windows.calls,
-              (std::vector<std::string>{"ShellExecute(, https://quillon.example.org, , 1)"}));
+              (std::vector<std::string>{"ShellExecute(, " QUILLON_ADDRESS ", , 1)"}));
 }
 
 TEST_F(HelpTest, OpensFromTheButtonAndFromASingleArgumentOnly) {

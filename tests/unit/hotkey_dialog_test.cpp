@@ -481,7 +481,7 @@ TEST_F(HotkeyDialogTest, AHotkeyAnotherProgramHoldsIsAskedAbout) {
     openRow(kPinyinRow, {act(Turn().radio(6).key(u"Q")), act(Turn())});
     ASSERT_EQ(windows.ui.boxes.size(), 2u);
     for (const auto& box : windows.ui.boxes) {
-        EXPECT_EQ(box.text, u"该热键已被其他程序占用，按下时可能不会切换到此输入法。仍要使用吗？");
+        EXPECT_EQ(box.text, u"该热键已被其它程序占用，按下时可能不会切换到此输入法。仍要使用吗？");
         EXPECT_EQ(box.flags,
                   platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);
     }
