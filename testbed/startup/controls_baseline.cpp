@@ -168,13 +168,6 @@ void createControls(HINSTANCE instance) {
     SendMessageW(window.item(view::kStatusBar1), SB_SIMPLE, TRUE, 0);
     SendMessageW(window.item(view::kStatusBar1), SB_SETTEXTW, SB_SIMPLEID,
                  reinterpret_cast<LPARAM>(L"就绪"));
-    // The hints' window: made as the program makes it; the hints themselves show only under
-    // the mouse.
-    const HWND tooltip =
-        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance, nullptr);
-    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
 
     addColumns(window.item(view::kListView1), view::kColumns1,
                static_cast<int>(std::size(view::kColumns1)));
@@ -198,6 +191,16 @@ void createControls(HINSTANCE instance) {
     window.font = view::makeFont({L"微软雅黑", -12, GB2312_CHARSET}, window.dpi);
     window.boldFont = view::makeFont({L"微软雅黑", -12, GB2312_CHARSET, FW_BOLD}, window.dpi);
     view::setFontOfChildren(window.hwnd, window.font.get());
+}
+
+// The hints' window, made as the program makes it once its window is painted; the hints
+// themselves show only under the mouse.
+void createTooltips(HINSTANCE instance) {
+    const HWND tooltip =
+        CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                        WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                        CW_USEDEFAULT, CW_USEDEFAULT, window.hwnd, nullptr, instance, nullptr);
+    SendMessageW(tooltip, TTM_SETDELAYTIME, TTDT_AUTOPOP, 30000);
     SendMessageW(tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(window.font.get()), TRUE);
     SendMessageW(tooltip, TTM_SETMAXTIPWIDTH, 0, window.scale(640));
 }
@@ -358,6 +361,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
 
     ShowWindow(window.hwnd, show);
     UpdateWindow(window.hwnd);
+    createTooltips(instance);
     SetFocus(window.item(view::kListView1));
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
