@@ -133,8 +133,6 @@ void MainWindow::createControls() {
     addColumns(kListView1, kColumns1, 7);
     addColumns(kListView2, kColumns2, 6);
 
-    tooltips_.create(hwnd_, instance_);
-
     const int bitmapIds[] = {IDB_HELP, IDB_HELP_DISABLED};
     for (int i = 0; i < 2; ++i) {
         helpBitmaps_[i].reset(static_cast<HBITMAP>(
@@ -147,7 +145,9 @@ void MainWindow::applyFonts() {
     font_ = makeFont({L"微软雅黑", -12, GB2312_CHARSET}, dpi_);
     boldFont_ = makeFont({L"微软雅黑", -12, GB2312_CHARSET, FW_BOLD}, dpi_);
     setFontOfChildren(hwnd_, font_.get());
-    tooltips_.setFont(font_.get(), dpi_);
+    if (tooltips_.hwnd()) {
+        tooltips_.setFont(font_.get(), dpi_);
+    }
 }
 
 void MainWindow::layout() {
@@ -383,6 +383,7 @@ void MainWindow::sync() {
     }
     if (form_.Visible && !IsWindowVisible(hwnd_)) {
         ShowWindow(hwnd_, SW_SHOWNORMAL);
+        attachHints();
     }
     if (form_.Minimized && IsWindowVisible(hwnd_) && !IsIconic(hwnd_)) {
         ShowWindow(hwnd_, SW_MINIMIZE);
@@ -419,6 +420,7 @@ void MainWindow::show(int showCommand) {
     ShowWindow(hwnd_, form_.Minimized ? SW_SHOWMINIMIZED : showCommand);
     form_.Visible = true;
     UpdateWindow(hwnd_);
+    attachHints();
     annotating_ = true;
     annotate();
     // The enabled list (its selected row) has the focus from the start.
@@ -427,6 +429,17 @@ void MainWindow::show(int showCommand) {
     }
     if (form_.languageNames == TForm1::LanguageNames::Running) {
         SetTimer(hwnd_, kLanguageTimer, kLanguagePollMs, nullptr);
+    }
+}
+
+void MainWindow::attachHints() {
+    if (tooltips_.hwnd()) {
+        return;
+    }
+    tooltips_.create(hwnd_, instance_);
+    tooltips_.setFont(font_.get(), dpi_);
+    for (const Placement& p : kLayout) {
+        tooltips_.setHint(item(p.id), modelControl(p.id)->hint);
     }
 }
 

@@ -51,6 +51,9 @@ private:
     // control of the window already has it (a handler moved it there).
     void restoreFocus(Control* had);
     HWND controlHandle(const Control* control);
+    // The hints, once the window is painted: they show only under the mouse, and until then
+    // they would only delay the first paint (and command-line runs, which never show it).
+    void attachHints();
     // Names and descriptions for assistive technology, once the window is on screen.
     void annotate();
     // The system's colours or high-contrast setting changed.
