@@ -131,14 +131,17 @@ std::optional<Snapshot> fromRegFile(const RegFile& file, ustring& problem) {
         auto at = std::find_if(blocks.begin(), blocks.end(), [&](const RegBlock& b) {
             return exact(b) && (b.deleted || key.value);
         });
-        if (at == blocks.end()) {
-            // A key that was not there, with a parent that was not there either.
+        // A key that was not there, with a parent that was not there either.
+        const auto deletedAbove = [&] {
             const auto above = std::find_if(blocks.begin(), blocks.end(), [&](const RegBlock& b) {
                 return b.deleted && isAtOrBelow(key.path, b.path);
             });
             if (above != blocks.end()) {
                 snapshot.areas.push_back(SnapshotArea{&key, std::nullopt, above->path});
             }
+        };
+        if (at == blocks.end()) {
+            deletedAbove();
             continue;
         }
         SnapshotArea area{&key, std::nullopt, {}};
@@ -150,6 +153,7 @@ std::optional<Snapshot> fromRegFile(const RegFile& file, ustring& problem) {
                     std::find_if(at->values.begin(), at->values.end(),
                                  [&](const auto& v) { return equalsNoCase(v.first, key.value); });
                 if (value == at->values.end()) {
+                    deletedAbove();
                     continue;
                 }
                 area.tree = KeyTree{lastComponent(at->path), {}, {}};
