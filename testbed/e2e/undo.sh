@@ -3,7 +3,8 @@
 # backed up into the user's local application-data folder (a numbered Registry Editor file), and
 # two runs of /undo leave the whole of HKEY_CURRENT_USER as it was, exported with `reg export`,
 # less the keys Wine itself changes meanwhile; with nothing left /undo fails with status 1; a
-# move from the window is taken back through 其它功能 → 撤销上次更改 after its question.
+# move from the window is taken back through 其它功能 → 撤销上次更改 after its question; and
+# Registry Editor, importing a backup, leaves the state it holds.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_setup undo "$E2E_DIR/../fixtures/sample.reg"
 BACKUPS="$(WINEPREFIX="$E2E_PREFIX" winepath -u 'C:\users' 2>/dev/null)/$(whoami)/AppData/Local/Quillon/backups"
@@ -106,4 +107,11 @@ check "the window's undo restores the registry" diff "$E2E_TMP/before.txt" "$E2E
 screenshot undone
 q syscommand --id 0xF060 >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
+
+# --- the last resort: Registry Editor imports a backup --------------------------------------
+# The run's backup holds the state after the move: imported, it leaves exactly that.
+import_reg "$E2E_PREFIX" "$E2E_ARTEFACTS/backup.reg"
+user_hive imported >"$E2E_TMP/imported.txt"
+check "Registry Editor's import of a backup restores its state" \
+    diff "$E2E_TMP/moved.txt" "$E2E_TMP/imported.txt"
 e2e_finish
