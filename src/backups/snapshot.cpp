@@ -104,11 +104,18 @@ RegFile toRegFile(const Snapshot& snapshot, const ustring& note) {
     file.note = note;
     for (const SnapshotArea& area : snapshot.areas) {
         const ustring path = area.key->path;
+        // The key itself as it was spelled.
+        ustring spelled = path;
+        if (area.tree && !area.tree->name.empty()) {
+            const std::size_t slash = path.rfind(u'\\');
+            spelled =
+                (slash == ustring::npos ? ustring() : path.substr(0, slash + 1)) + area.tree->name;
+        }
         if (!area.tree) {
             file.blocks.push_back(
                 RegBlock{area.firstMissing.empty() ? path : area.firstMissing, true, {}});
         } else if (area.key->value) {
-            RegBlock block{path, false, {}};
+            RegBlock block{spelled, false, {}};
             if (area.tree->values.empty()) {
                 block.values.emplace_back(area.key->value, std::nullopt);
             } else {
@@ -117,7 +124,7 @@ RegFile toRegFile(const Snapshot& snapshot, const ustring& note) {
             file.blocks.push_back(std::move(block));
         } else {
             file.blocks.push_back(RegBlock{path, true, {}});
-            appendTree(file.blocks, path, *area.tree);
+            appendTree(file.blocks, spelled, *area.tree);
         }
     }
     return file;
