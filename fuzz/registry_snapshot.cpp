@@ -58,17 +58,10 @@ const fuzz::KeyEntry* find(const fuzz::Tree& tree, ustring_view path) {
     return it == tree.end() ? nullptr : &*it;
 }
 
-// Values in name order: a value the change removed is put back after the key's other values,
-// as Windows would list it too, so only their order may differ.
-std::vector<std::pair<ustring, platform::RegValue>> byName(fuzz::KeyEntry key) {
-    std::sort(key.values.begin(), key.values.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    return key.values;
-}
-
-// Exactly: a key put back keeps the spelling the registry held, whatever the caller used.
+// Exactly: a key put back keeps the spelling the registry held, whatever the caller used, and
+// lists its values in their order again.
 bool sameKey(const fuzz::KeyEntry& a, const fuzz::KeyEntry& b) {
-    return a.path == b.path && byName(a) == byName(b);
+    return a.path == b.path && a.values == b.values;
 }
 
 bool sameTree(const fuzz::Tree& a, const fuzz::Tree& b) {

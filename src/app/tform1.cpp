@@ -156,8 +156,13 @@ void TForm1::FormCreate() {
             if (word == u"r" || word == u"refresh") {
                 ShowMainForm = false;
                 Visible = false;
-                os_.processes.ShellExecute(u"open", PowerShellPath(), kReapplyCommand,
-                                           platform::kSwHide);
+                {
+                    // Windows rewrites the language list's keys from the list: a change too.
+                    const backups::UserAction action(*this, u"命令行 /" + word, true);
+                    backups::beforeChange(*this, {});
+                    os_.processes.ShellExecute(u"open", PowerShellPath(), kReapplyCommand,
+                                               platform::kSwHide);
+                }
                 os_.ui.Terminate();
                 return;
             }

@@ -7,18 +7,29 @@ namespace quillon::backups {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-constexpr std::size_t kNameLength = 23; // "20261210-213015-123.cfg"
+constexpr std::size_t kOldNameLength = 23; // "20261210-213015-123.cfg"
+constexpr std::size_t kNumberDigits = 6;
+constexpr std::size_t kMostDigits = 18; // what a 64-bit number holds whatever its digits
 
-ustring digits(int value, int width) {
+ustring digits(std::uint64_t value, std::size_t width) {
     std::string text = std::to_string(value);
-    if (text.size() < static_cast<std::size_t>(width)) {
-        text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
+    if (text.size() < width) {
+        text.insert(0, width - text.size(), '0');
     }
     return fromUtf8(text);
 }
 
 bool allDigits(ustring_view text) {
-    return std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+    return !text.empty() &&
+           std::all_of(text.begin(), text.end(), [](char16_t c) { return c >= u'0' && c <= u'9'; });
+}
+
+// "20261210" and "213015" as "2026-12-10 21:30:15".
+ustring shownTime(ustring_view date, ustring_view time) {
+    const ustring d(date);
+    const ustring t(time);
+    return d.substr(0, 4) + u"-" + d.substr(4, 2) + u"-" + d.substr(6, 2) + u" " + t.substr(0, 2) +
+           u":" + t.substr(2, 2) + u":" + t.substr(4, 2);
 }
 
 } // namespace
@@ -28,44 +39,52 @@ ustring backupFolder(platform::System& system) {
     return base.empty() ? ustring() : base + u"\\Quillon\\backups";
 }
 
-ustring backupName(const platform::LocalTime& t) {
-    return digits(t.year, 4) + digits(t.month, 2) + digits(t.day, 2) + u"-" + digits(t.hour, 2) +
-           digits(t.minute, 2) + digits(t.second, 2) + u"-" + digits(t.milliseconds, 3) + u".cfg";
+ustring backupName(std::uint64_t number, const platform::LocalTime& t) {
+    return digits(number, kNumberDigits) + u"-" + digits(t.year, 4) + digits(t.month, 2) +
+           digits(t.day, 2) + u"-" + digits(t.hour, 2) + digits(t.minute, 2) + digits(t.second, 2) +
+           u".reg";
 }
 
-std::optional<ustring> backupTime(ustring_view name) {
-    if (name.size() != kNameLength || name[8] != u'-' || name[15] != u'-' ||
-        !equalsNoCase(name.substr(19), u".cfg") || !allDigits(name.substr(0, 8)) ||
-        !allDigits(name.substr(9, 6)) || !allDigits(name.substr(16, 3))) {
+std::optional<BackupFile> parseBackupName(ustring_view name) {
+    BackupFile file;
+    file.name = ustring(name);
+    if (name.size() == kOldNameLength && name[8] == u'-' && name[15] == u'-' &&
+        equalsNoCase(name.substr(19), u".cfg") && allDigits(name.substr(0, 8)) &&
+        allDigits(name.substr(9, 6)) && allDigits(name.substr(16, 3))) {
+        file.oldForm = true;
+        file.time = shownTime(name.substr(0, 8), name.substr(9, 6));
+        return file;
+    }
+    // number "-" date "-" time ".reg"
+    const std::size_t dash = name.find(u'-');
+    if (dash == ustring_view::npos || dash < kNumberDigits || dash > kMostDigits ||
+        name.size() != dash + 1 + 8 + 1 + 6 + 4 || name[dash + 9] != u'-' ||
+        !equalsNoCase(name.substr(name.size() - 4), u".reg") || !allDigits(name.substr(0, dash)) ||
+        !allDigits(name.substr(dash + 1, 8)) || !allDigits(name.substr(dash + 10, 6))) {
         return std::nullopt;
     }
-    const ustring n(name);
-    return n.substr(0, 4) + u"-" + n.substr(4, 2) + u"-" + n.substr(6, 2) + u" " + n.substr(9, 2) +
-           u":" + n.substr(11, 2) + u":" + n.substr(13, 2);
+    file.number = std::stoull(toUtf8(name.substr(0, dash)));
+    file.time = shownTime(name.substr(dash + 1, 8), name.substr(dash + 10, 6));
+    return file;
 }
 
-StringList backupNames(platform::Files& files, const ustring& folder) {
-    StringList names;
-    for (ustring& name : files.FileNames(folder)) {
-        if (backupTime(name)) {
-            names.push_back(std::move(name));
+std::vector<BackupFile> backupFiles(platform::Files& files, const ustring& folder) {
+    std::vector<BackupFile> found;
+    for (const ustring& name : files.FileNames(folder)) {
+        if (auto file = parseBackupName(name)) {
+            found.push_back(std::move(*file));
         }
     }
-    std::sort(names.begin(), names.end());
-    return names;
+    std::sort(found.begin(), found.end(), [](const BackupFile& a, const BackupFile& b) {
+        if (a.oldForm != b.oldForm) {
+            return !a.oldForm;
+        }
+        return a.oldForm ? a.name > b.name : a.number > b.number;
+    });
+    return found;
 }
 
-std::string withNote(std::string bytes, const ustring& note) {
-    ustring line = note;
-    std::replace_if(
-        line.begin(), line.end(), [](char16_t c) { return c == u'\r' || c == u'\n'; }, u' ');
-    const std::size_t at =
-        bytes.compare(0, kByteOrderMark.size(), kByteOrderMark) == 0 ? kByteOrderMark.size() : 0;
-    bytes.insert(at, "; " + toUtf8(line) + "\r\n");
-    return bytes;
-}
-
-ustring noteOf(std::string_view bytes) {
+ustring oldFormNote(std::string_view bytes) {
     if (bytes.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
         bytes.remove_prefix(kByteOrderMark.size());
     }
@@ -78,36 +97,33 @@ ustring noteOf(std::string_view bytes) {
     return first == ustring::npos ? ustring() : note.substr(first);
 }
 
-Written writeBackup(platform::Platform& os, const std::string& bytes) {
-    const ustring folder = backupFolder(os.system);
-    if (folder.empty()) {
-        return Written{false, u"找不到用户的本地应用数据文件夹"};
-    }
+Written writeBackup(platform::Files& files, const ustring& folder, const std::string& bytes,
+                    const platform::LocalTime& now) {
     const ustring parent = folder.substr(0, folder.rfind(u'\\'));
-    if (!os.files.CreateDirectory(parent) || !os.files.CreateDirectory(folder)) {
-        return Written{false, u"无法创建文件夹“" + folder + u"”"};
+    if (!files.CreateDirectory(parent) || !files.CreateDirectory(folder)) {
+        return Written{false, u"无法创建文件夹“" + folder + u"”", {}};
     }
-    const StringList existing = backupNames(os.files, folder);
-    // Two changes within a millisecond (a fast script) still get a name each, in their order.
-    platform::LocalTime time = os.system.LocalNow();
-    ustring name = backupName(time);
-    while (!existing.empty() && name <= existing.back() && time.milliseconds < 999) {
-        ++time.milliseconds;
-        name = backupName(time);
+    const platform::LockedFile locked = files.LockFile(folder + u"\\" + kLockName);
+    if (!locked.lock) {
+        return Written{
+            false, u"无法锁定文件“" + folder + u"\\" + kLockName + u"”：" + locked.reason, {}};
     }
-    if (std::find(existing.begin(), existing.end(), name) != existing.end()) {
-        return Written{false, u"备份文件“" + folder + u"\\" + name + u"”已存在"};
-    }
-    const platform::FileWrite written = os.files.WriteFile(folder + u"\\" + name, bytes);
+    std::vector<BackupFile> existing = backupFiles(files, folder);
+    existing.erase(std::remove_if(existing.begin(), existing.end(),
+                                  [](const BackupFile& file) { return file.oldForm; }),
+                   existing.end());
+    const std::uint64_t next = existing.empty() ? 1 : existing.front().number + 1;
+    const ustring name = backupName(next, now);
+    const platform::FileWrite written = files.WriteFile(folder + u"\\" + name, bytes);
     if (!written.ok()) {
-        return Written{false, written.reason};
+        return Written{false, written.reason, {}};
     }
-    // The newest are kept; one that cannot be removed now is removed by a later backup.
-    const std::size_t count = existing.size() + 1;
-    for (std::size_t i = 0; i + kKeptBackups < count; ++i) {
-        os.files.DeleteFile(folder + u"\\" + existing[i]);
+    // The highest numbers are kept, the new one among them; one that cannot be removed now is
+    // removed by a later backup.
+    for (std::size_t i = kKeptBackups - 1; i < existing.size(); ++i) {
+        files.DeleteFile(folder + u"\\" + existing[i].name);
     }
-    return Written{true, {}};
+    return Written{true, {}, name};
 }
 
 } // namespace quillon::backups

@@ -2,8 +2,11 @@
 
 #include "app/tform1.h"
 #include "backups/backup_store.h"
+#include "backups/reg_file.h"
+#include "backups/restore.h"
+#include "backups/snapshot.h"
 #include "core/error.h"
-#include "files/setup_reader.h"
+#include "platform/key_reads.h"
 
 namespace quillon::backups {
 
@@ -57,20 +60,22 @@ void beforeChange(TForm1& form, const ustring& change) {
     }
     // Outside an action every change is one: it is backed up, and the next one again.
     action.backedUp = action.depth > 0;
+    platform::Platform& os = form.os();
     ustring reason;
     try {
-        // An account without a profile has nowhere to keep backups: no folder, nothing to
-        // read, and nothing to tell at every change.
-        if (backupFolder(form.os().system).empty()) {
-            return;
+        const ustring folder = backupFolder(os.system);
+        if (folder.empty()) {
+            reason = u"找不到用户的本地应用数据文件夹（LOCALAPPDATA）";
+        } else {
+            platform::KeyReads reads(os.registry, platform::Hive::CurrentUser);
+            const std::string bytes = writeRegFile(
+                toRegFile(takeSnapshot(reads), action.note.empty() ? change : action.note));
+            const Written written = writeBackup(os.files, folder, bytes, os.system.LocalNow());
+            if (written.ok) {
+                return;
+            }
+            reason = written.reason;
         }
-        const std::string bytes = readSetup(form).bytes();
-        const Written written =
-            writeBackup(form.os(), withNote(bytes, action.note.empty() ? change : action.note));
-        if (written.ok) {
-            return;
-        }
-        reason = written.reason;
     } catch (const QuillonError& e) {
         reason = e.message();
     }
@@ -81,12 +86,68 @@ void beforeChange(TForm1& form, const ustring& change) {
     }
 }
 
+namespace {
+
+// The newest backup that can be read, and what was passed over on the way to it.
+struct Found {
+    std::optional<BackupFile> file;
+    std::optional<Snapshot> snapshot; // for one of the current form
+    ustring note;
+    StringList skipped; // "“path”（why）"
+};
+
+Found newestReadable(platform::Files& files, const ustring& folder) {
+    Found found;
+    for (const BackupFile& file : backupFiles(files, folder)) {
+        const ustring path = folder + u"\\" + file.name;
+        const platform::FileContent content = files.ReadFile(path);
+        if (!content.read) {
+            found.skipped.push_back(u"“" + path + u"”（" + content.reason + u"）");
+            continue;
+        }
+        if (file.oldForm) {
+            found.note = oldFormNote(content.bytes);
+            found.file = file;
+            return found;
+        }
+        const RegFileRead read = readRegFile(content.bytes);
+        ustring problem = read.problem;
+        if (read.file) {
+            found.snapshot = fromRegFile(*read.file, problem);
+        }
+        if (!found.snapshot) {
+            found.skipped.push_back(u"“" + path + u"”（" + problem + u"）");
+            continue;
+        }
+        found.note = read.file->note;
+        found.file = file;
+        return found;
+    }
+    return found;
+}
+
+ustring joined(const StringList& items) {
+    ustring out;
+    for (const ustring& item : items) {
+        out += (out.empty() ? u"" : u"、") + item;
+    }
+    return out;
+}
+
+} // namespace
+
 void undoLastChange(TForm1& form) {
     platform::Platform& os = form.os();
     const bool commandLine = form.backupAction.commandLine;
     const ustring folder = backupFolder(os.system);
-    const StringList names = folder.empty() ? StringList{} : backupNames(os.files, folder);
-    if (names.empty()) {
+    const Found found = folder.empty() ? Found{} : newestReadable(os.files, folder);
+    const ustring skipped = found.skipped.empty()
+                                ? ustring()
+                                : u"备份文件" + joined(found.skipped) + u"无法读取，已跳过并保留。";
+    if (!found.file) {
+        if (!skipped.empty()) {
+            throw QuillonError(skipped + u"没有其它可撤销的更改。");
+        }
         if (commandLine) {
             throw QuillonError(u"没有可撤销的更改。");
         }
@@ -96,19 +157,21 @@ void undoLastChange(TForm1& form) {
         os.ui.MessageBox(u"没有可撤销的更改。", u"撤销", platform::kMbIconInformation);
         return;
     }
-    const ustring path = folder + u"\\" + names.back();
-    const platform::FileContent content = os.files.ReadFile(path);
-    if (!content.read) {
-        throw QuillonError(u"无法读取备份文件“" + path + u"”：" + content.reason);
-    }
-    const ustring time = *backupTime(names.back());
-    const ustring note = noteOf(content.bytes);
-    const ustring restored = time + u" 之前的设置" + (note.empty() ? u"" : u"（" + note + u"）");
+    const BackupFile& file = *found.file;
+    const ustring path = folder + u"\\" + file.name;
+    const ustring restored =
+        file.time + u" 之前的设置" + (found.note.empty() ? u"" : u"（" + found.note + u"）");
     if (!commandLine) {
         if (form.Changed) {
             form.Changed();
         }
-        const int answer = os.ui.MessageBox(u"将恢复到 " + restored + u"。是否继续？", u"撤销",
+        const ustring question =
+            (skipped.empty() ? ustring() : skipped + u"\r") + u"将恢复到 " + restored + u"。" +
+            (file.oldForm ? u"这是旧版程序的备份（配置文件），将以导入配置的方式恢复，可能改写其中"
+                            u"所有语言的设置。"
+                          : u"") +
+            u"是否继续？";
+        const int answer = os.ui.MessageBox(question, u"撤销",
                                             platform::kMbYesNo | platform::kMbIconQuestion |
                                                 platform::kMbDefButton2,
                                             platform::BoxOwner::MainWindow);
@@ -117,9 +180,8 @@ void undoLastChange(TForm1& form) {
         }
     }
 
-    // The load walks the languages; the window comes back to the one it showed.
     const std::int32_t shown = form.mylangid;
-    {
+    if (file.oldForm) {
         struct Undoing {
             ActionState& action;
             explicit Undoing(ActionState& a) : action(a) { action.undoing = true; }
@@ -127,17 +189,19 @@ void undoLastChange(TForm1& form) {
             Undoing(const Undoing&) = delete;
             Undoing& operator=(const Undoing&) = delete;
         } undoing(form.backupAction);
-        // The whole load, not only what differs: right after a move Windows may still list the
-        // input methods in their old order until it has re-applied the list, and a comparison
-        // would then find nothing to put back.
+        // The load walks the languages; the window comes back to the one it showed.
         form.loadcfg(path);
+    } else {
+        restoreSnapshot(form, *found.snapshot);
     }
-    // Taken back: the next undo walks one change further. A file that cannot be removed
-    // would be applied again by the next undo, which the user is told.
+    // Taken back: the next undo walks one change further, and a later change of this action
+    // is one of its own. A file that cannot be removed would be applied again by the next
+    // undo, which the user is told.
+    form.backupAction.backedUp = false;
     const bool removed = os.files.DeleteFile(path);
     form.mylangid = shown;
     form.Button_RefreshClick();
-    form.StatusBar1 = u"已恢复到 " + restored + u"。" +
+    form.StatusBar1 = skipped + u"已恢复到 " + restored + u"。" +
                       (removed ? u"" : u"备份文件“" + path + u"”无法删除，请手动删除。");
     if (form.Changed) {
         form.Changed();

@@ -29,13 +29,16 @@ private:
 };
 
 // Called before the first write of every change to Windows' settings, `change` naming it.
-// Saves the whole setup of every installed language, once per user action; a backup that
-// cannot be made never stops the change.
+// Keeps every key and value of the written-keys table (operations/written_keys.h) in a new
+// backup, once per user action; a backup that cannot be made never stops the change, and it
+// reads nothing but the registry, so that the change finds Windows as it was.
 void beforeChange(TForm1& form, const ustring& change);
 
-// Applies the newest backup to every installed language and removes it. The window asks
-// first and tells when there is nothing to undo; the command line does neither and fails with
-// "没有可撤销的更改。".
+// Takes back the change of the newest backup and removes it: a backup of the current form is
+// put back by difference (restore.h); one of the earlier form, a configuration file, is loaded.
+// A newest backup that cannot be read is passed over, named, and left in place. The window
+// asks first and tells when there is nothing to undo; the command line does neither and fails
+// with "没有可撤销的更改。". A later change of the same action makes a backup of its own.
 void undoLastChange(TForm1& form);
 
 } // namespace quillon::backups

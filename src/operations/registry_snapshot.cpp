@@ -22,6 +22,64 @@ constexpr std::size_t kListedAtMost = 20;
 
 } // namespace
 
+bool operator==(const KeyTree& a, const KeyTree& b) {
+    return a.name == b.name && a.values == b.values && a.children == b.children;
+}
+
+std::optional<KeyTree> readKeyTree(platform::KeyReads& reads, ustring_view path) {
+    const ustring normal = platform::normalizeKeyPath(path);
+    const std::optional<platform::KeyContents>& contents = reads.read(normal);
+    if (!contents) {
+        return std::nullopt;
+    }
+    KeyTree tree;
+    tree.name = lastComponent(normal);
+    tree.values = contents->values;
+    for (const ustring& child : contents->subKeys) {
+        // A sub-key that went between the listing and its read is left out, as it is gone.
+        if (auto below = readKeyTree(reads, platform::joinKeyPath(normal, child))) {
+            below->name = child;
+            tree.children.push_back(std::move(*below));
+        }
+    }
+    return tree;
+}
+
+RegistrySnapshot RegistrySnapshot::fromTree(platform::Hive hive, ustring_view path,
+                                            const std::optional<KeyTree>& tree,
+                                            ustring_view firstMissing) {
+    RegistrySnapshot snapshot;
+    snapshot.hive_ = hive;
+    snapshot.path_ = platform::normalizeKeyPath(path);
+    snapshot.name_ = lastComponent(snapshot.path_);
+    snapshot.existed_ = tree.has_value();
+    if (!tree) {
+        snapshot.firstMissing_ =
+            firstMissing.empty() ? snapshot.path_ : platform::normalizeKeyPath(firstMissing);
+        return snapshot;
+    }
+    // The key's own spelling, as the backup kept it.
+    if (!tree->name.empty()) {
+        snapshot.name_ = tree->name;
+        snapshot.path_ = platform::joinKeyPath(parentOf(snapshot.path_), snapshot.name_);
+    }
+    snapshot.fill(*tree);
+    return snapshot;
+}
+
+void RegistrySnapshot::fill(const KeyTree& tree) {
+    existed_ = true;
+    values_ = tree.values;
+    for (const KeyTree& child : tree.children) {
+        RegistrySnapshot kept;
+        kept.hive_ = hive_;
+        kept.name_ = child.name;
+        kept.path_ = platform::joinKeyPath(path_, child.name);
+        kept.fill(child);
+        children_.push_back(std::move(kept));
+    }
+}
+
 RegistrySnapshot RegistrySnapshot::take(platform::KeyReads& reads, ustring_view path) {
     RegistrySnapshot snapshot;
     snapshot.hive_ = reads.hive();
@@ -78,29 +136,54 @@ void RegistrySnapshot::restore(platform::RegistryBackend& backend, Failures& fai
 void RegistrySnapshot::restoreKey(platform::RegistryBackend& backend, const ustring& path,
                                   Failures& failed) const {
     using platform::RegStatus;
-    if (!backend.keyExists(hive_, path) && backend.openKey(hive_, path, true) != RegStatus::Ok) {
-        failed.emplace_back(path, ustring());
-        return;
+    // What the key holds now, in one read of it.
+    std::optional<platform::KeyContents> now = backend.readKey(hive_, path);
+    if (!now) {
+        if (backend.openKey(hive_, path, true) != RegStatus::Ok) {
+            failed.emplace_back(path, ustring());
+            return;
+        }
+        now.emplace();
     }
-    // Values: those added, or written again under another spelling, go; then every value that
-    // is missing or differs is written.
-    for (const ustring& name : backend.valueNames(hive_, path)) {
-        const auto kept = std::find_if(values_.begin(), values_.end(),
-                                       [&](const auto& v) { return equalsNoCase(v.first, name); });
-        if ((kept == values_.end() || kept->first != name) &&
-            backend.deleteValue(hive_, path, name) != RegStatus::Ok) {
-            failed.emplace_back(path, name);
+    // Values: those added, or written again under another spelling, go.
+    std::vector<const std::pair<ustring, platform::RegValue>*> staying;
+    for (const auto& value : now->values) {
+        const auto kept = std::find_if(values_.begin(), values_.end(), [&](const auto& v) {
+            return equalsNoCase(v.first, value.first);
+        });
+        if (kept == values_.end() || kept->first != value.first) {
+            if (backend.deleteValue(hive_, path, value.first) != RegStatus::Ok) {
+                failed.emplace_back(path, value.first);
+            }
+        } else {
+            staying.push_back(&value);
         }
     }
-    for (const auto& [name, value] : values_) {
-        const auto now = backend.queryValue(hive_, path, name);
-        if ((!now || !(*now == value)) &&
-            backend.setValue(hive_, path, name, value) != RegStatus::Ok) {
+    // The values that stay stand in the kept order up to the first one out of place (or
+    // missing); from there on every value is written again in order, the ones that stay
+    // removed first so that they come after the ones before them.
+    std::size_t inPlace = 0;
+    while (inPlace < staying.size() && inPlace < values_.size() &&
+           staying[inPlace]->first == values_[inPlace].first) {
+        ++inPlace;
+    }
+    if (inPlace < staying.size()) {
+        for (std::size_t i = inPlace; i < staying.size(); ++i) {
+            if (backend.deleteValue(hive_, path, staying[i]->first) != RegStatus::Ok) {
+                failed.emplace_back(path, staying[i]->first);
+            }
+        }
+        staying.resize(inPlace);
+    }
+    for (std::size_t i = 0; i < values_.size(); ++i) {
+        const auto& [name, value] = values_[i];
+        const bool same = i < staying.size() && staying[i]->second == value;
+        if (!same && backend.setValue(hive_, path, name, value) != RegStatus::Ok) {
             failed.emplace_back(path, name);
         }
     }
     // Sub-keys: likewise, then each kept one in turn.
-    for (const ustring& sub : backend.subKeyNames(hive_, path)) {
+    for (const ustring& sub : now->subKeys) {
         const auto kept =
             std::find_if(children_.begin(), children_.end(),
                          [&](const RegistrySnapshot& c) { return equalsNoCase(c.name_, sub); });

@@ -12,15 +12,38 @@
 
 namespace quillon {
 
+// A key with its values and everything below it, in enumeration order, each name as spelled.
+struct KeyTree {
+    ustring name;
+    platform::NamedValues values;
+    std::vector<KeyTree> children;
+};
+bool operator==(const KeyTree& a, const KeyTree& b);
+inline bool operator!=(const KeyTree& a, const KeyTree& b) {
+    return !(a == b);
+}
+
+// The key at `path` with everything below it, each key read once through `reads`; nullopt
+// when the key is not there.
+std::optional<KeyTree> readKeyTree(platform::KeyReads& reads, ustring_view path);
+
 // One key with everything below it, or the fact that it was not there.
 class RegistrySnapshot {
 public:
     // Each key below is read once, from the reads the operation made already where it made
     // them.
     static RegistrySnapshot take(platform::KeyReads& reads, ustring_view path);
+    // A key as kept elsewhere (a backup): `tree` is what it held, nullopt when it was not
+    // there, and then the restore deletes `firstMissing` (the key itself when empty), its first
+    // ancestor that was not there either.
+    static RegistrySnapshot fromTree(platform::Hive hive, ustring_view path,
+                                     const std::optional<KeyTree>& tree,
+                                     ustring_view firstMissing = {});
     // Puts back what differs from the snapshot, and only that: values changed or removed are
     // written again, values and keys added are removed, a removed key is made again with its
-    // own spelling. A key that was there is never deleted, only one the change made again
+    // own spelling; where the values no longer stand in their order, those from the first one
+    // out of place on are written again in order, since Windows lists values in the order they
+    // were made. A key that was there is never deleted, only one the change made again
     // under another spelling. Appends to `failed` what could not be put back: a key's path,
     // with the value's name or, for the key itself, none.
     using Failures = std::vector<std::pair<ustring, ustring>>;
@@ -30,6 +53,7 @@ public:
 private:
     void restoreKey(platform::RegistryBackend& backend, const ustring& path,
                     Failures& failed) const;
+    void fill(const KeyTree& tree);
 
     platform::Hive hive_ = platform::Hive::CurrentUser;
     ustring path_;

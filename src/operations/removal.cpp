@@ -8,6 +8,9 @@ namespace quillon {
 namespace {
 
 const char16_t* const kConfirm = u"确认";
+// A removal reaches past what a backup keeps (the text service's registration, the machine's
+// layouts): the question says so before it is answered.
+const char16_t* const kNoUndo = u"\r此操作无法用“撤销”恢复。";
 
 bool isLayout(const InputMethodEntry& row) {
     std::uint32_t v = 0;
@@ -22,7 +25,7 @@ void TForm1::Button_DELClick() {
         return;
     }
     requireCompleteLists();
-    if (os().ui.MessageBox(u"是否要从注册表中彻底删除此项目？", kConfirm,
+    if (os().ui.MessageBox(u"是否要从注册表中彻底删除此项目？" + ustring(kNoUndo), kConfirm,
                            platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2,
                            platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;
@@ -60,7 +63,8 @@ void TForm1::Button_DELClick() {
 
 void TForm1::N7Click() {
     if (os().ui.MessageBox(u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英"
-                           u"语美式键盘。是否删除？",
+                           u"语美式键盘。是否删除？" +
+                               ustring(kNoUndo),
                            kConfirm, platform::kMbYesNo | platform::kMbIconQuestion,
                            platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;

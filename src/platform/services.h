@@ -258,9 +258,24 @@ struct FileWrite {
     bool ok() const { return failure == Failure::None; }
 };
 
+// An open lock file: held until the object goes.
+class FileLock {
+public:
+    virtual ~FileLock() = default;
+};
+
+struct LockedFile {
+    std::unique_ptr<FileLock> lock; // null when the file could not be locked
+    ustring reason;                 // why not, for the user
+};
+
 class Files {
 public:
     virtual ~Files() = default;
+    // Opens the file (making it when it is not there) shared with no one, for as long as the
+    // returned lock lives: two processes that lock the same file take turns. While another
+    // holds it, waits for it a few seconds before giving up.
+    virtual LockedFile LockFile(ustring_view path) = 0;
     virtual FileContent ReadFile(ustring_view path) = 0;
     // Makes `bytes` the whole content of `path`, creating it or replacing it in one step: the
     // bytes go into a new file in the same folder, which is flushed and only then takes the

@@ -9,6 +9,7 @@
 #include "backups/backups.h"
 #include "core/error.h"
 #include "operations/registry_snapshot.h"
+#include "settings/language_bar.h"
 
 #include <array>
 #include <cstdint>
@@ -64,6 +65,8 @@ void showByte(const PreferencesMask& mask, std::size_t index, std::uint8_t on, s
     }
 }
 
+} // namespace
+
 const char16_t* languageBarCommand(bool separateIme, bool desktopBar) {
     if (separateIme && desktopBar) {
         return u"-command \"& {Set-WinLanguageBarOption -UseLegacySwitchMode "
@@ -77,8 +80,6 @@ const char16_t* languageBarCommand(bool separateIme, bool desktopBar) {
     }
     return u"-command \"& {Set-WinLanguageBarOption}\"";
 }
-
-} // namespace
 
 void TForm1::readother() {
     {

@@ -44,7 +44,8 @@ check "IMM back in the disabled list" test -n "$(row_of 111 示例全拼输入�
 # Delete its layout registration, after answering the question.
 q lv-select --id 111 --row "$(row_of 111 示例全拼输入法)" --then click --id 113 >/dev/null
 box="$(qd msgbox)"
-check "delete question" contains "$box" 'text "是否要从注册表中彻底删除此项目？"'
+check "delete question" contains "$box" 'text "是否要从注册表中彻底删除此项目？'
+check "delete question says undo cannot bring it back" contains "$box" '此操作无法用“撤销”恢复。'
 check "delete caption" contains "$box" 'caption "确认"'
 qd msgbox-press --id 6 >/dev/null
 q wait-no-dialog --then status --wait-for 就绪 >/dev/null

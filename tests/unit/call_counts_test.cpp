@@ -1,6 +1,7 @@
 // What the main operations cost on Windows is their Win32 registry calls (each one a round trip
 // into the kernel), so their growth with the user's setup is checked here by count, never by
 // time: ten times the input methods may cost at most twelve times the calls.
+#include "backups/backups.h"
 #include "bench/generated_setup.h"
 #include "drift/drift_commands.h"
 #include "files/setup_reader.h"
@@ -70,6 +71,40 @@ TEST(CallCounts, ReadingTheWholeSetupCostsAtMostARefreshPerLanguage) {
     applyDifferences(*setup.form, file);
     EXPECT_LE(setup.registryCalls(), languages * refresh);
     EXPECT_EQ(setup.processStarts(), 0);
+}
+
+// A backup reads each key the program may write once, and nothing else: at most a refresh per
+// language, no process. An undo of one changed value reads the same and writes that value.
+TEST(CallCounts, ABackupCostsAtMostARefreshPerLanguage) {
+    bench::GeneratedSetup setup(bench::realistic());
+    setup.start();
+    setup.form->Button_RefreshClick();
+    const long refresh = setup.registryCalls();
+    const long refreshWin32 = setup.win32Calls();
+    const long languages = static_cast<long>(setup.form->lang.code.size());
+    const ustring local = u"C:\\Users\\me\\AppData\\Local";
+    setup.windows.system.localAppData = local;
+    setup.windows.files.directories.push_back(u"C:\\Users\\me");
+    setup.windows.files.directories.push_back(u"C:\\Users\\me\\AppData");
+    setup.windows.files.directories.push_back(local);
+
+    setup.resetCount();
+    backups::beforeChange(*setup.form, u"a change");
+    EXPECT_GT(setup.registryCalls(), 0);
+    EXPECT_LE(setup.registryCalls(), languages * refresh);
+    EXPECT_LE(setup.win32Calls(), languages * refreshWin32);
+    EXPECT_EQ(setup.processStarts(), 0);
+    const long backup = setup.registryCalls();
+
+    setup.form->CheckBox3.checked = !setup.form->CheckBox3.checked;
+    setup.form->CheckBox3Click();
+    setup.form->backupAction.commandLine = true;
+    setup.resetCount();
+    backups::undoLastChange(*setup.form);
+    setup.form->backupAction.commandLine = false;
+    EXPECT_EQ(setup.processStarts(), 0);
+    // The read of what may differ, the value, and the refresh that shows it.
+    EXPECT_LE(setup.registryCalls(), backup + 10 + refresh);
 }
 
 } // namespace

@@ -98,8 +98,13 @@ inline bool under(const std::string& key, const std::string& prefix) {
 // A rollback that could not put everything back lists the keys that still differ; a key below
 // one listed differs with it.
 inline bool namedAsNotRestored(const ustring& message, const std::string& key) {
-    const ustring heading = u"以下注册表内容未能恢复为更改前的状态：";
-    const std::size_t list = message.find(heading);
+    // A change's rollback, and an undo's.
+    ustring heading = u"以下注册表内容未能恢复为更改前的状态：";
+    std::size_t list = message.find(heading);
+    if (list == ustring::npos) {
+        heading = u"以下注册表内容未能复原为撤销之前的状态：";
+        list = message.find(heading);
+    }
     if (list == ustring::npos) {
         return false;
     }
@@ -225,8 +230,13 @@ inline void sweepFaults(const std::function<void(SweepWorld&)>& fixture, const S
     const RegistryState& before = clean.before;
     const std::map<ustring, std::string>& filesBefore = clean.filesBefore;
     ASSERT_EQ(clean.message, u"") << "the operation fails without a fault";
-    const bool writesFile = clean.files != filesBefore;
-    ASSERT_TRUE(clean.writes > 0 || writesFile) << "the operation writes nothing";
+    // Files written or replaced, not only removed (an undo removes the backup it took back).
+    bool writesFile = false;
+    for (const auto& [path, bytes] : clean.files) {
+        const auto old = filesBefore.find(path);
+        writesFile = writesFile || old == filesBefore.end() || old->second != bytes;
+    }
+    ASSERT_TRUE(clean.writes > 0 || clean.files != filesBefore) << "the operation writes nothing";
     for (const std::string& key : differingKeys(before, clean.registry)) {
         EXPECT_TRUE(std::any_of(op.touches.begin(), op.touches.end(),
                                 [&](const std::string& p) { return under(key, p); }))

@@ -1,6 +1,7 @@
 // Every operation that writes, with a fault at every write (see fault_sweep.h): the table
 // names what each may touch and the partial states its steps outside the registry's rollback
 // may leave, with what the message says of them.
+#include "backups/backups.h"
 #include "drift/drift_commands.h"
 #include "fault_sweep.h"
 #include "fixture_files.h"
@@ -313,6 +314,25 @@ std::vector<SweptOperation> operations() {
          [](W& w) { applyDifferences(w.form, u"C:\\load.cfg"); },
          loadTouches,
          {stoppedAtALanguage}},
+        {"undo of a move and the Caps Lock key",
+         [](W& w) {
+             const ustring local = u"C:\\Users\\user\\AppData\\Local";
+             w.windows.system.localAppData = local;
+             w.windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
+             w.windows.files.directories.push_back(local);
+             const backups::UserAction action(w.form);
+             w.form.ListView1.selected = 0;
+             w.form.Button_DownClick();
+             w.form.ComboBox3.itemIndex = 0;
+             w.form.ComboBox3Change();
+         },
+         [](W& w) {
+             const backups::UserAction action(w.form, u"命令行 /undo", true);
+             backups::undoLastChange(w.form);
+         },
+         {"HKCU\\Control Panel\\International\\User Profile", "HKCU\\Software\\Microsoft\\CTF",
+          "HKCU\\Control Panel\\Input Method\\Hot Keys", "HKCU\\Keyboard Layout"},
+         {}},
         {"the list export",
          [](W& w) { w.windows.ui.fileAnswers.push_back(kListPath); },
          [](W& w) { w.form.N8Click(); },

@@ -95,7 +95,13 @@ std::string cfg(std::string_view text) {
 
 class ConfigTest : public FormTest {
 protected:
-    ConfigTest() { windows.loadReg(kSettings); }
+    ConfigTest() {
+        windows.loadReg(kSettings);
+        // A user with a profile: each load backs up what it changes.
+        windows.system.localAppData = u"C:\\Users\\user\\AppData\\Local";
+        windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
+        windows.files.directories.push_back(windows.system.localAppData);
+    }
 
     std::string file(const ustring& path) {
         const auto it = windows.files.files.find(path);

@@ -197,6 +197,24 @@ TEST(Win32Files, AFailedWriteKeepsTheOldFile) {
     ::RemoveDirectoryW(win32::wide(folder).c_str());
 }
 
+// A lock is the file held open without sharing: a second taker waits, then takes it once the
+// first lets go; one held all along is refused with a reason.
+TEST(Win32Files, ALockIsTakenInTurn) {
+    const ustring path = tempFolder() + u"quillon-lock-7c1e.lock";
+    Win32Files files;
+    LockedFile first = files.LockFile(path);
+    ASSERT_TRUE(first.lock) << toUtf8(first.reason);
+    const LockedFile refused = files.LockFile(path);
+    EXPECT_FALSE(refused.lock);
+    EXPECT_FALSE(refused.reason.empty());
+    first.lock.reset();
+    {
+        const LockedFile second = files.LockFile(path);
+        EXPECT_TRUE(second.lock) << toUtf8(second.reason);
+    }
+    ::DeleteFileW(win32::wide(path).c_str());
+}
+
 // ---- Message-pumping wait --------------------------------------------------------------------
 
 TEST(Win32Ui, WaitWakesForQueuedMessagesAndPumpKeepsQuit) {

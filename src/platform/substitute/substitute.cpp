@@ -3,6 +3,7 @@
 #include "platform/substitute/reg_text.h"
 
 #include <algorithm>
+#include <chrono>
 #include <stdexcept>
 
 namespace quillon::platform {
@@ -424,7 +425,56 @@ void SubstituteUi::ExitProcess(int code) {
     throw ProcessExit{code};
 }
 
+class SubstituteFileLock : public FileLock {
+public:
+    SubstituteFileLock(SubstituteFiles& files, ustring key) : files_(files), key_(std::move(key)) {}
+    ~SubstituteFileLock() override {
+        {
+            const std::lock_guard<std::mutex> guard(files_.mutex_);
+            files_.locked.erase(key_);
+        }
+        files_.released_.notify_all();
+    }
+    SubstituteFileLock(const SubstituteFileLock&) = delete;
+    SubstituteFileLock& operator=(const SubstituteFileLock&) = delete;
+
+private:
+    SubstituteFiles& files_;
+    ustring key_;
+};
+
+LockedFile SubstituteFiles::LockFile(ustring_view path) {
+    if (onCall) {
+        onCall("LockFile");
+    }
+    std::unique_lock<std::mutex> guard(mutex_);
+    owner_.record("LockFile(" + logText(path) + ")");
+    const ustring key = toUpper(path);
+    if (failLock) {
+        failLock = false;
+        return LockedFile{nullptr, u"另一个程序正在使用此文件，进程无法访问。"};
+    }
+    if (locked.count(key) != 0 && lockWaitMs > 0) {
+        if (onCall) {
+            guard.unlock();
+            onCall("LockFile busy");
+            guard.lock();
+        }
+        released_.wait_for(guard, std::chrono::milliseconds(lockWaitMs),
+                           [&] { return locked.count(key) == 0; });
+    }
+    if (locked.count(key) != 0) {
+        return LockedFile{nullptr, u"另一个程序正在使用此文件，进程无法访问。"};
+    }
+    locked.insert(key);
+    return LockedFile{std::make_unique<SubstituteFileLock>(*this, key), {}};
+}
+
 FileContent SubstituteFiles::ReadFile(ustring_view path) {
+    if (onCall) {
+        onCall("ReadFile");
+    }
+    const std::lock_guard<std::mutex> guard(mutex_);
     owner_.record("ReadFile(" + logText(path) + ")");
     const auto it = files.find(ustring(path));
     if (it == files.end()) {
@@ -437,6 +487,10 @@ FileContent SubstituteFiles::ReadFile(ustring_view path) {
 }
 
 FileWrite SubstituteFiles::WriteFile(ustring_view path, std::string_view bytes) {
+    if (onCall) {
+        onCall("WriteFile");
+    }
+    const std::lock_guard<std::mutex> guard(mutex_);
     owner_.record("WriteFile(" + logText(path) + ")");
     const ustring temporary = ustring(path) + u".~new";
     std::string& written = files[temporary];
@@ -459,6 +513,10 @@ FileWrite SubstituteFiles::WriteFile(ustring_view path, std::string_view bytes) 
 }
 
 bool SubstituteFiles::FileExists(ustring_view path) {
+    if (onCall) {
+        onCall("FileExists");
+    }
+    const std::lock_guard<std::mutex> guard(mutex_);
     return files.count(ustring(path)) != 0;
 }
 
@@ -512,6 +570,10 @@ bool SubstituteFiles::DirectoryExists(ustring_view path) {
 }
 
 bool SubstituteFiles::CreateDirectory(ustring_view path) {
+    if (onCall) {
+        onCall("CreateDirectory");
+    }
+    const std::lock_guard<std::mutex> guard(mutex_);
     owner_.record("CreateDirectory(" + logText(path) + ")");
     if (DirectoryExists(path)) {
         return true;
@@ -527,6 +589,10 @@ bool SubstituteFiles::CreateDirectory(ustring_view path) {
 }
 
 StringList SubstituteFiles::FileNames(ustring_view folder) {
+    if (onCall) {
+        onCall("FileNames");
+    }
+    const std::lock_guard<std::mutex> guard(mutex_);
     owner_.record("FileNames(" + logText(folder) + ")");
     StringList names;
     const ustring prefix = ustring(folder) + u"\\";
@@ -540,6 +606,10 @@ StringList SubstituteFiles::FileNames(ustring_view folder) {
 }
 
 bool SubstituteFiles::DeleteFile(ustring_view path) {
+    if (onCall) {
+        onCall("DeleteFile");
+    }
+    const std::lock_guard<std::mutex> guard(mutex_);
     owner_.record("DeleteFile(" + logText(path) + ")");
     return files.erase(ustring(path)) > 0;
 }

@@ -6,8 +6,11 @@
 #include "platform/platform.h"
 #include "platform/substitute/memory_registry.h"
 
+#include <condition_variable>
 #include <deque>
+#include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -170,6 +173,8 @@ private:
 class SubstituteFiles : public Files {
 public:
     explicit SubstituteFiles(Substitute& owner) : owner_(owner) {}
+    // The lock file itself is not kept among `files`: only who holds it.
+    LockedFile LockFile(ustring_view path) override;
     FileContent ReadFile(ustring_view path) override;
     FileWrite WriteFile(ustring_view path, std::string_view bytes) override;
     bool FileExists(ustring_view path) override;
@@ -187,6 +192,16 @@ public:
     std::vector<ustring> unreadable;
     std::optional<std::size_t> failWriteAfter;
     bool failReplace = false;
+    // Lock files held now, and a fault: the next lock fails (another program holds the file
+    // for longer than the wait).
+    std::set<ustring> locked;
+    bool failLock = false;
+    // How long a lock held by another waits for its release (real time: the one test that
+    // plays two processes runs them on two threads; every file call is serialised).
+    std::uint32_t lockWaitMs = 0;
+    // Called at each file call with its name ("LockFile", "FileNames", "WriteFile", …), for
+    // tests that play another process in between.
+    std::function<void(const char* call)> onCall;
     // The most files that existed at once, temporary ones included.
     std::size_t mostFiles = 0;
     ustring currentDirectory = u"C:\\Users\\user";
@@ -196,7 +211,10 @@ public:
     std::vector<ustring> directories = {u"C:", u"C:\\Users", u"C:\\Users\\user"};
 
 private:
+    friend class SubstituteFileLock;
     Substitute& owner_;
+    std::mutex mutex_;
+    std::condition_variable released_;
 };
 
 // Exits the program under test the way ExitProcess does: nothing after it runs.

@@ -42,7 +42,37 @@ FileWrite failed(FileWrite::Failure stage, DWORD error) {
     return FileWrite{stage, errorText(error)};
 }
 
+// The lock is the open handle: no one else can open the file until it is closed.
+class Win32FileLock : public FileLock {
+public:
+    explicit Win32FileLock(Handle file) : file_(std::move(file)) {}
+
+private:
+    Handle file_;
+};
+
+// How long a lock another process holds is waited for, in steps: a backup holds it for the
+// time of one listing and one write.
+constexpr DWORD kLockWaitMs = 5000;
+constexpr DWORD kLockStepMs = 20;
+
 } // namespace
+
+LockedFile Win32Files::LockFile(ustring_view path) {
+    const std::wstring name = wide(path);
+    for (DWORD waited = 0;; waited += kLockStepMs) {
+        Handle file(::CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (file) {
+            return LockedFile{std::make_unique<Win32FileLock>(std::move(file)), {}};
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_SHARING_VIOLATION || waited >= kLockWaitMs) {
+            return LockedFile{nullptr, errorText(error)};
+        }
+        ::Sleep(kLockStepMs);
+    }
+}
 
 FileContent Win32Files::ReadFile(ustring_view path) {
     const Handle file(::CreateFileW(wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,

@@ -106,6 +106,8 @@ private:
 
 class Win32Files : public Files {
 public:
+    // CreateFileW with no sharing; a sharing violation is waited out in short sleeps.
+    LockedFile LockFile(ustring_view path) override;
     FileContent ReadFile(ustring_view path) override;
     // MoveFileExW with MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH puts the flushed new
     // file in place: a rename within one folder, so the old file stays whole until then.
