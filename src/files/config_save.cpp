@@ -73,7 +73,12 @@ void saveConfig(TForm1& form, const ustring& filename, SaveFrom from) {
     try {
         readSetupInto(form, document);
     } catch (const QuillonError& e) {
-        saveFailed(form, from, filename, e.message() + u"，没有写入配置。");
+        // The reason goes on as a clause: a full stop of its own would end up before the comma.
+        ustring reason = e.message();
+        if (!reason.empty() && reason.back() == u'。') {
+            reason.pop_back();
+        }
+        saveFailed(form, from, filename, reason + u"，没有写入配置。");
         return;
     }
 

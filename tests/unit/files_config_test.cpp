@@ -337,6 +337,13 @@ TEST_F(ConfigTest, ASaveStopsAtALanguageWhoseProfilesCannotBeListed) {
     ASSERT_FALSE(windows.ui.boxes.empty());
     EXPECT_EQ(windows.ui.boxes.back().text,
               kPath + u"\r无法列出语言 0804 的输入法，没有写入配置。");
+
+    // A reason that is a sentence of its own loses its full stop before the clause.
+    windows.tsf.enumeratorMissing = false;
+    windows.tsf.offersProfileMgr = false;
+    EXPECT_EQ(saveError(form, kPath),
+              kPath + u"\r不支持此接口（ITfInputProcessorProfileMgr），没有写入配置。");
+    EXPECT_EQ(file(kPath), old);
 }
 
 TEST_F(ConfigTest, MenuExportAsksBeforeReplacingAndWritesAFreshFile) {
