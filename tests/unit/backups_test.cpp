@@ -199,9 +199,23 @@ TEST_F(BackupsTest, UndoPutsBackTheOrder) {
                     300);
     };
     const std::string moved = order();
+    // The re-apply has run: Windows lists the moved order too.
+    std::vector<std::size_t> chinese;
+    for (std::size_t i = 0; i < windows.tsf.profiles.size(); ++i) {
+        if (windows.tsf.profiles[i].profile.langid == 0x0804 &&
+            windows.tsf.profiles[i].profile.flags != 0) {
+            chinese.push_back(i);
+        }
+    }
+    ASSERT_EQ(chinese.size(), 2u);
+    const auto reapplied = [&] {
+        std::swap(windows.tsf.profiles[chinese[0]], windows.tsf.profiles[chinese[1]]);
+    };
+    reapplied();
     windows.ui.answers.push_back(platform::kIdYes);
     undoFromTheWindow();
     EXPECT_NE(order(), moved);
+    reapplied();
     EXPECT_EQ(setup(), original);
 }
 

@@ -104,8 +104,8 @@ TEST_F(DriftTest, EachSingleDifferenceIsOneLineAndStatusTwo) {
     };
     const Case cases[] = {
         // The settings Windows keeps once are compared where the load sets them last.
-        {edited({{u"0409_switchkey", u"layout", u"alt+shift"}}),
-         "0409_switchkey layout：文件为“alt+shift”，本机为“Ctrl+Shift”"},
+        {edited({{u"0409_switchkey", u"layout", u"`"}}),
+         "0409_switchkey layout：文件为“`”，本机为“Ctrl+Shift”"},
         {edited({{u"0409_switchkey", u"language", u"DISABLE"}}),
          "0409_switchkey language：文件为“DISABLE”，本机为“Alt+Shift”"},
         {edited({{u"0409_switchkey", u"CAPS", u"Shift"}}),
