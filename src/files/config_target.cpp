@@ -163,19 +163,21 @@ SwitchKeyPair switchKeysAfter(const IniDocument& document, const StringList& lan
         const ustring section = language + kSwitchKeySection;
         if (const IniEntry* layout = document.entry(section, u"layout")) {
             const int item = switchKeyItem(items, layout->value);
-            if (item >= 0) {
+            // Selecting what is selected already changes nothing, so nothing gives way: a
+            // machine that holds one key twice keeps it when its own file is loaded.
+            if (item >= 0 && item != keys.layout) {
                 keys.layout = item;
                 keys.language = giveWayTo(item, keys.language);
-                setter = language;
             }
+            setter = item >= 0 ? language : setter;
         }
         if (const IniEntry* languageKey = document.entry(section, u"language")) {
             const int item = switchKeyItem(items, languageKey->value);
-            if (item >= 0) {
+            if (item >= 0 && item != keys.language) {
                 keys.language = item;
                 keys.layout = giveWayTo(item, keys.layout);
-                setter = language;
             }
+            setter = item >= 0 ? language : setter;
         }
     }
     return keys;
