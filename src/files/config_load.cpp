@@ -253,7 +253,11 @@ void applyConfigDocument(TForm1& form, const IniDocument& changes, const StringL
         if (scope == LoadScope::Differences && !hasSections(changes, language)) {
             continue;
         }
-        backups::beforeChange(form, {});
+        // Nothing to apply to a language, nothing to back up for it: a load of what the machine
+        // holds leaves no backup behind.
+        if (hasSections(changes, language)) {
+            backups::beforeChange(form, {});
+        }
         bool wrote = false;
         try {
             if (applyLanguage(form, changes, language, static_cast<std::int32_t>(id), wrote)) {

@@ -37,6 +37,10 @@ protected:
     // A machine with these profiles (in TSF's order) and this registry on top of the base.
     void machine(const std::vector<platform::ScriptedProfile>& profiles, const std::string& reg) {
         windows.loadReg(kBaseRegistry);
+        // Where backups go, so that one made would show.
+        windows.system.localAppData = u"C:\\Users\\user\\AppData\\Local";
+        windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
+        windows.files.directories.push_back(u"C:\\Users\\user\\AppData\\Local");
         windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
         for (const auto& p : profiles) {
             windows.addProfile(p);
@@ -97,8 +101,10 @@ protected:
         apply();
         EXPECT_EQ(writes, 0);
         EXPECT_EQ(starts, 0);
+        const std::size_t files = windows.files.files.size();
         load();
         EXPECT_EQ(laws::state(windows), before);
+        EXPECT_EQ(windows.files.files.size(), files); // not even a backup
         EXPECT_EQ(check(), 0);
     }
 
