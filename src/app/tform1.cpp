@@ -89,8 +89,18 @@ void TForm1::ShowError(const ustring& message) {
     os_.ui.MessageBox(message, kAppCaption, platform::kMbIconError);
 }
 
+namespace {
+
+// Words without any "/" start the window as no words do. A command-line run never shows the
+// window, and no command uses the languages' names.
+bool showsTheWindow(const ustring& commandLine) {
+    return paramCount(commandLine) == 0 || commandPieces(commandLine).size() == 1;
+}
+
+} // namespace
+
 void TForm1::StartLanguageQuery() {
-    if (os_.system.VersionMajor() >= kOldestWindows) {
+    if (os_.system.VersionMajor() >= kOldestWindows && showsTheWindow(os_.system.CommandLine())) {
         os_.processes.StartEarly(languageQueryCommand());
         languageNames = LanguageNames::Running;
     }
@@ -134,11 +144,11 @@ void TForm1::FormCreate() {
     // names registry keys and profiles.
     mylangid = static_cast<std::int32_t>(os_.system.SystemDefaultLcid() & 0xFFFF);
     const ustring commandLine = os_.system.CommandLine();
-    // Words without any "/" start the window as no words do.
-    const bool interactive = paramCount(commandLine) == 0 || commandPieces(commandLine).size() == 1;
-    // 9. A command-line run reads the names before its first command, as it always has; the
-    // window shows without them and takes them when they come.
-    if (!interactive || languageNames != LanguageNames::Running) {
+    // 9. The window shows without the names and takes them when they come; a command-line
+    // run, which needs none, starts no PowerShell for them and waits for none.
+    if (!showsTheWindow(commandLine)) {
+        languageNames = LanguageNames::NotNeeded;
+    } else if (languageNames != LanguageNames::Running) {
         languageNames = LanguageNames::Read;
         pwlanglist = QueryLanguage();
     }

@@ -61,7 +61,8 @@ public:
     StringList pwlanglist;
     // The languages' names come from PowerShell, the slowest thing a start waits for: an
     // interactive start shows the window while the query runs, and takes the answer later.
-    enum class LanguageNames { NotAsked, Running, Read };
+    // A command-line run never shows them: it does not ask (NotNeeded).
+    enum class LanguageNames { NotAsked, Running, Read, NotNeeded };
     LanguageNames languageNames = LanguageNames::NotAsked;
     KeyTable scancode;
     // Set while the lists are known not to be what Windows holds (the last refresh failed or

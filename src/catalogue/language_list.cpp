@@ -160,7 +160,8 @@ void TForm1::buildlanglist() {
         built.codeFromKey.push_back(named != names.end());
     }
     // While the early query still runs, its answer is awaited, not asked for again.
-    if (languageNames != LanguageNames::Running && tags.size() != pwlanglist.size()) {
+    if ((languageNames == LanguageNames::NotAsked || languageNames == LanguageNames::Read) &&
+        tags.size() != pwlanglist.size()) {
         pwlanglist = QueryLanguage();
     }
     lang = std::move(built);

@@ -18,9 +18,10 @@ ustring langText(std::int32_t langid) {
     return hexText(static_cast<std::uint32_t>(langid), 4);
 }
 
+// GUIDs and hexadecimal numbers as Windows or a user wrote them: letter case does not count.
 int indexOfField(const EntryList& rows, std::size_t field, const ustring& value) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
-        if (rows[i].fields[field] == value) {
+        if (equalsNoCase(rows[i].fields[field], value)) {
             return static_cast<int>(i);
         }
     }

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/whole_number.h"
 #include "files/config_file.h"
+#include "files/config_target.h"
 #include "files/setup_reader.h"
 #include "hotkeys/hotkey_registry.h"
 #include "hotkeys/hotkey_store.h"
@@ -31,15 +32,6 @@ std::int32_t numberOrZero(const ustring& value) {
     return tryWholeNumber(value).value_or(0);
 }
 
-// What the commit writes a row by: every field but the name and the hotkey.
-ustring rowIdentity(const InputMethodEntry& row) {
-    ustring identity;
-    for (std::size_t i = kFieldClsid; i < kFieldHotkey; ++i) {
-        identity += row.fields[i] + u"|";
-    }
-    return identity;
-}
-
 struct ListRow {
     ustring key;
     InputMethodEntry row;
@@ -55,44 +47,14 @@ std::vector<ListRow> listRows(const IniSection* section) {
     return rows;
 }
 
-std::optional<ImmHotkeyCodes> codesOf(const KeyTable& keys, const ustring& text) {
-    try {
-        return immHotkeyCodes(keys, text, {});
-    } catch (const QuillonError&) {
-        return std::nullopt;
-    }
-}
-
-// Two hotkey texts that the store would write as the same codes; a text that does not convert
-// (a machine's entry the tables cannot name) is equal only to itself.
-bool sameCodes(const KeyTable& keys, const ustring& a, const ustring& b) {
-    const auto ca = codesOf(keys, a);
-    const auto cb = codesOf(keys, b);
-    if (!ca || !cb) {
-        return upperAscii(a) == upperAscii(b);
-    }
-    return ca->modifiers == cb->modifiers && ca->virtualKey == cb->virtualKey;
-}
-
-// A row's hotkey: an empty text is no hotkey at all, not a key of its own.
-bool sameRowHotkey(const KeyTable& keys, const ustring& a, const ustring& b) {
-    if (a.empty() || b.empty()) {
-        return a.empty() && b.empty();
-    }
-    return sameCodes(keys, a, b);
-}
-
 ustring hotkeyShown(const ustring& text) {
     return text.empty() ? ustring(u"无") : text;
 }
 
 // The combo item a value selects, as the load finds it; empty when it names none (the load
 // then keeps what is selected).
-ustring itemOf(const StringList& items, const ustring& value, bool switchKey) {
-    ustring v = upperAscii(value);
-    if (switchKey && v == u"DISABLE") {
-        v = u"禁用";
-    }
+ustring itemOf(const StringList& items, const ustring& value) {
+    const ustring v = upperAscii(value);
     for (const ustring& item : items) {
         if (equalsNoCase(item, v)) {
             return item;
@@ -101,16 +63,28 @@ ustring itemOf(const StringList& items, const ustring& value, bool switchKey) {
     return {};
 }
 
+// How a switching-key item is written into a document so that the load selects it again.
+ustring switchKeyValue(const StringList& items, int item) {
+    if (item == 2) {
+        return u"disable";
+    }
+    return item >= 0 && item < static_cast<int>(items.size())
+               ? items[static_cast<std::size_t>(item)]
+               : ustring();
+}
+
 struct PerUserKey {
     const char16_t* section;
     const char16_t* key;
 };
 
-// Settings Windows keeps once for the user, whatever language's section names them.
+// Settings Windows keeps once for the user, whatever language's section names them. The two
+// switching keys are judged together (`switchKeysAfter`).
 constexpr PerUserKey kPerUserKeys[] = {
-    {kSwitchKeySection, u"layout"},  {kSwitchKeySection, u"language"},
-    {kSwitchKeySection, u"CAPS"},    {kOtherSection, u"SwitchMode"},
-    {kOtherSection, u"LanguageBar"}, {kOtherSection, u"InputEmoji"},
+    {kSwitchKeySection, u"CAPS"},
+    {kOtherSection, u"SwitchMode"},
+    {kOtherSection, u"LanguageBar"},
+    {kOtherSection, u"InputEmoji"},
 };
 
 class Comparison {
@@ -122,10 +96,18 @@ public:
         const StringList& languages = form_.lang.code;
         findLastSetters(languages);
         for (const ustring& language : languages) {
+            const ustring name = language + kListSection;
+            if (const IniSection* section = file_.section(name)) {
+                targets_[language] = listTarget(
+                    *section, identitiesOf(machine_, {name, language + kDisabledSection}));
+            }
+        }
+        for (const ustring& language : languages) {
             compareList(language);
             compareSwitchKeys(language);
             compareOther(language);
         }
+        compareSwitchKeyPair(languages);
         compareDefault(languages);
         noteNotInstalled(languages);
         return std::move(drift_);
@@ -146,12 +128,8 @@ private:
 
     // What the load selects or sets for the key; empty when it keeps what Windows holds.
     ustring fileItem(const PerUserKey& k, const IniEntry& entry) const {
-        const ustring key = k.key;
-        if (key == u"CAPS") {
-            return itemOf(form_.ComboBox3.items, entry.value, false);
-        }
-        if (key == u"layout" || key == u"language") {
-            return itemOf(form_.ComboBox1.items, entry.value, true);
+        if (ustring_view(k.key) == u"CAPS") {
+            return itemOf(form_.ComboBox3.items, entry.value);
         }
         return numberOrZero(entry.value) != 0 ? u"1" : u"0";
     }
@@ -165,15 +143,19 @@ private:
 
     void compareList(const ustring& language) {
         const ustring name = language + kListSection;
-        const IniSection* section = file_.section(name);
-        if (!section) {
+        const auto target = targets_.find(language);
+        if (target == targets_.end()) {
             return;
         }
-        const std::vector<ListRow> wanted = listRows(section);
+        const std::vector<ListTarget::Row>& wanted = target->second.rows;
         const std::vector<ListRow> held = listRows(machine_.section(name));
         const std::size_t before = drift_.differences.size();
 
-        // Each row of the file against the first row of the machine written the same way.
+        for (const ListTarget::Row& row : target->second.notInstalled) {
+            drift_.cannotHold.push_back(name + u" " + row.key + u"（" + row.row.name +
+                                        u"）：本机没有安装");
+        }
+        // Each row of the file against the row of the machine written the same way.
         std::vector<int> match(wanted.size(), -1);
         std::vector<bool> used(held.size(), false);
         for (std::size_t i = 0; i < wanted.size(); ++i) {
@@ -226,17 +208,17 @@ private:
             }
             const ustring& want = wanted[i].row.fields[kFieldHotkey];
             const ustring& have = held[static_cast<std::size_t>(match[i])].row.fields[kFieldHotkey];
-            if (!sameRowHotkey(form_.scancode, want, have)) {
+            if (!sameHotkeyAfterWrite(form_.scancode, want, have, storeOf(wanted[i].row))) {
                 differs(name + u" " + wanted[i].key + u"（" + wanted[i].row.name +
                         u"）热键：文件为" + quoted(hotkeyShown(want)) + u"，本机为" +
                         quoted(hotkeyShown(have)));
             }
         }
         if (drift_.differences.size() != before) {
-            // The load replaces the whole list; its keys are not read.
+            // The load replaces the whole list with the rows this machine can hold.
             drift_.toApply.addSection(name);
-            for (std::size_t i = 0; i < section->entries.size(); ++i) {
-                drift_.toApply.write(name, number(i + 1), section->entries[i].value);
+            for (std::size_t i = 0; i < wanted.size(); ++i) {
+                drift_.toApply.write(name, number(i + 1), listValue(wanted[i].row, 6));
             }
         }
     }
@@ -279,11 +261,55 @@ private:
                 continue;
             }
             const ustring have = machineValue(section, kToggleKeys[i]);
-            if (!sameCodes(form_.scancode, upperAscii(entry->value), have)) {
+            if (!sameHotkeyAfterWrite(form_.scancode, upperAscii(entry->value), have,
+                                      HotkeyStore::Imm)) {
                 differs(section + u" " + kToggleKeys[i] + u"：文件为" + quoted(entry->value) +
                         u"，本机为" + quoted(have));
                 drift_.toApply.write(section, kToggleKeys[i], entry->value);
             }
+        }
+    }
+
+    // The two keys as the load leaves them: each language's values in turn, each making the
+    // other give way when both would name the same key.
+    void compareSwitchKeyPair(const StringList& languages) {
+        if (languages.empty()) {
+            return;
+        }
+        const StringList& items = form_.ComboBox1.items;
+        const ustring held = languages.front() + kSwitchKeySection;
+        const ustring haveLayout = machineValue(held, u"layout");
+        const ustring haveLanguage = machineValue(held, u"language");
+        const SwitchKeyPair start{switchKeyItem(items, haveLayout),
+                                  switchKeyItem(items, haveLanguage)};
+        ustring setter;
+        const SwitchKeyPair after = switchKeysAfter(file_, languages, items, start, setter);
+        if (setter.empty() || after == start) {
+            return;
+        }
+        const ustring section = setter + kSwitchKeySection;
+        const auto line = [&](const char16_t* key, int want, int have, const ustring& haveText) {
+            if (want == have) {
+                return;
+            }
+            const IniEntry* entry = file_.entry(section, key);
+            const ustring wanted = switchKeyValue(items, want);
+            if (entry && switchKeyItem(items, entry->value) == want) {
+                differs(section + u" " + key + u"：文件为" + quoted(entry->value) + u"，本机为" +
+                        quoted(haveText));
+            } else {
+                differs(section + u" " + key + u"：载入后为" + quoted(wanted) +
+                        u"（两个切换热键不能相同），本机为" + quoted(haveText));
+            }
+        };
+        line(u"layout", after.layout, start.layout, haveLayout);
+        line(u"language", after.language, start.language, haveLanguage);
+        // Both, so that the apply sets the pair as the load leaves it.
+        if (after.layout >= 0) {
+            drift_.toApply.write(section, u"layout", switchKeyValue(items, after.layout));
+        }
+        if (after.language >= 0) {
+            drift_.toApply.write(section, u"language", switchKeyValue(items, after.language));
         }
     }
 
@@ -305,10 +331,19 @@ private:
     };
 
     // The rows a language's list holds once the load has applied it.
-    std::vector<ListRow> rowsAfter(const ustring& language) const {
-        const ustring name = language + kListSection;
-        const IniSection* section = file_.section(name);
-        return listRows(section ? section : machine_.section(name));
+    std::vector<InputMethodEntry> rowsAfter(const ustring& language) const {
+        std::vector<InputMethodEntry> rows;
+        const auto target = targets_.find(language);
+        if (target != targets_.end()) {
+            for (const ListTarget::Row& row : target->second.rows) {
+                rows.push_back(row.row);
+            }
+        } else {
+            for (ListRow& row : listRows(machine_.section(language + kListSection))) {
+                rows.push_back(std::move(row.row));
+            }
+        }
+        return rows;
     }
 
     Default machineDefault(const StringList& languages) const {
@@ -324,33 +359,68 @@ private:
         return {};
     }
 
+    // The row a "DefaultIME" value names among the rows the load leaves: the file's row d
+    // when the file has the list (its place once repeated rows are dropped), else the
+    // machine's. Null when it names none; `missing` when it names a row not installed.
+    std::optional<InputMethodEntry> defaultRow(const ustring& language, std::int32_t d,
+                                               bool& missing) const {
+        missing = false;
+        const auto target = targets_.find(language);
+        if (target != targets_.end()) {
+            const std::vector<int>& placeOf = target->second.placeOf;
+            if (d < 1 || d > static_cast<std::int32_t>(placeOf.size())) {
+                return std::nullopt;
+            }
+            const int place = placeOf[static_cast<std::size_t>(d - 1)];
+            if (place < 0) {
+                missing = true;
+                return std::nullopt;
+            }
+            return target->second.rows[static_cast<std::size_t>(place)].row;
+        }
+        const std::vector<InputMethodEntry> rows = rowsAfter(language);
+        if (d < 1 || d > static_cast<std::int32_t>(rows.size())) {
+            return std::nullopt;
+        }
+        return rows[static_cast<std::size_t>(d - 1)];
+    }
+
     // Windows keeps one default for all languages: the file's sections are played in the
     // load's order, each 0 clearing the default only where it is that language's, and the
-    // result is compared once.
+    // result is compared once. The apply is given the row's place in the list the load leaves.
     void compareDefault(const StringList& languages) {
         const Default held = machineDefault(languages);
         Default state = held;
         const IniEntry* setter = nullptr;
         ustring setterLanguage;
         for (const ustring& language : languages) {
-            const IniEntry* entry = file_.entry(language + kOtherSection, u"DefaultIME");
+            const ustring section = language + kOtherSection;
+            const IniEntry* entry = file_.entry(section, u"DefaultIME");
             if (!entry) {
                 continue;
             }
             const std::int32_t d = numberOrZero(entry->value);
-            const std::vector<ListRow> rows = rowsAfter(language);
             if (d == 0) {
-                const bool shown = std::any_of(rows.begin(), rows.end(), [&](const ListRow& r) {
-                    return rowIdentity(r.row) == state.identity;
-                });
+                const std::vector<InputMethodEntry> rows = rowsAfter(language);
+                const bool shown =
+                    std::any_of(rows.begin(), rows.end(), [&](const InputMethodEntry& r) {
+                        return rowIdentity(r) == state.identity;
+                    });
                 if (!state.identity.empty() && state.language == language && shown) {
                     state = {};
                     setter = entry;
                     setterLanguage = language;
                 }
-            } else if (d >= 1 && d <= static_cast<std::int32_t>(rows.size())) {
-                const InputMethodEntry& row = rows[static_cast<std::size_t>(d - 1)].row;
-                state = {rowIdentity(row), row.name, language};
+                continue;
+            }
+            bool missing = false;
+            const std::optional<InputMethodEntry> row = defaultRow(language, d, missing);
+            if (missing) {
+                drift_.cannotHold.push_back(section + u" DefaultIME：文件为" +
+                                            quoted(entry->value) + u"，它指的输入法本机没有安装");
+            }
+            if (row) {
+                state = {rowIdentity(*row), row->name, language};
                 setter = entry;
                 setterLanguage = language;
             }
@@ -367,7 +437,15 @@ private:
         differs(section + u" DefaultIME：文件为" + quoted(setter->value) + u"（" + want +
                 u"），本机为" + quoted(machineValue(section, u"DefaultIME")) + u"（" + have +
                 u"）");
-        drift_.toApply.write(section, u"DefaultIME", setter->value);
+        std::size_t place = 0;
+        if (!state.identity.empty()) {
+            const std::vector<InputMethodEntry> rows = rowsAfter(setterLanguage);
+            while (place < rows.size() && rowIdentity(rows[place]) != state.identity) {
+                ++place;
+            }
+            ++place;
+        }
+        drift_.toApply.write(section, u"DefaultIME", number(place));
     }
 
     // Sections of a language that is not installed are not applied by the load, so they are
@@ -409,6 +487,7 @@ private:
     const IniDocument& machine_;
     const TForm1& form_;
     std::map<ustring, ustring> lastSetter_; // per-user key → language
+    std::map<ustring, ListTarget> targets_; // language → its list as the load writes it
     ConfigDrift drift_;
 };
 
@@ -441,6 +520,7 @@ StringList driftLines(const ConfigDrift& drift) {
     if (lines.empty()) {
         lines.push_back(u"一致");
     }
+    lines.insert(lines.end(), drift.cannotHold.begin(), drift.cannotHold.end());
     lines.insert(lines.end(), drift.notInstalled.begin(), drift.notInstalled.end());
     return lines;
 }

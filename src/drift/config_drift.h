@@ -11,6 +11,9 @@ class TForm1;
 struct ConfigDrift {
     // One line per difference, naming the section, the key, the file's value and the machine's.
     StringList differences;
+    // One line per input method the file names that this machine does not have: no load can
+    // enable it, so it is no difference either.
+    StringList cannotHold;
     // One line per language the file has settings for that is not installed; not a difference.
     StringList notInstalled;
     // The file's sections and keys that differ, so that a load of this document changes only

@@ -25,6 +25,39 @@ ustring folderOf(const ustring& path) {
     return last == ustring::npos ? ustring() : path.substr(0, last + 1);
 }
 
+// The report of a check that could not be made: a script that reads it never finds an
+// earlier "一致" there.
+std::string errorReportBytes(const ustring& message) {
+    std::string bytes = "\xEF\xBB\xBF" + toUtf8(u"无法检查：") + "\r\n";
+    std::string line;
+    for (const char c : toUtf8(message)) {
+        if (c == '\r' || c == '\n') {
+            if (!line.empty()) {
+                bytes += line + "\r\n";
+            }
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) {
+        bytes += line + "\r\n";
+    }
+    return bytes;
+}
+
+// Replaces the report with the error, or removes it when it cannot be written; says so when
+// neither could be done.
+QuillonError reportedError(TForm1& form, const ustring& report, const QuillonError& error) {
+    platform::Files& files = form.os().files;
+    if (files.WriteFile(report, errorReportBytes(error.message())).ok() ||
+        files.DeleteFile(report) || !files.FileExists(report)) {
+        return error;
+    }
+    return QuillonError(error.message() + u"\r" + report +
+                        u"\r无法写入或删除报告文件，其内容已过时。");
+}
+
 } // namespace
 
 void checkcfgCommand(TForm1& form, const ustring& value) {
@@ -35,17 +68,34 @@ void checkcfgCommand(TForm1& form, const ustring& value) {
     const ustring filename = absolutePath(form, items[0]);
     const std::optional<ustring> report =
         items.size() == 2 ? std::optional<ustring>(absolutePath(form, items[1])) : std::nullopt;
+    if (report && equalsNoCase(*report, filename)) {
+        throw QuillonError(*report + u"\r报告文件不能是配置文件本身。");
+    }
     // Said before the languages are read, not after.
     if (report && !form.os().files.DirectoryExists(folderOf(*report))) {
         throw QuillonError(*report + u"\r报告文件的文件夹不存在。");
     }
 
-    const ConfigDrift drift = checkConfig(form, filename);
-    if (report && !form.os().files.WriteFile(*report, driftReportBytes(drift)).ok()) {
-        throw QuillonError(*report + u"\r无法写入报告文件！");
+    ConfigDrift drift;
+    try {
+        drift = checkConfig(form, filename);
+    } catch (const QuillonError& e) {
+        if (report) {
+            throw reportedError(form, *report, e);
+        }
+        throw;
     }
-    if (!drift.holds() && form.ExitCode == 0) {
-        form.ExitCode = 2;
+    if (report && !form.os().files.WriteFile(*report, driftReportBytes(drift)).ok()) {
+        throw reportedError(form, *report, QuillonError(*report + u"\r无法写入报告文件！"));
+    }
+    // A file this machine cannot hold whole, but holds as far as it can, is told apart from
+    // one that differs: an apply would change nothing.
+    if (!drift.holds()) {
+        if (form.ExitCode == 0 || form.ExitCode == 3) {
+            form.ExitCode = 2;
+        }
+    } else if (!drift.cannotHold.empty() && form.ExitCode == 0) {
+        form.ExitCode = 3;
     }
 }
 

@@ -12,6 +12,7 @@ TFormDrift::Result TFormDrift::ShowModal(const ustring& filename, const ConfigDr
     if (lines.empty()) {
         lines.push_back(u"与配置文件一致。");
     }
+    lines.insert(lines.end(), drift.cannotHold.begin(), drift.cannotHold.end());
     lines.insert(lines.end(), drift.notInstalled.begin(), drift.notInstalled.end());
     for (const ustring& line : lines) {
         Memo1 += line + u"\r\n";

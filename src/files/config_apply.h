@@ -8,19 +8,18 @@ namespace quillon {
 class TForm1;
 
 enum class LoadScope {
-    // The file as a whole: every installed language is shown in turn, and any list or switching
-    // key commits that language.
+    // A load: every installed language is shown in turn.
     Whole,
-    // Only what differs (the document holds nothing else): a language without sections is not
-    // visited, and only its list or its toggles commit it; the other settings are written by
-    // their own handlers.
+    // An apply: a language without anything that differs is not visited.
     Differences,
 };
 
-// Applies `document` to `languages` (4-digit ids, as the check saw them) with the window taking
-// no input meanwhile. A failure stops at its language and says which were applied, naming
+// Applies `changes` (what `compareSetup` found to differ from the machine) to `languages`
+// (4-digit ids, as the check saw them) with the window taking no input meanwhile: a language is
+// committed only for its list or toggles, the other settings are written by their own handlers
+// and only where they differ. A failure stops at its language and says which were applied, naming
 // `filename`. The last language visited stays shown.
-void applyConfigDocument(TForm1& form, const IniDocument& document, const StringList& languages,
+void applyConfigDocument(TForm1& form, const IniDocument& changes, const StringList& languages,
                          const ustring& filename, LoadScope scope);
 
 } // namespace quillon

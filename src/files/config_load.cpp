@@ -3,12 +3,18 @@
 #include "backups/backups.h"
 #include "core/error.h"
 #include "core/whole_number.h"
+#include "drift/config_drift.h"
 #include "files/config_apply.h"
 #include "files/config_file.h"
+#include "files/config_target.h"
 #include "files/open_dialog_uses.h"
+#include "files/setup_reader.h"
+#include "operations/row_values.h"
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <set>
 
 namespace quillon {
 
@@ -53,65 +59,119 @@ void selectItem(ComboBox& box, const ustring& text) {
     }
 }
 
-ustring switchKeyItem(const ustring& value) {
-    const ustring v = upperAscii(value);
-    return v == u"DISABLE" ? ustring(u"禁用") : v;
-}
-
 bool hasSections(const IniDocument& document, const ustring& language) {
     return document.section(language + kListSection) ||
            document.section(language + kSwitchKeySection) ||
            document.section(language + kOtherSection);
 }
 
+// The rows a "_list" section leaves in the enabled list of the language shown: without rows
+// listed twice or not installed here, and with each hotkey that would read back as the one
+// the machine holds kept as read, so that the commit writes it with exactly its own codes.
+EntryList rowsToWrite(const TForm1& form, const IniSection& list) {
+    std::set<ustring> installed;
+    std::map<ustring, const InputMethodEntry*> enabled;
+    for (const InputMethodEntry& row : form.ListView1.rows) {
+        installed.insert(rowIdentity(row));
+        enabled.emplace(rowIdentity(row), &row);
+    }
+    for (const InputMethodEntry& row : form.ListView2.rows) {
+        installed.insert(rowIdentity(row));
+    }
+    EntryList rows;
+    for (ListTarget::Row& target : listTarget(list, installed).rows) {
+        InputMethodEntry row = std::move(target.row);
+        ustring& hotkey = row.fields[kFieldHotkey];
+        const auto held = enabled.find(rowIdentity(row));
+        if (held != enabled.end()) {
+            const ustring& shown = held->second->fields[kFieldHotkey];
+            const auto read = form.hotkeysRead.find(hotkeyRowIdentity(*held->second));
+            const ustring saved = savedHotkeyText(
+                form.scancode, shown, read != form.hotkeysRead.end() ? &read->second : nullptr);
+            if (sameHotkeyAfterWrite(form.scancode, hotkey, saved, storeOf(row))) {
+                hotkey = shown;
+            }
+        }
+        if (isNoHotkey(hotkey)) {
+            hotkey.clear();
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+// The file's input method as the default, where it stands: the list keeps the file's order.
+void makeDefault(TForm1& form, int index) {
+    form.requireCompleteLists();
+    const InputMethodEntry& row = form.ListView1.rows[static_cast<std::size_t>(index)];
+    const ustring tip = defaultInputMethodTip(row, form.mylangid);
+    backups::beforeChange(form, u"设置默认输入法“" + row.name + u"”");
+    form.os().processes.ShellExecute(
+        u"open", form.PowerShellPath(),
+        u"-command \"& {Set-WinDefaultInputMethodOverride '" + tip + u"'}", platform::kSwHide);
+    form.defime = index;
+    form.ListView1Change();
+}
+
 // True when the file had anything for the language. `wrote` is set once a step has changed
-// Windows: a later failure leaves the language partly applied.
-bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& language,
-                   std::int32_t langid, LoadScope scope, bool& wrote) {
+// Windows: a later failure leaves the language partly applied. `changes` holds what differs
+// from the machine.
+bool applyLanguage(TForm1& form, const IniDocument& changes, const ustring& language,
+                   std::int32_t langid, bool& wrote) {
     const auto step = [&wrote](const std::function<void()>& write) {
         write();
         wrote = true;
     };
     form.mylangid = langid;
     form.Button_RefreshClick();
-    // What needs the commit: the list with its hotkeys, and the toggles it writes. A whole load
-    // commits for any switching key as well, re-applying the language list each time.
+    const ustring list = language + kListSection;
+    const ustring switchKeys = language + kSwitchKeySection;
+    // What needs the commit: the list with its hotkeys, and the toggles it writes; a language
+    // the machine already holds as the file has it is not committed (nor re-applied, nor waited
+    // for), so that loading what the machine holds changes nothing.
     bool changed = false;
-    const bool commitForSwitchKeys = scope == LoadScope::Whole;
 
-    if (const IniSection* list = document.section(language + kListSection)) {
+    if (const IniSection* rows = changes.section(list)) {
         changed = true;
-        form.ListView1.rows.clear();
+        form.ListView1.rows = rowsToWrite(form, *rows);
         form.ListView1.selected = -1;
-        for (const IniEntry& entry : list->entries) {
-            form.ListView1.rows.push_back(listRow(entry.value));
-        }
         form.ProcessMessages();
     }
 
-    const ustring switchKeys = language + kSwitchKeySection;
-    if (document.section(switchKeys)) {
-        if (const IniEntry* layout = document.entry(switchKeys, u"layout")) {
-            changed = changed || commitForSwitchKeys;
-            selectItem(form.ComboBox1, switchKeyItem(layout->value));
+    if (changes.entry(switchKeys, u"layout") || changes.entry(switchKeys, u"language")) {
+        const SwitchKeyPair before{form.ComboBox1.itemIndex, form.ComboBox2.itemIndex};
+        ustring setter;
+        const SwitchKeyPair after =
+            switchKeysAfter(changes, {language}, form.ComboBox1.items, before, setter);
+        if (!(after == before)) {
+            form.ComboBox1.itemIndex = after.layout;
+            form.ComboBox2.itemIndex = after.language;
+            // The pair never names one key twice, so neither box gives way again.
             step([&] { form.ComboBox1Change(); });
         }
-        if (const IniEntry* languageKey = document.entry(switchKeys, u"language")) {
-            changed = changed || commitForSwitchKeys;
-            selectItem(form.ComboBox2, switchKeyItem(languageKey->value));
-            step([&] { form.ComboBox2Change(); });
-        }
-        if (const IniEntry* caps = document.entry(switchKeys, u"CAPS")) {
-            changed = changed || commitForSwitchKeys;
-            selectItem(form.ComboBox3, upperAscii(caps->value));
+    }
+    if (const IniEntry* caps = changes.entry(switchKeys, u"CAPS")) {
+        const int before = form.ComboBox3.itemIndex;
+        selectItem(form.ComboBox3, upperAscii(caps->value));
+        if (form.ComboBox3.itemIndex != before) {
             step([&] { form.ComboBox3Change(); });
         }
-        Control* buttons[] = {&form.Button_SW1, &form.Button_SW2, &form.Button_SW3};
-        for (std::size_t i = 0; i < 3; ++i) {
-            if (const IniEntry* toggle = document.entry(switchKeys, kToggleKeys[i])) {
-                changed = true;
-                buttons[i]->caption = upperAscii(toggle->value);
-            }
+    }
+    Control* buttons[] = {&form.Button_SW1, &form.Button_SW2, &form.Button_SW3};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const IniEntry* toggle = changes.entry(switchKeys, kToggleKeys[i]);
+        if (!toggle) {
+            continue;
+        }
+        changed = true;
+        // "none" is no hotkey, as the window's "无" is: never a key of its own.
+        const ustring caption =
+            isNoHotkey(toggle->value) ? ustring(u"无") : upperAscii(toggle->value);
+        const auto& read = form.togglesRead[i];
+        const ustring held =
+            savedHotkeyText(form.scancode, buttons[i]->caption, read ? &*read : nullptr);
+        if (!sameHotkeyAfterWrite(form.scancode, caption, held, HotkeyStore::Imm)) {
+            buttons[i]->caption = caption;
         }
     }
 
@@ -124,36 +184,39 @@ bool applyLanguage(TForm1& form, const IniDocument& document, const ustring& lan
     form.ProcessMessages();
 
     const ustring other = language + kOtherSection;
-    const bool hasOther = document.section(other) != nullptr;
+    const bool hasOther = changes.section(other) != nullptr;
     if (hasOther) {
-        const IniEntry* switchMode = document.entry(other, u"SwitchMode");
-        const IniEntry* languageBar = document.entry(other, u"LanguageBar");
+        const IniEntry* switchMode = changes.entry(other, u"SwitchMode");
+        const IniEntry* languageBar = changes.entry(other, u"LanguageBar");
+        const bool separate = form.CheckBox1.checked;
+        const bool bar = form.CheckBox2.checked;
         if (switchMode) {
             form.CheckBox1.checked = numberOrZero(switchMode->value) != 0;
         }
         if (languageBar) {
             form.CheckBox2.checked = numberOrZero(languageBar->value) != 0;
         }
-        if (switchMode || languageBar) {
+        if (form.CheckBox1.checked != separate || form.CheckBox2.checked != bar) {
             step([&] { form.CheckBox1Click(); });
         }
-        if (const IniEntry* emoji = document.entry(other, u"InputEmoji")) {
-            form.CheckBox3.checked = numberOrZero(emoji->value) != 0;
-            step([&] { form.CheckBox3Click(); });
+        if (const IniEntry* emoji = changes.entry(other, u"InputEmoji")) {
+            const bool stays = numberOrZero(emoji->value) != 0;
+            if (stays != form.CheckBox3.checked) {
+                form.CheckBox3.checked = stays;
+                step([&] { form.CheckBox3Click(); });
+            }
         }
-        if (const IniEntry* defaultIme = document.entry(other, u"DefaultIME")) {
+        if (const IniEntry* defaultIme = changes.entry(other, u"DefaultIME")) {
             const std::int32_t d = numberOrZero(defaultIme->value);
             if (d == 0) {
-                // Windows keeps one default for all languages, and a saved file says 0 for
-                // every language but the one that holds it: a 0 replaces the default by the
-                // language list when the default is one of this language's input methods,
-                // whatever the other sections say, and leaves another language's alone.
+                // Windows keeps one default for all languages: a 0 replaces the default by
+                // the language list when the default is one of this language's input methods,
+                // and leaves another language's alone.
                 if (form.defime >= 0) {
                     step([&] { form.N4Click(); });
                 }
-            } else if (d >= 1 && d <= form.ListView1.count()) {
-                form.ListView1.selected = d - 1;
-                step([&] { form.DefaultClick(); });
+            } else if (d >= 1 && d <= form.ListView1.count() && form.defime != d - 1) {
+                step([&] { makeDefault(form, d - 1); });
             }
         }
     }
@@ -170,7 +233,7 @@ ustring joined(const StringList& languages) {
 
 } // namespace
 
-void applyConfigDocument(TForm1& form, const IniDocument& document, const StringList& languages,
+void applyConfigDocument(TForm1& form, const IniDocument& changes, const StringList& languages,
                          const ustring& filename, LoadScope scope) {
     // The walk shows each language in turn, by its name.
     form.waitForLanguageNames();
@@ -187,14 +250,17 @@ void applyConfigDocument(TForm1& form, const IniDocument& document, const String
         if (!parseHex32(language, id)) {
             continue;
         }
-        if (scope == LoadScope::Differences && !hasSections(document, language)) {
+        if (scope == LoadScope::Differences && !hasSections(changes, language)) {
             continue;
         }
-        backups::beforeChange(form, {});
+        // Nothing to apply to a language, nothing to back up for it: a load of what the machine
+        // holds leaves no backup behind.
+        if (hasSections(changes, language)) {
+            backups::beforeChange(form, {});
+        }
         bool wrote = false;
         try {
-            if (applyLanguage(form, document, language, static_cast<std::int32_t>(id), scope,
-                              wrote)) {
+            if (applyLanguage(form, changes, language, static_cast<std::int32_t>(id), wrote)) {
                 applied.push_back(language);
             }
         } catch (const QuillonError& e) {
@@ -222,7 +288,10 @@ void TForm1::loadcfg(const ustring& filename) {
     if (config.problem) {
         throw QuillonError(configProblemMessage(filename, *config.problem, u"没有导入任何设置"));
     }
-    applyConfigDocument(*this, config.document, languages, filename, LoadScope::Whole);
+    // Only what differs from the machine is written, as the apply writes it: loading what the
+    // machine already holds changes nothing.
+    const ConfigDrift drift = compareSetup(config.document, readSetup(*this), *this);
+    applyConfigDocument(*this, drift.toApply, languages, filename, LoadScope::Whole);
 }
 
 void TForm1::loadcfgClick() {

@@ -4,6 +4,7 @@
 #include "app/tform1.h"
 #include "core/error.h"
 #include "files/config_file.h"
+#include "files/config_target.h"
 #include "hotkeys/hotkey_registry.h"
 #include "hotkeys/hotkey_store.h"
 
@@ -32,39 +33,12 @@ ustring itemText(const ComboBox& box) {
     return box.items[static_cast<std::size_t>(box.itemIndex)];
 }
 
-bool converts(TForm1& form, const ustring& text) {
-    try {
-        immHotkeyCodes(form.scancode, text, {});
-        return true;
-    } catch (const QuillonError&) {
-        return false;
-    }
-}
-
-// A hotkey whose key the table cannot name (F13, or a code of 0) shows as its modifiers
-// alone, which a load could not convert. While it is as read, it is saved with the key's code
-// in hexadecimal, which a load converts to the codes read.
-ustring savedHotkey(TForm1& form, const ustring& text, const HotkeyAsRead* read) {
-    if (!read || read->text != text || text.empty() || converts(form, text)) {
-        return text;
-    }
-    ustring key;
-    if (read->source == HotkeyAsRead::Source::ImmEntry) {
-        key = hotkeys::hexAtLeast(read->virtualKey, 2);
-    } else {
-        key = read->keyText.size() > 2 ? read->keyText.substr(read->keyText.size() - 2)
-                                       : read->keyText;
-    }
-    const ustring saved = text + u"+" + (key.empty() ? u"00" : key);
-    return converts(form, saved) ? saved : text;
-}
-
 ustring toggleText(TForm1& form, int index, const Control& button) {
     if (button.caption == u"无") {
         return u"none";
     }
     const auto& read = form.togglesRead[static_cast<std::size_t>(index)];
-    return savedHotkey(form, button.caption, read ? &*read : nullptr);
+    return savedHotkeyText(form.scancode, button.caption, read ? &*read : nullptr);
 }
 
 ustring flag(const CheckBox& box) {
@@ -78,8 +52,8 @@ void writeLanguage(TForm1& form, IniDocument& document, const ustring& language)
         InputMethodEntry row = form.ListView1.rows[j];
         const auto read = form.hotkeysRead.find(hotkeyRowIdentity(row));
         row.fields[kFieldHotkey] =
-            savedHotkey(form, row.fields[kFieldHotkey],
-                        read != form.hotkeysRead.end() ? &read->second : nullptr);
+            savedHotkeyText(form.scancode, row.fields[kFieldHotkey],
+                            read != form.hotkeysRead.end() ? &read->second : nullptr);
         document.write(list, countText(j + 1), listValue(row, 6));
     }
     const ustring disabled = language + kDisabledSection;

@@ -495,7 +495,8 @@ void TForm1::gethotkey() {
     std::map<ustring, std::vector<std::size_t>> byLayout;
     for (std::size_t i = 0; i < ListView1.rows.size(); ++i) {
         const InputMethodEntry& row = ListView1.rows[i];
-        byTextService[{row.fields[kFieldClsid], row.fields[kFieldProfile]}].push_back(i);
+        byTextService[{toUpper(row.fields[kFieldClsid]), toUpper(row.fields[kFieldProfile])}]
+            .push_back(i);
         byLayout[row.fields[kFieldHkl]].push_back(i);
     }
 
@@ -536,7 +537,8 @@ void TForm1::gethotkey() {
         if (!langId.empty() && (!parseHex32(langId, entryLanguage) || entryLanguage != language)) {
             continue;
         }
-        const auto rows = byTextService.find({clsid, profile});
+        // A GUID written in lower case names the same text service.
+        const auto rows = byTextService.find({toUpper(clsid), toUpper(profile)});
         if (rows == byTextService.end()) {
             continue;
         }

@@ -135,7 +135,13 @@ void TForm1::BuildKeyTable() {
 }
 
 bool TForm1::codetokey(const ustring& Modifiers, const ustring& VirtualKey, ustring& key) {
-    key.clear();
+    key = hotkeyTextOfCodes(scancode, Modifiers, VirtualKey);
+    return true;
+}
+
+ustring hotkeyTextOfCodes(const KeyTable& scancode, const ustring& Modifiers,
+                          const ustring& VirtualKey) {
+    ustring key;
     // An 8-digit code comes from an IMM entry and carries the side byte; every shorter form
     // has lost it.
     const bool longForm = Modifiers.size() == 8;
@@ -144,23 +150,23 @@ bool TForm1::codetokey(const ustring& Modifiers, const ustring& VirtualKey, ustr
     if (longForm) {
         if (!parseHex32(ustring_view(Modifiers).substr(4, 2), side) ||
             !parseHex32(ustring_view(Modifiers).substr(6, 2), flags)) {
-            return true;
+            return key;
         }
     } else {
         const std::size_t from = Modifiers.size() > 2 ? Modifiers.size() - 2 : 0;
         if (!parseHex32(ustring_view(Modifiers).substr(from), flags)) {
-            return true;
+            return key;
         }
     }
     const ustring modifier = modifierText(flags, longForm, side);
     if (modifier.empty()) {
-        return true;
+        return key;
     }
     const ustring code = upperAscii(VirtualKey.size() == 8 ? VirtualKey.substr(6, 2) : VirtualKey);
     const auto row = std::find_if(scancode.begin(), scancode.end(),
                                   [&](const KeyRow& r) { return r.code == code; });
     key = row == scancode.end() ? modifier : modifier + u"+" + row->name;
-    return true;
+    return key;
 }
 
 void splitHotkeyText(ustring_view key, ustring& Modifiers, ustring& VirtualKey) {

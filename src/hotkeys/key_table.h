@@ -28,6 +28,12 @@ KeyTable makeKeyTable();
 // counts); null when there is none.
 const KeyRow* findKeyName(const KeyTable& table, ustring_view name, std::size_t rows = kAllKeyRows);
 
+// codetokey: the text a hotkey read from Windows is shown as. An 8-digit modifier code comes
+// from an IMM entry and keeps its side byte; a key the table cannot name shows as the modifiers
+// alone; modifiers that name nothing give an empty text.
+ustring hotkeyTextOfCodes(const KeyTable& table, const ustring& Modifiers,
+                          const ustring& VirtualKey);
+
 // keytocode: a hotkey text as its modifier code and key name. An empty text, "无" and "NONE"
 // give "00" and "SPACE"; a modifier text outside the table is passed on upper-cased.
 void splitHotkeyText(ustring_view key, ustring& Modifiers, ustring& VirtualKey);

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "core/whole_number.h"
 #include "hotkeys/hotkey_registry.h"
+#include "hotkeys/switch_key_rules.h"
 #include "operations/registry_snapshot.h"
 #include "platform/registry_errors.h"
 
@@ -19,11 +20,6 @@ namespace {
 const char16_t* const kToggle = u"\\Keyboard Layout\\Toggle";
 const char16_t* const kKeyboardLayout = u"\\Keyboard Layout";
 
-// Combo items, item index = registry digit - 1.
-constexpr int kAltShift = 0;
-constexpr int kCtrlShift = 1;
-constexpr int kGraveAccent = 3;
-
 int itemFromDigit(std::int32_t digit) {
     return digit >= 1 && digit <= 4 ? digit - 1 : -1;
 }
@@ -32,17 +28,8 @@ ustring digitText(int itemIndex) {
     return fromUtf8(std::to_string(itemIndex + 1));
 }
 
-// The changed box now shows what the other one shows: the other one gives way, except that
-// both may be disabled.
 void giveWay(const ComboBox& changed, ComboBox& other) {
-    if (changed.itemIndex != other.itemIndex) {
-        return;
-    }
-    if (changed.itemIndex == kAltShift) {
-        other.itemIndex = kCtrlShift;
-    } else if (changed.itemIndex == kCtrlShift || changed.itemIndex == kGraveAccent) {
-        other.itemIndex = kAltShift;
-    }
+    other.itemIndex = giveWayTo(changed.itemIndex, other.itemIndex);
 }
 
 // A switching-key digit; nullopt when the value is missing. A text that is no number ends the

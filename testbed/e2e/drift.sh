@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # A configuration file as a logon script uses it: save, check (0), change two settings, check
 # with a report (2, both named), apply only what differs, check again (0), and apply a file the
-# machine already holds, which starts no PowerShell and commits nothing.
+# machine already holds, which starts no PowerShell and commits nothing. Then a machine whose
+# default input method is its second row: its own file checks 0, and neither an apply nor a load
+# of it changes anything. No command-line run starts the language-name query.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_setup drift "$E2E_DIR/../fixtures/sample.reg"
 PS="$E2E_LOGS/powershell.log"
@@ -108,5 +110,25 @@ drift_hidden() { contains "$(qdr window)" 'visible=0'; }
 check "Escape closes the window" eventually drift_hidden
 q syscommand --id 0xF060 >/dev/null
 check "the window closes with exit status 0" test "$(app_exit_code)" = 0
+
+# --- a machine whose default is the second row: its own file changes nothing ---------------
+PROFILE='HKEY_CURRENT_USER\Control Panel\International\User Profile'
+queries_before="$(grep -cF -- "$QUERY" "$PS" || true)"
+set_wine_value "$PROFILE" InputMethodOverride '"0804:00000409"'
+check "saved with the second row as the default" \
+    test "$(run_line save-second '/savecfg:second.cfg')" = "exit 0"
+cp "$OUT/second.cfg" "$E2E_ARTEFACTS/second.cfg"
+check "the file names the second row as the default" grep -q $'^DefaultIME=2\r$' "$OUT/second.cfg"
+profiles_before="$(export_key "$PROFILE" profiles-before)"
+check "its own file: exit 0" test "$(run_line check-second '/checkcfg:second.cfg')" = "exit 0"
+ps_before="$(ps_lines)"
+check "the apply: exit 0" test "$(run_line apply-second '/applycfg:second.cfg')" = "exit 0"
+check "the apply starts nothing" test "$(ps_lines)" = "$ps_before"
+check "the load: exit 0" test "$(run_line load-second '/loadcfg:second.cfg')" = "exit 0"
+check "the load starts nothing" test "$(ps_lines)" = "$ps_before"
+check "the order and the default stay" cmp "$profiles_before" "$(export_key "$PROFILE" profiles-after)"
+check "then still exit 0" test "$(run_line check-second-again '/checkcfg:second.cfg')" = "exit 0"
+check "no command-line run asked PowerShell for the languages' names" \
+    test "$(grep -cF -- "$QUERY" "$PS" || true)" = "$queries_before"
 
 e2e_finish

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # PowerShell slow to answer the language query: the window shows with its lists filled before
 # the answer, the language combo waiting with its notice, and fills when the answer comes; a
-# command-line run in the same setting still waits and saves every language.
+# command-line run in the same setting, which shows no names, starts no query, waits for none
+# and saves every language.
 source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 e2e_setup slow_language_query "$E2E_DIR/../fixtures/sample.reg"
 # Long enough that the window, even on a loaded machine, is checked before the answer.
@@ -34,9 +35,10 @@ check "status ready" contains "$(q status)" 'status "就绪"'
 q syscommand --id 0xF060 >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
 
-# A command line waits for the names before its first command, as always.
+# A command line needs no names: no query of its own, and every language saved.
 mkdir -p "$E2E_PREFIX/drive_c/out"
 check "savecfg succeeds" test "$(run_app '/savecfg:C:\out\setup.cfg')" = 0
+check "without a language query" test "$(grep -cF -- "$QUERY" "$E2E_LOGS/powershell.log")" = 1
 saved="$(iconv -f UTF-8 -t UTF-8 "$E2E_PREFIX/drive_c/out/setup.cfg" | tr -d '\r')"
 check "chinese saved" contains "$saved" "[0804_list]"
 check "english saved" contains "$saved" "[0409_list]"

@@ -104,8 +104,8 @@ TEST_F(DriftTest, EachSingleDifferenceIsOneLineAndStatusTwo) {
     };
     const Case cases[] = {
         // The settings Windows keeps once are compared where the load sets them last.
-        {edited({{u"0409_switchkey", u"layout", u"alt+shift"}}),
-         "0409_switchkey layout：文件为“alt+shift”，本机为“Ctrl+Shift”"},
+        {edited({{u"0409_switchkey", u"layout", u"`"}}),
+         "0409_switchkey layout：文件为“`”，本机为“Ctrl+Shift”"},
         {edited({{u"0409_switchkey", u"language", u"DISABLE"}}),
          "0409_switchkey language：文件为“DISABLE”，本机为“Alt+Shift”"},
         {edited({{u"0409_switchkey", u"CAPS", u"Shift"}}),
@@ -179,29 +179,37 @@ TEST_F(DriftTest, WhatTheLoadWouldNotChangeHolds) {
     EXPECT_EQ(form.mylangid, 0x0409);
 }
 
-// A check that cannot be made ends the run with status 1 and its message, and writes no report.
+// A check that cannot be made ends the run with status 1 and its message; the report never
+// keeps an earlier result: it holds the error, or is gone when even that cannot be written.
 TEST_F(DriftTest, ACheckThatFailsEndsTheRunWithStatusOne) {
+    const std::string errorReport = kBom + "无法检查：\r\n";
     struct Case {
         const char16_t* arguments;
         std::function<void()> fault;
         const char* message;
+        std::optional<std::string> report; // what the report begins with; nullopt: removed
     };
     const Case cases[] = {
         {u"/checkcfg:setup.cfg,report.txt",
          [&] { windows.files.files[kFile] = kBom + "[0804_list]\r\n1=broken\r\n"; },
-         "”有错误，未做任何比较或更改。\r第 2 行"},
-        {u"/checkcfg:missing.cfg,report.txt", [] {}, "不存在"},
-        {u"/checkcfg:setup.cfg,no folder\\report.txt", [] {}, "文件夹不存在"},
+         "”有错误，未做任何比较或更改。\r第 2 行", errorReport + "配置文件“"},
+        {u"/checkcfg:missing.cfg,report.txt", [] {}, "不存在", errorReport + "配置文件“"},
+        {u"/checkcfg:setup.cfg,report.txt",
+         [&] { windows.tsf.createResult = static_cast<std::int32_t>(0x80004005); },
+         "无法列出语言 0804 的输入法", errorReport},
+        {u"/checkcfg:setup.cfg,no folder\\report.txt", [] {}, "文件夹不存在", "old"},
         {u"/checkcfg:setup.cfg,report.txt", [&] { windows.files.failWriteAfter = 3; },
-         "无法写入报告文件"},
-        {u"/checkcfg:", [] {}, "checkcfg"},
-        {u"/checkcfg:a,b,c", [] {}, "checkcfg"},
-        {u"/applycfg:missing.cfg", [] {}, "不存在"},
+         "无法写入报告文件", errorReport + "C:\\Users\\user\\report.txt\r\n无法写入报告文件"},
+        {u"/checkcfg:setup.cfg,SETUP.CFG", [] {}, "报告文件不能是配置文件本身", "old"},
+        {u"/checkcfg:", [] {}, "checkcfg", "old"},
+        {u"/checkcfg:a,b,c", [] {}, "checkcfg", "old"},
+        {u"/applycfg:missing.cfg", [] {}, "不存在", "old"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(toUtf8(c.arguments));
         windows.files.files = {{kFile, saved}, {kReport, "old"}};
         windows.files.failWriteAfter.reset();
+        windows.tsf.createResult = 0;
         windows.ui.boxes.clear();
         form.ExitCode = 0;
         form.ComboBox3.itemIndex = 0;
@@ -211,8 +219,17 @@ TEST_F(DriftTest, ACheckThatFailsEndsTheRunWithStatusOne) {
         ASSERT_EQ(windows.ui.boxes.size(), 1u);
         EXPECT_NE(toUtf8(windows.ui.boxes[0].text).find(c.message), std::string::npos)
             << toUtf8(windows.ui.boxes[0].text);
-        EXPECT_EQ(windows.files.files[kReport], "old");
+        const auto report = windows.files.files.find(kReport);
+        if (c.report) {
+            ASSERT_NE(report, windows.files.files.end());
+            EXPECT_EQ(report->second.rfind(*c.report, 0), 0u) << report->second;
+        } else {
+            EXPECT_EQ(report, windows.files.files.end());
+        }
         EXPECT_EQ(form.ComboBox3.itemIndex, 0); // "shift" did not run
+        if (ustring_view(c.arguments).find(u"SETUP.CFG") != ustring_view::npos) {
+            EXPECT_EQ(windows.files.files[kFile], saved); // never written over by a report
+        }
     }
 }
 

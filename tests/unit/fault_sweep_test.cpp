@@ -377,10 +377,10 @@ TEST(FaultMessages, SayWhatTookEffectBeforeTheFailure) {
         {"the switching keys", 2,
          u"无法写入注册表值“Language Hotkey”。\r注册表已恢复为更改前的状态。"},
         {"the configuration load", 1,
-         u"无法写入注册表值“Layout Hotkey”。\r注册表已恢复为更改前的状态。\r\r"
+         u"无法删除注册表值“Attributes”。\r\r"
          u"导入配置文件“C:\\load.cfg”时在语言 0804 处停止。此前没有导入任何语言的设置。"},
         {"the configuration load", 4,
-         u"无法写入注册表值“Layout Hotkey”。\r注册表已恢复为更改前的状态。\r\r"
+         u"无法写入注册表值“0804:E0200804”。\r注册表已恢复为更改前的状态。\r\r"
          u"导入配置文件“C:\\load.cfg”时在语言 0804 处停止。此前没有导入任何语言的设置。"
          u"语言 0804 的设置已部分导入。"},
     };

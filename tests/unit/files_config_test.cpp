@@ -479,8 +479,9 @@ InputEmoji=0
     EXPECT_EQ(text(toggle, u"Hotkey"), "1");
     EXPECT_EQ(value(u"Keyboard Layout", u"Attributes"), "<none>");
     EXPECT_EQ(value(hotKeys + u"00000010", u"Key Modifiers"), "02,c0,00,00");
+    // "none" is no hotkey, written as the window's "无" writes it: never the key Space.
     EXPECT_EQ(value(hotKeys + u"00000011", u"Key Modifiers"), "00,00,00,00");
-    EXPECT_EQ(value(hotKeys + u"00000011", u"Virtual Key"), "20,00,00,00");
+    EXPECT_EQ(value(hotKeys + u"00000011", u"Virtual Key"), "00,00,00,00");
     EXPECT_EQ(value(hotKeys + u"00000012", u"Key Modifiers"), "04,c0,00,00");
     // Other settings.
     EXPECT_EQ(value(u"Control Panel\\Desktop", u"UserPreferencesMask"),
@@ -494,9 +495,10 @@ InputEmoji=0
     EXPECT_EQ(count("MsgWait(4000, 0x4FF)"), 1); // one language changed: one wait
     EXPECT_EQ(count(kReapply), 1);
     EXPECT_EQ(count(kClearDefault), 0); // no DefaultIME: the default is left alone
-    // Every language was shown in turn; the last stays; the window took no input meanwhile.
-    EXPECT_EQ(count("EnumProfiles(0804)"), 2);
-    EXPECT_EQ(count("EnumProfiles(0409)"), 1);
+    // Every language was read once for the comparison and shown in turn; the last stays; the
+    // window took no input meanwhile.
+    EXPECT_EQ(count("EnumProfiles(0804)"), 3);
+    EXPECT_EQ(count("EnumProfiles(0409)"), 2);
     EXPECT_EQ(form.mylangid, 0x0409);
     EXPECT_EQ(enabledMeanwhile, false);
     EXPECT_TRUE(form.Enabled);
@@ -511,13 +513,14 @@ TEST_F(ConfigTest, LoadSwitchingKeyValues) {
         const char* layout;   // "Layout Hotkey" afterwards
         const char* language; // "Language Hotkey"
         const char* attributes;
+        bool written; // the switching keys were written
     };
     const Case cases[] = {
-        {"layout=disable", "3", "1", "00,00,01,00"},
-        {"layout=DISABLE\nlanguage=DiSaBlE", "3", "3", "00,00,01,00"},
-        {"layout=alt+shift", "1", "2", "00,00,01,00"}, // the other box gives way
-        {"layout=nothing", "3", "1", "00,00,01,00"},   // matches no item: written again
-        {"CAPS=caps lock", "3", "1", "<none>"},        // alone, without the others
+        {"layout=disable", "3", "1", "00,00,01,00", false}, // already so: nothing is written
+        {"layout=DISABLE\nlanguage=DiSaBlE", "3", "3", "00,00,01,00", true},
+        {"layout=alt+shift", "1", "2", "00,00,01,00", true}, // the other box gives way
+        {"layout=nothing", "3", "1", "00,00,01,00", false},  // matches no item: kept
+        {"CAPS=caps lock", "3", "1", "<none>", false},       // alone, without the others
     };
     for (const Case& c : cases) {
         windows.loadReg(kSettings);
@@ -526,40 +529,56 @@ TEST_F(ConfigTest, LoadSwitchingKeyValues) {
         EXPECT_EQ(text(toggle, u"Layout Hotkey"), c.layout) << c.text;
         EXPECT_EQ(text(toggle, u"Language Hotkey"), c.language) << c.text;
         EXPECT_EQ(value(u"Keyboard Layout", u"Attributes"), c.attributes) << c.text;
-        EXPECT_EQ(called("SystemParametersInfo("), c.text[0] == 'l') << c.text;
+        EXPECT_EQ(called("SystemParametersInfo("), c.written) << c.text;
     }
 }
 
 TEST_F(ConfigTest, LoadDefaultInputMethod) {
     // Pinyin is the default, as Windows keeps it.
-    windows.loadReg("Windows Registry Editor Version 5.00\n"
-                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
-                    "\"InputMethodOverride\"=\"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
-                    "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}\"\n");
+    const std::string pinyinDefault =
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+        "\"InputMethodOverride\"=\"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
+        "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}\"\n";
+    const std::string languageList = "Windows Registry Editor Version 5.00\n"
+                                     "[HKEY_CURRENT_USER\\Control Panel\\International\\User "
+                                     "Profile]\n\"InputMethodOverride\"=-\n";
+    windows.loadReg(pinyinDefault);
     start();
     struct Case {
+        const std::string* machine;
         const char* value;
         int set;
         int cleared;
     };
+    // What the machine holds already is not set again.
     const Case cases[] = {
-        {"1", 1, 0}, {"0x1", 1, 0}, {"0", 0, 1}, {"abc", 0, 1}, {"2", 0, 0}, {"-1", 0, 0},
+        {&pinyinDefault, "1", 0, 0},   {&pinyinDefault, "0x1", 0, 0}, {&pinyinDefault, "0", 0, 1},
+        {&pinyinDefault, "abc", 0, 1}, {&pinyinDefault, "2", 0, 0},   {&pinyinDefault, "-1", 0, 0},
+        {&languageList, "1", 1, 0},    {&languageList, "0x1", 1, 0},  {&languageList, "0", 0, 0},
     };
     for (const Case& c : cases) {
+        windows.loadReg(*c.machine);
         load(std::string("[0804_other]\nDefaultIME=") + c.value + "\n");
         EXPECT_EQ(count(kSetPinyinDefault), c.set) << c.value;
         EXPECT_EQ(count(kClearDefault), c.cleared) << c.value;
         EXPECT_EQ(count("MsgWait(4000, 0x4FF)"), 0) << c.value; // nothing to settle
+        // The order stays: only the language list's own commit re-applies it.
+        EXPECT_EQ(called(kReapply), c.cleared == 1) << c.value;
     }
     // Windows has one default for all languages: a 0 replaces it only for the language that
     // holds it, whatever the other sections say, so a saved file loads back to its default.
+    windows.loadReg(pinyinDefault);
     load("[0804_other]\nDefaultIME=1\n[0409_other]\nDefaultIME=0\n");
-    EXPECT_EQ(count(kSetPinyinDefault), 1);
+    EXPECT_EQ(count(kSetPinyinDefault), 0);
     EXPECT_EQ(count(kClearDefault), 0);
     load("[0409_other]\nDefaultIME=0\n[0804_other]\nDefaultIME=0\n");
     EXPECT_EQ(count(kClearDefault), 1);
     load("[0804_other]\nDefaultIME=0\n[0409_other]\nDefaultIME=1\n");
-    EXPECT_EQ(count(kClearDefault), 1);
+    EXPECT_EQ(count(kClearDefault), 0); // 0409's row 1 becomes the default instead
+    windows.loadReg(languageList);
+    load("[0804_other]\nDefaultIME=1\n[0409_other]\nDefaultIME=0\n");
+    EXPECT_EQ(count(kSetPinyinDefault), 1);
 }
 
 TEST_F(ConfigTest, LoadAnEmptyListSectionCommitsAnEmptyList) {
@@ -580,8 +599,9 @@ TEST_F(ConfigTest, LoadChangesNothingForLanguagesNotInstalled) {
     load("[0411_list]\n1=broken\n[0411_switchkey]\nlayout=disable\n");
     EXPECT_EQ(state(), before);
     EXPECT_FALSE(called("ShellExecute("));
-    EXPECT_EQ(count("EnumProfiles(0804)"), 1);
-    EXPECT_EQ(count("EnumProfiles(0409)"), 1);
+    // Each language read for the comparison, then shown in turn.
+    EXPECT_EQ(count("EnumProfiles(0804)"), 2);
+    EXPECT_EQ(count("EnumProfiles(0409)"), 2);
     EXPECT_NE(std::find(statuses.begin(), statuses.end(), u"正在刷新，请稍候..."), statuses.end());
     EXPECT_EQ(form.StatusBar1, u"就绪");
 
@@ -664,7 +684,7 @@ TEST_F(ConfigTest, TheCheckLetsThroughWhatTheLoadWouldStoreAnyway) {
          "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{FA550B04-5AD7-411F-A5AC-CA038EC515D7}|"
          "00000000|\n"
          "[0409_switchkey]\nShape Toggle=Hyper+Q\n[0411_list]\n1=\n");
-    EXPECT_EQ(count(kReapply), 2);
+    EXPECT_EQ(count(kReapply), 1); // 0409 has nothing the load would change
     EXPECT_EQ(listRow(u"a|b|c|d|e|f").fields[kFieldHotkey], u"");
     EXPECT_EQ(listRow(u"\"a|b\"|1|2|3|4|5|6").name, u"a|b");
 }
@@ -691,7 +711,7 @@ TEST_F(ConfigTest, ARefusedWriteStopsAtItsLanguage) {
              "04090804\n"
              "[0409_list]\n1=美式键盘|{00000000-0000-0000-0000-000000000000}|0409|"
              "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{00000000-0000-0000-0000-000000000000}|"
-             "04090409|\n");
+             "04090409|Ctrl+Shift+9\n");
         FAIL() << "no error";
     } catch (const QuillonError& e) {
         const ustring& message = e.message();
