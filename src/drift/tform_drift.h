@@ -5,6 +5,7 @@
 
 #include "app/controls.h"
 #include "drift/config_drift.h"
+#include "drift/drift_wording.h"
 
 #include <functional>
 
@@ -27,8 +28,10 @@ public:
     // Set by the view: shows the window and returns once it is closed.
     std::function<void()> ShowModalView;
 
-    // Shows the comparison of `filename`; Apply when the user chose "应用差异".
-    Result ShowModal(const ustring& filename, const ConfigDrift& drift);
+    // Shows the comparison of `filename` in the window's words; Apply when the user chose
+    // "应用差异".
+    Result ShowModal(const ustring& filename, const ConfigDrift& drift,
+                     const DriftWording& wording);
     void Button_ApplyClick();
     void Button_CloseClick();
 };

@@ -1,5 +1,6 @@
 #include "drift/config_drift.h"
 #include "drift/drift_commands.h"
+#include "drift/drift_wording.h"
 #include "drift/tform_drift.h"
 #include "form_fixture.h"
 
@@ -295,6 +296,46 @@ TEST_F(DriftTest, ASettingOfItsOwnNeedsNoCommit) {
     EXPECT_EQ(check(windows.files.files[kFile]), "一致\r\n");
 }
 
+// The report's lines as the window words them; lines of another form stay as they are.
+TEST(DriftWording, WindowLines) {
+    DriftWording wording;
+    wording.languageCodes = {u"0804", u"0409"};
+    wording.languageNames = {u"中文(中华人民共和国)", u"英语（美国）"};
+    wording.labels = {{u"_list", u"启用的输入法"},         {u"CAPS", u"关闭大写键"},
+                      {u"layout", u"切换键盘布局"},        {u"Symbol Toggle", u"全角/半角切换"},
+                      {u"LanguageBar", u"使用桌面语言栏"}, {u"DefaultIME", u"默认输入法"}};
+    const std::pair<const char16_t*, const char16_t*> cases[] = {
+        {u"0409_switchkey CAPS：文件为“Shift”，本机为“Caps Lock”",
+         u"英语（美国） · 关闭大写键：文件中为 Shift，本机为 Caps Lock"},
+        {u"0804_switchkey layout：载入后为“Ctrl+Shift”（两个切换热键不能相同），本机为“disable”",
+         u"中文(中华人民共和国) · 切换键盘布局：导入后为 "
+         u"Ctrl+Shift（两个切换热键不能相同），本机为 "
+         u"禁用"},
+        {u"0804_switchkey Symbol Toggle：文件为“none”，本机为“Ctrl+SPACE”",
+         u"中文(中华人民共和国) · 全角/半角切换：文件中为 none，本机为 Ctrl+SPACE"},
+        {u"0409_other LanguageBar：文件为“0x1”，本机为“0”",
+         u"英语（美国） · 使用桌面语言栏：文件中为 选中，本机为 不选中"},
+        {u"0804_list 2（微软双拼）热键：文件为“Ctrl+F2”，本机为“无”",
+         u"中文(中华人民共和国) · 启用的输入法第 2 个（微软双拼）热键：文件中为 Ctrl+F2，本机为 "
+         u"无"},
+        {u"0804_list 顺序：文件为“微软双拼、微软拼音”，本机为“微软拼音、微软双拼”",
+         u"中文(中华人民共和国) · 启用的输入法的顺序：文件中为 微软双拼、微软拼音，本机为 "
+         u"微软拼音、微软双拼"},
+        {u"0804_list：本机启用的“微软双拼”（第 2 个）文件中没有",
+         u"中文(中华人民共和国) · 启用的输入法：本机启用的“微软双拼”（第 2 个）文件中没有"},
+        {u"0804_other DefaultIME：文件为“2”（微软双拼），本机为“1”（微软拼音）",
+         u"中文(中华人民共和国) · 默认输入法：文件中为 2（微软双拼），本机为 1（微软拼音）"},
+        // A language the combo has no name for keeps its id.
+        {u"0411_other LanguageBar：文件为“1”，本机为“0”",
+         u"0411 · 使用桌面语言栏：文件中为 选中，本机为 不选中"},
+        {u"语言 0411 没有安装，没有比较文件中它的设置（0411_list）",
+         u"语言 0411 没有安装，没有比较文件中它的设置（0411_list）"},
+    };
+    for (const auto& [report, window] : cases) {
+        EXPECT_EQ(toUtf8(windowLine(report, wording)), toUtf8(window));
+    }
+}
+
 // ---- The window -------------------------------------------------------------------------------
 
 class DriftWindowTest : public DriftTest {
@@ -324,8 +365,10 @@ protected:
 TEST_F(DriftWindowTest, ShowsTheDifferencesAndAppliesThemAfterAsking) {
     const std::string differs = edited({{u"0409_other", u"InputEmoji", u"0"}});
     open(differs, &TFormDrift::Button_ApplyClick);
-    EXPECT_EQ(shown,
-              u"配置文件：" + kFile + u"\r\n\r\n0409_other InputEmoji：文件为“0”，本机为“1”\r\n");
+    // The window names the language and the setting as the main window does.
+    EXPECT_EQ(shown, u"配置文件：" + kFile +
+                         u"\r\n\r\nEnglish(UnitedStates) · 表情符号面板不自动关闭：文件中为 "
+                         u"不选中，本机为 选中\r\n");
     EXPECT_TRUE(applyOffered);
     ASSERT_EQ(windows.ui.boxes.size(), 1u); // asked first; no answer is No
     EXPECT_EQ(windows.registry.writeCount(), writesBefore);
