@@ -298,7 +298,7 @@ private:
                 differs(section + u" " + key + u"：文件为" + quoted(entry->value) + u"，本机为" +
                         quoted(haveText));
             } else {
-                differs(section + u" " + key + u"：载入后为" + quoted(wanted) +
+                differs(section + u" " + key + u"：导入后为" + quoted(wanted) +
                         u"（两个切换热键不能相同），本机为" + quoted(haveText));
             }
         };

@@ -39,7 +39,7 @@ ustring detailShown(ustring_view key, ustring detail) {
         std::u16string_view window;
     };
     const Lead leads[] = {
-        {u"文件为", u"文件中为 "}, {u"本机为", u"本机为 "}, {u"载入后为", u"导入后为 "}};
+        {u"文件为", u"文件中为 "}, {u"本机为", u"本机为 "}, {u"导入后为", u"导入后为 "}};
     ustring out;
     std::size_t at = 0;
     while (at < detail.size()) {

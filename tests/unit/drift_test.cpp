@@ -307,7 +307,7 @@ TEST(DriftWording, WindowLines) {
     const std::pair<const char16_t*, const char16_t*> cases[] = {
         {u"0409_switchkey CAPS：文件为“Shift”，本机为“Caps Lock”",
          u"英语（美国） · 关闭大写键：文件中为 Shift，本机为 Caps Lock"},
-        {u"0804_switchkey layout：载入后为“Ctrl+Shift”（两个切换热键不能相同），本机为“disable”",
+        {u"0804_switchkey layout：导入后为“Ctrl+Shift”（两个切换热键不能相同），本机为“disable”",
          u"中文(中华人民共和国) · 切换键盘布局：导入后为 "
          u"Ctrl+Shift（两个切换热键不能相同），本机为 "
          u"禁用"},
