@@ -3,6 +3,7 @@
 // texts of the sample setup's kind, and painted. It reads no registry, asks TSF nothing and
 // starts no PowerShell. Test bed only: the yardstick for the window's start-up time, beside the
 // bare window of baseline.cpp.
+#include "app/win32/control_window.h"
 #include "app/win32/main_window_layout.h"
 #include "controls_baseline_res.h"
 #include "ui/win32/dpi.h"
@@ -84,41 +85,7 @@ struct Window {
 Window window;
 
 HWND createControl(const Placement& p, HINSTANCE instance) {
-    const wchar_t* cls = WC_BUTTONW;
-    DWORD style = WS_CHILD | WS_VISIBLE;
-    DWORD exStyle = 0;
-    switch (p.kind) {
-    case Kind::GroupBox:
-        style |= BS_GROUPBOX;
-        break;
-    case Kind::ListView:
-        cls = WC_LISTVIEWW;
-        style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-        exStyle = WS_EX_CLIENTEDGE;
-        break;
-    case Kind::Button:
-        style |= WS_TABSTOP | BS_PUSHBUTTON;
-        break;
-    case Kind::SplitButton:
-        style |= WS_TABSTOP | BS_SPLITBUTTON;
-        break;
-    case Kind::FlatButton:
-        style |= WS_TABSTOP | BS_OWNERDRAW;
-        break;
-    case Kind::Label:
-        cls = WC_STATICW;
-        style |= SS_LEFT | SS_NOTIFY;
-        break;
-    case Kind::Combo:
-        cls = WC_COMBOBOXW;
-        style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-        break;
-    case Kind::CheckBox:
-        style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-        break;
-    }
-    return CreateWindowExW(exStyle, cls, L"", style, 0, 0, 10, 10, window.hwnd,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance, nullptr);
+    return view::createLayoutControl(p, window.hwnd, instance);
 }
 
 void addColumns(HWND list, const char16_t* const* captions, int count) {

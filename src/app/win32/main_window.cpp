@@ -1,5 +1,6 @@
 #include "app/win32/main_window.h"
 
+#include "app/win32/control_window.h"
 #include "backups/backups.h"
 #include "core/error.h"
 #include "res/resource_ids.h"
@@ -75,41 +76,7 @@ void MainWindow::create() {
 
 void MainWindow::createControls() {
     for (const Placement& p : kLayout) {
-        const wchar_t* cls = WC_BUTTONW;
-        DWORD style = WS_CHILD | WS_VISIBLE;
-        DWORD exStyle = 0;
-        switch (p.kind) {
-        case Kind::GroupBox:
-            style |= BS_GROUPBOX;
-            break;
-        case Kind::ListView:
-            cls = WC_LISTVIEWW;
-            style |= WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS;
-            exStyle = WS_EX_CLIENTEDGE;
-            break;
-        case Kind::Button:
-            style |= WS_TABSTOP | BS_PUSHBUTTON;
-            break;
-        case Kind::SplitButton:
-            style |= WS_TABSTOP | BS_SPLITBUTTON;
-            break;
-        case Kind::FlatButton:
-            style |= WS_TABSTOP | BS_OWNERDRAW;
-            break;
-        case Kind::Label:
-            cls = WC_STATICW;
-            style |= SS_LEFT | SS_NOTIFY;
-            break;
-        case Kind::Combo:
-            cls = WC_COMBOBOXW;
-            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-            break;
-        case Kind::CheckBox:
-            style |= WS_TABSTOP | BS_AUTOCHECKBOX;
-            break;
-        }
-        CreateWindowExW(exStyle, cls, L"", style, 0, 0, 10, 10, hwnd_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance_, nullptr);
+        createLayoutControl(p, hwnd_, instance_);
     }
     CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_, nullptr);
