@@ -113,6 +113,28 @@ void makeDefault(TForm1& form, int index) {
     form.ListView1Change();
 }
 
+// The enabled row a "DefaultIME" of `d` names: the file's row d when the load wrote the list,
+// found by what it is, since Windows may list the rows in its own order until it has taken up
+// the re-applied list; else row d as shown, which is the file's (the list did not differ).
+// -1 when it names none.
+int defaultIndex(const TForm1& form, const IniSection* list, std::int32_t d) {
+    const int count = form.ListView1.count();
+    if (!list) {
+        return d <= count ? d - 1 : -1;
+    }
+    if (d > static_cast<std::int32_t>(list->entries.size())) {
+        return -1;
+    }
+    const ustring identity =
+        rowIdentity(listRow(list->entries[static_cast<std::size_t>(d - 1)].value));
+    for (int i = 0; i < count; ++i) {
+        if (rowIdentity(form.ListView1.rows[static_cast<std::size_t>(i)]) == identity) {
+            return i;
+        }
+    }
+    return -1;
+}
+
 // True when the file had anything for the language. `wrote` is set once a step has changed
 // Windows: a later failure leaves the language partly applied. `changes` holds what differs
 // from the machine.
@@ -215,8 +237,11 @@ bool applyLanguage(TForm1& form, const IniDocument& changes, const ustring& lang
                 if (form.defime >= 0) {
                     step([&] { form.N4Click(); });
                 }
-            } else if (d >= 1 && d <= form.ListView1.count() && form.defime != d - 1) {
-                step([&] { makeDefault(form, d - 1); });
+            } else if (d >= 1) {
+                const int index = defaultIndex(form, changes.section(language + kListSection), d);
+                if (index >= 0 && form.defime != index) {
+                    step([&] { makeDefault(form, index); });
+                }
             }
         }
     }

@@ -83,7 +83,7 @@ q wait-visible >/dev/null
 check "the dialog asks for a configuration file" contains "$(check_in_window)" 'caption "检查配置差异"'
 qdr wait-visible >/dev/null
 check "the window shows the difference" \
-    contains "$(qdr text --id 401)" '_switchkey CAPS：文件为“Caps Lock”，本机为“Shift”'
+    contains "$(qdr text --id 401)" ' · 关闭大写键：文件中为 Caps Lock，本机为 Shift'
 check "and offers to apply it" contains "$(qdr control --id 402)" 'enabled=1'
 screenshot drift-window
 qdr click --id 402 >/dev/null

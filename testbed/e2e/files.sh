@@ -124,8 +124,8 @@ q wait-no-dialog >/dev/null
 check "file unchanged after No" cmp "$OUT/setup.cfg" "$E2E_ARTEFACTS/setup.cfg"
 
 # ---- configuration load ----
-# The US keyboard first, a hotkey for pinyin, layout switching off, and the second row of the
-# list as Windows then shows it (the US keyboard) the default.
+# The US keyboard first, a hotkey for pinyin, layout switching off, and the file's first row
+# (the US keyboard) the default: a default names the file's own row, wherever Windows shows it.
 as_cfg >"$OUT/load.cfg" <<EOF
 ; hand-written
 [0804_list]
@@ -136,7 +136,7 @@ as_cfg >"$OUT/load.cfg" <<EOF
 Layout=DISABLE
 
 [0804_other]
-DefaultIME=2
+DefaultIME=1
 EOF
 menu 导入配置
 dialog="$(q file-dialog --path 'C:\exports\load')"

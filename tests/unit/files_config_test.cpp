@@ -581,6 +581,26 @@ TEST_F(ConfigTest, LoadDefaultInputMethod) {
     EXPECT_EQ(count(kSetPinyinDefault), 1);
 }
 
+// The default names the file's own row, also while Windows still lists the rows in its old
+// order (it takes up the re-applied list in its own time).
+TEST_F(ConfigTest, TheDefaultIsTheFilesRowWhateverOrderWindowsShows) {
+    windows.loadReg("Windows Registry Editor Version 5.00\n"
+                    "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
+                    "\"InputMethodOverride\"=\"0804:00000409\"\n");
+    // Windows lists the US keyboard first, before and after the load.
+    windows.tsf.profiles.insert(windows.tsf.profiles.begin(),
+                                {layout(0x0804, 0x04090804, 2), std::nullopt});
+    start();
+    load("[0804_list]\n"
+         "1=微软拼音|{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}|0804|"
+         "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{FA550B04-5AD7-411F-A5AC-CA038EC515D7}|00000000\n"
+         "2=美式键盘|{00000000-0000-0000-0000-000000000000}|0804|"
+         "{34745C63-B2F0-4784-8B67-5E12C8701A31}|{00000000-0000-0000-0000-000000000000}|04090804\n"
+         "[0804_other]\nDefaultIME=1\n");
+    ASSERT_EQ(toUtf8(form.ListView1.rows.at(0).name), "美式键盘");
+    EXPECT_EQ(count(kSetPinyinDefault), 1);
+}
+
 TEST_F(ConfigTest, LoadAnEmptyListSectionCommitsAnEmptyList) {
     start();
     load("[0804_list]\n");
