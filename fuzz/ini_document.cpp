@@ -67,9 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const ConfigDrift drift = compareSetup(config->document, machine, form);
         law(drift.holds() == drift.toApply.sections().empty(), "what differs is what is applied");
         const StringList lines = driftLines(drift);
-        law(lines.size() ==
-                std::max<std::size_t>(drift.differences.size(), 1) + drift.notInstalled.size(),
-            "the report has a line for each difference and each language not installed");
+        law(lines.size() == std::max<std::size_t>(drift.differences.size(), 1) +
+                                drift.cannotHold.size() + drift.notInstalled.size(),
+            "the report has a line for each difference, each input method this machine cannot "
+            "hold and each language not installed");
         // What is applied holds nothing the file does not say.
         for (const IniSection& section : drift.toApply.sections()) {
             law(config->document.section(section.name) != nullptr,
