@@ -88,20 +88,6 @@ HWND createControl(const Placement& p, HINSTANCE instance) {
     return view::createLayoutControl(p, window.hwnd, instance);
 }
 
-void addColumns(HWND list, const char16_t* const* captions, int count) {
-    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
-                                                LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
-    view::setWindowTheme(list, L"Explorer");
-    for (int i = 0; i < count; ++i) {
-        LVCOLUMNW column{};
-        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-        column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(captions[i]));
-        column.iSubItem = i;
-        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
-                     reinterpret_cast<LPARAM>(&column));
-    }
-}
-
 void addRow(HWND list, int row, const wchar_t* name, const wchar_t* hotkey) {
     LVITEMW item{};
     item.mask = LVIF_TEXT;
@@ -136,10 +122,10 @@ void createControls(HINSTANCE instance) {
     SendMessageW(window.item(view::kStatusBar1), SB_SETTEXTW, SB_SIMPLEID,
                  reinterpret_cast<LPARAM>(L"就绪"));
 
-    addColumns(window.item(view::kListView1), view::kColumns1,
-               static_cast<int>(std::size(view::kColumns1)));
-    addColumns(window.item(view::kListView2), view::kColumns2,
-               static_cast<int>(std::size(view::kColumns2)));
+    view::addLayoutColumns(window.item(view::kListView1), view::kColumns1,
+                           static_cast<int>(std::size(view::kColumns1)));
+    view::addLayoutColumns(window.item(view::kListView2), view::kColumns2,
+                           static_cast<int>(std::size(view::kColumns2)));
     addRow(window.item(view::kListView1), 0, L"示例拼音输入法", L"Ctrl+1");
     addRow(window.item(view::kListView1), 1, L"US", L"");
     addRow(window.item(view::kListView2), 0, L"示例五笔输入法", nullptr);

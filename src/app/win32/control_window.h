@@ -1,9 +1,10 @@
-// Makes one control of the main window's layout table, with the class and styles its kind
+// Makes the controls of the main window's layout table, with the class and styles its kind
 // takes. The start-up yardstick in the test bed builds the same controls through it, so that
 // it measures exactly the window the program makes.
 #pragma once
 
 #include "app/win32/main_window_layout.h"
+#include "ui/win32/theme.h"
 
 #include <windows.h>
 
@@ -47,6 +48,22 @@ inline HWND createLayoutControl(const Placement& p, HWND parent, HINSTANCE insta
     }
     return CreateWindowExW(exStyle, cls, L"", style, 0, 0, 10, 10, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(p.id)), instance, nullptr);
+}
+
+// The list view's look and its columns (widths are set by the layout).
+inline void addLayoutColumns(HWND list, const char16_t* const* captions, int count) {
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
+                                                LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
+    // The Explorer look gives the hot-tracking highlight under the mouse.
+    setWindowTheme(list, L"Explorer");
+    for (int i = 0; i < count; ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+        column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(captions[i]));
+        column.iSubItem = i;
+        SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
+                     reinterpret_cast<LPARAM>(&column));
+    }
 }
 
 } // namespace quillon::win32view

@@ -82,23 +82,8 @@ void MainWindow::createControls() {
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_, nullptr);
     SendMessageW(item(kStatusBar1), SB_SIMPLE, TRUE, 0);
 
-    auto addColumns = [&](int id, const char16_t* const* captions, int count) {
-        HWND list = item(id);
-        ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES |
-                                                    LVS_EX_DOUBLEBUFFER | LVS_EX_INFOTIP);
-        // The Explorer look gives the hot-tracking highlight under the mouse.
-        setWindowTheme(list, L"Explorer");
-        for (int i = 0; i < count; ++i) {
-            LVCOLUMNW column{};
-            column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
-            column.pszText = const_cast<wchar_t*>(reinterpret_cast<const wchar_t*>(captions[i]));
-            column.iSubItem = i;
-            SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
-                         reinterpret_cast<LPARAM>(&column));
-        }
-    };
-    addColumns(kListView1, kColumns1, 7);
-    addColumns(kListView2, kColumns2, 6);
+    addLayoutColumns(item(kListView1), kColumns1, 7);
+    addLayoutColumns(item(kListView2), kColumns2, 6);
 
     const int bitmapIds[] = {IDB_HELP, IDB_HELP_DISABLED};
     for (int i = 0; i < 2; ++i) {
