@@ -190,8 +190,9 @@ GeneratedSetup::GeneratedSetup(const SetupSize& size) {
     windows.loadReg(reg);
 
     platform::Platform os = windows.platform();
-    form = std::make_unique<TForm1>(
-        platform::Platform{counter, os.tsf, os.layouts, os.processes, os.system, os.ui, os.files});
+    form = std::make_unique<TForm1>(platform::Platform{counter, os.tsf, os.layouts, os.processes,
+                                                       os.system, os.dialogs, os.messages,
+                                                       os.hotkeys, os.processEnd, os.files});
 }
 
 void GeneratedSetup::start() {

@@ -73,20 +73,20 @@ TForm1::TForm1(platform::Platform os) : os_(os) {
 
 TForm1::~TForm1() = default;
 
-void TForm1::changed() {
+void TForm1::notifyChanged() {
     if (Changed) {
         Changed();
     }
 }
 
 void TForm1::ProcessMessages() {
-    changed();
-    os_.ui.ProcessMessages();
+    notifyChanged();
+    os_.messages.ProcessMessages();
 }
 
 void TForm1::ShowError(const ustring& message) {
-    changed();
-    os_.ui.MessageBox(message, kAppCaption, platform::kMbIconError);
+    notifyChanged();
+    os_.dialogs.MessageBox(message, kAppCaption, platform::kMbIconError);
 }
 
 namespace {
@@ -111,9 +111,9 @@ void TForm1::FormCreate() {
     if (os_.system.VersionMajor() < kOldestWindows) {
         Visible = false;
         ShowMainForm = false;
-        os_.ui.MessageBox(u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。",
-                          kAppCaption, platform::kMbIconInformation);
-        os_.ui.ExitProcess(0);
+        os_.dialogs.MessageBox(u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。",
+                               kAppCaption, platform::kMbIconInformation);
+        os_.processEnd.ExitProcess(0);
         return;
     }
     // 2.-3.
@@ -173,7 +173,7 @@ void TForm1::FormCreate() {
                     os_.processes.ShellExecute(u"open", PowerShellPath(), kReapplyCommand,
                                                platform::kSwHide);
                 }
-                os_.ui.Terminate();
+                os_.processEnd.Terminate();
                 return;
             }
         }
@@ -192,13 +192,13 @@ void TForm1::FormCreate() {
             if (refreshed) {
                 ReadParam(pieces);
             } else {
-                os_.ui.Terminate();
+                os_.processEnd.Terminate();
             }
         }
     }
     // 12.
     StatusBar1 = u"就绪";
-    changed();
+    notifyChanged();
 }
 
 void TForm1::FormShow() {
@@ -229,7 +229,7 @@ void TForm1::FormShow() {
             Button_RefreshClick();
         });
     }
-    os_.ui.Terminate();
+    os_.processEnd.Terminate();
 }
 
 void TForm1::FormClose() {
@@ -242,12 +242,12 @@ bool TForm1::WMSysCommand(std::uint32_t command) {
     if (command != kAboutCommandId) {
         return false;
     }
-    os_.ui.MessageBox(u"支持系统：Windows10/11/Windows Server 2019/2021\r"
-                      u"\r"
-                      u"作者：Quillon 开发组　版本：" QUILLON_VERSION_TEXT u" (x64)\r"
-                      u"网站：" +
-                          ustring(kWebAddress),
-                      kAppCaption, platform::kMbIconInformation);
+    os_.dialogs.MessageBox(u"支持系统：Windows10/11/Windows Server 2019/2021\r"
+                           u"\r"
+                           u"作者：Quillon 开发组　版本：" QUILLON_VERSION_TEXT u" (x64)\r"
+                           u"网站：" +
+                               ustring(kWebAddress),
+                           kAppCaption, platform::kMbIconInformation);
     return true;
 }
 
@@ -255,11 +255,11 @@ void TForm1::Delay(std::int32_t msecs) {
     if (msecs <= 0) {
         return;
     }
-    const auto event = os_.ui.CreateEvent();
+    const auto event = os_.messages.CreateEvent();
     const std::uint32_t deadline = os_.system.TickCount() + static_cast<std::uint32_t>(msecs);
     std::int32_t remaining = msecs;
     while (remaining > 0) {
-        const std::uint32_t result = os_.ui.MsgWaitForMultipleObjects(
+        const std::uint32_t result = os_.messages.MsgWaitForMultipleObjects(
             *event, static_cast<std::uint32_t>(remaining), platform::kQsAllInput);
         if (result == platform::kWaitTimeout) {
             break;
@@ -283,14 +283,14 @@ void TForm1::SettleWait(std::int32_t msecs, const ustring& status, const ustring
     Enabled = false;
     ScreenCursor = Cursor::HourGlass;
     StatusBar1 = status;
-    changed();
+    notifyChanged();
     Delay(msecs);
     Enabled = true;
     ScreenCursor = Cursor::Default;
-    changed();
+    notifyChanged();
     Button_RefreshClick();
     StatusBar1 = u"就绪";
-    changed();
+    notifyChanged();
 }
 
 void TForm1::requireCompleteLists() const {

@@ -138,8 +138,11 @@ public:
     Menu PopupMenu3;
     platform::OpenDialog OpenDialog1{u"导出输入法列表", u"txt", u"文本文件|*.txt|所有文件|*.*", {}};
 
-    // Called whenever the model wants the screen to catch up (before pumping messages).
+    // The view's hook: called whenever the model wants the screen to catch up.
     std::function<void()> Changed;
+    // Lets the screen catch up with the model before anything that shows or pumps messages
+    // (a message box, a dialog, a wait), so that what the user sees meanwhile is current.
+    void notifyChanged();
 
     // ---- application shell ----
     // Starts the language query FormCreate will read, so that PowerShell runs while the window
@@ -311,7 +314,6 @@ public:
     platform::Platform& os() { return os_; }
 
 private:
-    void changed();
     // The refresh's steps; true when the profiles of the language were enumerated.
     bool refreshLists();
     // Selects each list's first row when none is, then runs the enabling rules.

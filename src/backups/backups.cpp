@@ -14,9 +14,7 @@ namespace {
 
 void tellNoBackup(TForm1& form, const ustring& reason) {
     form.StatusBar1 = u"未能备份更改前的设置（" + reason + u"），此次更改无法撤销。";
-    if (form.Changed) {
-        form.Changed();
-    }
+    form.notifyChanged();
 }
 
 } // namespace
@@ -151,10 +149,8 @@ void undoLastChange(TForm1& form) {
         if (commandLine) {
             throw QuillonError(u"没有可撤销的更改。");
         }
-        if (form.Changed) {
-            form.Changed();
-        }
-        os.ui.MessageBox(u"没有可撤销的更改。", u"撤销", platform::kMbIconInformation);
+        form.notifyChanged();
+        os.dialogs.MessageBox(u"没有可撤销的更改。", u"撤销", platform::kMbIconInformation);
         return;
     }
     const BackupFile& file = *found.file;
@@ -162,19 +158,17 @@ void undoLastChange(TForm1& form) {
     const ustring restored =
         file.time + u" 之前的设置" + (found.note.empty() ? u"" : u"（" + found.note + u"）");
     if (!commandLine) {
-        if (form.Changed) {
-            form.Changed();
-        }
+        form.notifyChanged();
         const ustring question =
             (skipped.empty() ? ustring() : skipped + u"\r") + u"将恢复到 " + restored + u"。" +
             (file.oldForm ? u"这是旧版程序的备份（配置文件），将以导入配置的方式恢复，可能改写其中"
                             u"所有语言的设置。"
                           : u"") +
             u"是否继续？";
-        const int answer = os.ui.MessageBox(question, u"撤销",
-                                            platform::kMbYesNo | platform::kMbIconQuestion |
-                                                platform::kMbDefButton2,
-                                            platform::BoxOwner::MainWindow);
+        const int answer = os.dialogs.MessageBox(question, u"撤销",
+                                                 platform::kMbYesNo | platform::kMbIconQuestion |
+                                                     platform::kMbDefButton2,
+                                                 platform::BoxOwner::MainWindow);
         if (answer != platform::kIdYes) {
             return;
         }
@@ -203,9 +197,7 @@ void undoLastChange(TForm1& form) {
     form.Button_RefreshClick();
     form.StatusBar1 = skipped + u"已恢复到 " + restored + u"。" +
                       (removed ? u"" : u"备份文件“" + path + u"”无法删除，请手动删除。");
-    if (form.Changed) {
-        form.Changed();
-    }
+    form.notifyChanged();
 }
 
 } // namespace quillon::backups

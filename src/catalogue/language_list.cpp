@@ -199,7 +199,7 @@ void TForm1::takeLanguageNames() {
     if (pwlanglist.empty() && !lang.name.empty()) {
         StatusBar1 = u"未能读取语言名称，语言列表中以语言标记代替。";
     }
-    changed();
+    notifyChanged();
 }
 
 void TForm1::pollLanguageNames() {
@@ -225,7 +225,7 @@ void TForm1::waitForLanguageNames() {
     }
     Enabled = wasEnabled;
     ScreenCursor = Cursor::Default;
-    changed();
+    notifyChanged();
 }
 
 void TForm1::ComboBox_LangClick() {

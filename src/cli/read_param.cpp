@@ -295,7 +295,7 @@ void TForm1::ReadParam(const StringList& paramlist) {
             }
         }
     });
-    os().ui.Terminate();
+    os().processEnd.Terminate();
 }
 
 } // namespace quillon

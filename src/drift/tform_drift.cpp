@@ -63,9 +63,7 @@ TFormDrift::Result TFormDrift::ShowModal(const ustring& filename, const ConfigDr
     Button_Apply.enabled = !drift.holds();
     // The close box ends the window like the close button.
     modalResult = Result::Close;
-    if (ShowModalView) {
-        ShowModalView();
-    }
+    showView();
     return modalResult;
 }
 
@@ -79,17 +77,35 @@ void TFormDrift::Button_CloseClick() {
     modalResult = Result::Close;
 }
 
+ToolKeyCommand TFormDrift::keyCommand(const KeyStroke& stroke, bool inText) const {
+    if (!inText) {
+        return ToolKeyCommand::None;
+    }
+    switch (stroke.key) {
+    case Key::Escape:
+        return ToolKeyCommand::Close;
+    case Key::Tab:
+        // Ctrl+Tab stays the text's.
+        if (stroke.ctrl) {
+            return ToolKeyCommand::None;
+        }
+        return stroke.shift ? ToolKeyCommand::PreviousControl : ToolKeyCommand::NextControl;
+    default:
+        return ToolKeyCommand::None;
+    }
+}
+
 void TForm1::CheckCfgClick() {
     if (!FormDrift || !chooseFile(*this, u"检查配置差异", kConfigExtension, kConfigFilter)) {
         return;
     }
     const ustring filename = OpenDialog1.FileName;
     const ConfigDrift drift = checkConfig(*this, filename);
-    changed();
+    notifyChanged();
     if (FormDrift->ShowModal(filename, drift, wordingOf(*this)) != TFormDrift::Result::Apply) {
         return;
     }
-    const int answer = os().ui.MessageBox(
+    const int answer = os().dialogs.MessageBox(
         u"把配置文件“" + filename + u"”中与本机不同的 " +
             fromUtf8(std::to_string(drift.differences.size())) + u" 处设置应用到本机吗？",
         u"确认", platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);

@@ -34,9 +34,7 @@ public:
         form_.Enabled = true;
         form_.ScreenCursor = Cursor::Default;
         form_.StatusBar1 = u"就绪";
-        if (form_.Changed) {
-            form_.Changed();
-        }
+        form_.notifyChanged();
     }
 
 private:
@@ -266,9 +264,7 @@ void applyConfigDocument(TForm1& form, const IniDocument& changes, const StringL
     const backups::UserAction action(
         form, (scope == LoadScope::Whole ? u"导入配置“" : u"应用配置差异“") + filename + u"”");
     const BusyWindow busy(form);
-    if (form.Changed) {
-        form.Changed();
-    }
+    form.notifyChanged();
     StringList applied;
     for (const ustring& language : languages) {
         std::uint32_t id = 0;

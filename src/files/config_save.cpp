@@ -21,10 +21,8 @@ void saveFailed(TForm1& form, SaveFrom from, const ustring& filename, const ustr
     if (from == SaveFrom::CommandLine) {
         throw QuillonError(filename + u"\r" + text);
     }
-    if (form.Changed) {
-        form.Changed();
-    }
-    form.os().ui.MessageBox(filename + u"\r" + text, kErrorCaption, platform::kMbIconError);
+    form.notifyChanged();
+    form.os().dialogs.MessageBox(filename + u"\r" + text, kErrorCaption, platform::kMbIconError);
 }
 
 ustring countText(std::size_t n) {
@@ -105,12 +103,10 @@ void TForm1::N14Click() {
     }
     const ustring filename = OpenDialog1.FileName;
     if (os().files.FileExists(filename)) {
-        if (Changed) {
-            Changed();
-        }
-        const int answer = os().ui.MessageBox(filename + u"\r文件已存在，是否覆盖？", u"确认",
-                                              platform::kMbYesNo | platform::kMbIconQuestion |
-                                                  platform::kMbDefButton2);
+        notifyChanged();
+        const int answer = os().dialogs.MessageBox(filename + u"\r文件已存在，是否覆盖？", u"确认",
+                                                   platform::kMbYesNo | platform::kMbIconQuestion |
+                                                       platform::kMbDefButton2);
         if (answer != platform::kIdYes) {
             return;
         }

@@ -17,10 +17,8 @@ inline bool chooseFile(TForm1& form, const char16_t* title, const char16_t* exte
     form.OpenDialog1.Title = title;
     form.OpenDialog1.DefaultExt = extension;
     form.OpenDialog1.Filter = filter;
-    if (form.Changed) {
-        form.Changed();
-    }
-    return form.OpenDialog1.Execute(form.os().ui);
+    form.notifyChanged();
+    return form.OpenDialog1.Execute(form.os().dialogs);
 }
 
 } // namespace quillon

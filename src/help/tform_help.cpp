@@ -5,13 +5,13 @@
 namespace quillon {
 
 TFormHelp::TFormHelp(platform::Platform os, const KeyTable& keys)
-    : Memo1(helpText(keys)), LinkLabel1(kWebAddress), url(kWebAddress), os_(os) {}
+    : ToolForm(u"帮助", u"帮助文本"), LinkLabel1(kWebAddress), url(kWebAddress), os_(os) {
+    Memo1 = helpText(keys);
+}
 
 ModalResult TFormHelp::ShowModal() {
     modalResult = ModalResult::None;
-    if (ShowModalView) {
-        ShowModalView();
-    }
+    showView();
     // The close box ends the window like the button.
     if (modalResult == ModalResult::None) {
         modalResult = ModalResult::Close;
@@ -27,19 +27,19 @@ void TFormHelp::LinkLabel1LinkClick(const ustring& link) {
     os_.processes.ShellExecute(u"", link, u"", platform::kSwShowNormal);
 }
 
-HelpKeyCommand TFormHelp::keyCommand(const KeyStroke& stroke, bool inText) const {
+ToolKeyCommand TFormHelp::keyCommand(const KeyStroke& stroke, bool inText) const {
     if (stroke.alt || stroke.ctrl) {
-        return HelpKeyCommand::None;
+        return ToolKeyCommand::None;
     }
     switch (stroke.key) {
     case Key::Tab:
-        return stroke.shift ? HelpKeyCommand::PreviousControl : HelpKeyCommand::NextControl;
+        return stroke.shift ? ToolKeyCommand::PreviousControl : ToolKeyCommand::NextControl;
     case Key::Escape:
-        return HelpKeyCommand::Close;
+        return ToolKeyCommand::Close;
     case Key::Enter:
-        return inText && !stroke.shift ? HelpKeyCommand::Close : HelpKeyCommand::None;
+        return inText && !stroke.shift ? ToolKeyCommand::Close : ToolKeyCommand::None;
     default:
-        return HelpKeyCommand::None;
+        return ToolKeyCommand::None;
     }
 }
 

@@ -52,7 +52,7 @@ bool TForm2::CloseQuery(int modalResult) {
 }
 
 void TForm2::refuse(const ustring& text) {
-    Form1.os().ui.MessageBox(text, u"提示", platform::kMbIconWarning | platform::kMbOk);
+    Form1.os().dialogs.MessageBox(text, u"提示", platform::kMbIconWarning | platform::kMbOk);
 }
 
 void TForm2::FormCloseQuery(bool& CanClose) {
@@ -93,8 +93,8 @@ void TForm2::FormCloseQuery(bool& CanClose) {
         findKeyName(Form1.scancode, ComboBox1.items[static_cast<std::size_t>(ComboBox1.itemIndex)]);
     std::uint32_t virtualKey = 0;
     if (key && parseHex32(key->code, virtualKey) &&
-        Form1.os().ui.HotkeyTaken(static_cast<std::uint32_t>(choice), virtualKey) &&
-        Form1.os().ui.MessageBox(
+        Form1.os().hotkeys.HotkeyTaken(static_cast<std::uint32_t>(choice), virtualKey) &&
+        Form1.os().dialogs.MessageBox(
             u"该热键已被其它程序占用，按下时可能不会切换到此输入法。仍要使用吗？", u"确认",
             platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2) !=
             platform::kIdYes) {

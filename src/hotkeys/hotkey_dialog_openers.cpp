@@ -63,7 +63,7 @@ std::optional<ustring> editHotkey(TForm1& form, TForm2& dialog, HotkeyMode mode,
     } altItemsBack{dialog};
     dialog.setAltItemsEnabled(mode == HotkeyMode::TextService);
 
-    if (form.os().ui.ShowModal(dialog) != platform::kIdOk) {
+    if (form.os().dialogs.ShowModal(dialog) != platform::kIdOk) {
         return std::nullopt;
     }
     return dialog.chosenHotkey();

@@ -25,9 +25,10 @@ void TForm1::Button_DELClick() {
         return;
     }
     requireCompleteLists();
-    if (os().ui.MessageBox(u"是否要从注册表中彻底删除此项目？" + ustring(kNoUndo), kConfirm,
-                           platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2,
-                           platform::BoxOwner::MainWindow) != platform::kIdYes) {
+    if (os().dialogs.MessageBox(u"是否要从注册表中彻底删除此项目？" + ustring(kNoUndo), kConfirm,
+                                platform::kMbYesNo | platform::kMbIconQuestion |
+                                    platform::kMbDefButton2,
+                                platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;
     }
     const InputMethodEntry row = ListView2.rows[static_cast<std::size_t>(i)];
@@ -62,11 +63,12 @@ void TForm1::Button_DELClick() {
 }
 
 void TForm1::N7Click() {
-    if (os().ui.MessageBox(u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英"
-                           u"语美式键盘。是否删除？" +
-                               ustring(kNoUndo),
-                           kConfirm, platform::kMbYesNo | platform::kMbIconQuestion,
-                           platform::BoxOwner::MainWindow) != platform::kIdYes) {
+    if (os().dialogs.MessageBox(
+            u"本功能用于删除从各种设置中都看不到，却顽固存在于任务栏输入法列表中的英"
+            u"语美式键盘。是否删除？" +
+                ustring(kNoUndo),
+            kConfirm, platform::kMbYesNo | platform::kMbIconQuestion,
+            platform::BoxOwner::MainWindow) != platform::kIdYes) {
         return;
     }
     backups::beforeChange(*this, u"删除顽固的英语美式键盘");

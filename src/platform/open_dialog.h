@@ -13,8 +13,9 @@ struct OpenDialog {
     ustring FileName;   // the full path chosen last
 
     // Shows the dialog; true with `FileName` set when the user chose a file.
-    bool Execute(Ui& ui) {
-        auto chosen = ui.OpenFileDialog(FileDialogRequest{Title, Filter, DefaultExt, FileName});
+    bool Execute(Dialogs& dialogs) {
+        auto chosen =
+            dialogs.OpenFileDialog(FileDialogRequest{Title, Filter, DefaultExt, FileName});
         if (!chosen) {
             return false;
         }

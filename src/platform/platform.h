@@ -14,7 +14,10 @@ struct Platform {
     KeyboardLayouts& layouts;
     Processes& processes;
     System& system;
-    Ui& ui;
+    Dialogs& dialogs;
+    MessageLoop& messages;
+    Hotkeys& hotkeys;
+    ProcessEnd& processEnd;
     Files& files;
 };
 

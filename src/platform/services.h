@@ -161,7 +161,7 @@ public:
     virtual ustring LocalAppData() = 0;
 };
 
-// ---- Modal interaction and the message loop ------------------------------------------------
+// ---- Dialogs, message boxes and the message loop -------------------------------------------
 
 constexpr std::uint32_t kMbIconInformation = 0x40;
 constexpr std::uint32_t kMbIconQuestion = 0x20;
@@ -185,7 +185,7 @@ struct FileDialogRequest {
     ustring fileName;
 };
 
-// A window of the program shown modally (the hotkey dialog, later the help window). Whoever
+// A dialog of the program shown modally through `Dialogs::ShowModal` (the hotkey dialog). Whoever
 // shows it (the Win32 view, or a unit test's script) calls these as the real window's events
 // happen.
 class ModalForm {
@@ -208,9 +208,9 @@ public:
 // (whichever window is active then, even none, as during a wait or a command-line run).
 enum class BoxOwner { ActiveWindow, MainWindow };
 
-class Ui {
+class Dialogs {
 public:
-    virtual ~Ui() = default;
+    virtual ~Dialogs() = default;
     // MessageBoxW; returns the button pressed.
     virtual int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
                            BoxOwner owner = BoxOwner::ActiveWindow) = 0;
@@ -222,20 +222,39 @@ public:
     // Shows the window modally over the active window; returns how it was closed (kIdOk,
     // kIdCancel).
     virtual int ShowModal(ModalForm& form) = 0;
+};
+
+class MessageLoop {
+public:
+    virtual ~MessageLoop() = default;
     // Dispatches every pending window message, user input included.
     virtual void ProcessMessages() = 0;
     virtual std::unique_ptr<WaitEvent> CreateEvent() = 0;
     // MsgWaitForMultipleObjects on one handle, wait-all FALSE.
     virtual std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
                                                     std::uint32_t wakeMask) = 0;
-    // Asks the application to end once the current handler returns.
-    virtual void Terminate() = 0;
-    // Ends the process at once.
-    virtual void ExitProcess(int exitCode) = 0;
+};
+
+// ---- System-wide hotkeys -------------------------------------------------------------------
+
+class Hotkeys {
+public:
+    virtual ~Hotkeys() = default;
     // Whether another program holds the system-wide hotkey (RegisterHotKey's MOD_ALT,
     // MOD_CONTROL, MOD_SHIFT, MOD_WIN and a virtual key): asked by registering it for a moment.
     // Nothing stays registered, whatever the answer.
     virtual bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) = 0;
+};
+
+// ---- The process's end ---------------------------------------------------------------------
+
+class ProcessEnd {
+public:
+    virtual ~ProcessEnd() = default;
+    // Asks the application to end once the current handler returns.
+    virtual void Terminate() = 0;
+    // Ends the process at once.
+    virtual void ExitProcess(int exitCode) = 0;
 };
 
 // ---- Files ---------------------------------------------------------------------------------

@@ -13,8 +13,9 @@ import version_resource  # noqa: E402
 # The loader resolves static imports before the program runs a line, and for a DLL that is not
 # one of Windows' KnownDLLs it looks in the program's own folder first: a DLL planted beside a
 # downloaded quillon.exe would run elevated. So only KnownDLLs (as Windows 10 and 11 list them
-# under HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs) and comctl32,
-# which the manifest binds to its side-by-side version 6, may be imported statically.
+# under HKLM\SYSTEM\CurrentControlSet\Control\Session Manager\KnownDLLs) may be imported
+# statically; comctl32, which the manifest binds to its side-by-side version 6, would be safe
+# too, but the program loads it itself (below).
 KNOWN_DLLS = {
     "advapi32.dll", "clbcatq.dll", "combase.dll", "comdlg32.dll", "coml2.dll", "difxapi.dll",
     "gdi32.dll", "gdiplus.dll", "imagehlp.dll", "imm32.dll", "kernel32.dll", "msctf.dll",

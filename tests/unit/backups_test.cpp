@@ -201,10 +201,10 @@ TEST_F(BackupsTest, ABackupThatCannotBeMadeIsToldAndLetsTheChangeGoOn) {
 
     // The command line goes on silently.
     windows.files.failWriteAfter = 10;
-    windows.ui.boxes.clear();
+    windows.dialogs.boxes.clear();
     commandLine(u"/emoji:1");
     EXPECT_EQ(form.ExitCode, 0);
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
 }
 
 // The backup reads the registry and nothing else: the window's TSF object stays, and the
@@ -244,16 +244,16 @@ TEST_F(BackupsTest, UndoWalksBackOneChangeAtATime) {
     EXPECT_TRUE(backups().empty());
 
     // Nothing left: the command line fails, the window tells.
-    windows.ui.boxes.clear();
+    windows.dialogs.boxes.clear();
     commandLine(u"/undo");
     EXPECT_EQ(form.ExitCode, 1);
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_NE(windows.ui.boxes[0].text.find(u"没有可撤销的更改。"), ustring::npos);
-    windows.ui.boxes.clear();
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_NE(windows.dialogs.boxes[0].text.find(u"没有可撤销的更改。"), ustring::npos);
+    windows.dialogs.boxes.clear();
     undoFromTheWindow();
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].text, u"没有可撤销的更改。");
-    EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].text, u"没有可撤销的更改。");
+    EXPECT_EQ(windows.dialogs.boxes[0].flags, platform::kMbIconInformation);
 }
 
 // A change after an undo in the same run, and the re-apply of "/r", get backups of their own.
@@ -279,19 +279,19 @@ TEST_F(BackupsTest, TheWindowAsksBeforeUndoing) {
     const std::string original = userHive();
     shiftReleasesCapsLock(true);
     const std::string changed = userHive();
-    windows.ui.boxes.clear();
+    windows.dialogs.boxes.clear();
 
-    windows.ui.answers.push_back(platform::kIdNo);
+    windows.dialogs.answers.push_back(platform::kIdNo);
     undoFromTheWindow();
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].text,
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].text,
               u"将恢复到 2026-12-10 21:30:15 之前的设置（关闭大写键）。是否继续？");
-    EXPECT_EQ(windows.ui.boxes[0].flags,
+    EXPECT_EQ(windows.dialogs.boxes[0].flags,
               platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);
     EXPECT_EQ(userHive(), changed);
     EXPECT_EQ(backups().size(), 1u);
 
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     form.mylangid = 0x0409;
     form.Button_RefreshClick();
     undoFromTheWindow();
@@ -314,12 +314,12 @@ TEST_F(BackupsTest, UndoPassesOverWhatItCannotReadAndUndoesTheEarlierForm) {
     const ustring unreadable = kFolder + u"\\" + backups().front();
     windows.files.unreadable.push_back(unreadable);
 
-    windows.ui.answers.push_back(platform::kIdYes);
-    windows.ui.boxes.clear();
+    windows.dialogs.answers.push_back(platform::kIdYes);
+    windows.dialogs.boxes.clear();
     undoFromTheWindow();
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
     EXPECT_EQ(
-        windows.ui.boxes[0].text,
+        windows.dialogs.boxes[0].text,
         u"备份文件“" + unreadable +
             u"”（另一个程序正在使用此文件，进程无法访问。）无法读取，已跳过并保留。\r将恢复到 "
             u"2026-12-10 21:30:15 之前的设置（关闭大写键）。是否继续？");
@@ -329,23 +329,23 @@ TEST_F(BackupsTest, UndoPassesOverWhatItCannotReadAndUndoesTheEarlierForm) {
     // A file that is no backup's form is passed over the same way.
     windows.files.unreadable.clear();
     windows.files.files[unreadable] = "\xFF\xFE";
-    windows.ui.answers.push_back(platform::kIdYes);
-    windows.ui.boxes.clear();
+    windows.dialogs.answers.push_back(platform::kIdYes);
+    windows.dialogs.boxes.clear();
     undoFromTheWindow();
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_NE(
-        windows.ui.boxes[0].text.find(u"这是旧版程序的备份（配置文件），将以导入配置的方式恢复"),
-        ustring::npos);
-    EXPECT_NE(windows.ui.boxes[0].text.find(u"（导入配置“C:\\x.cfg”）"), ustring::npos);
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_NE(windows.dialogs.boxes[0].text.find(
+                  u"这是旧版程序的备份（配置文件），将以导入配置的方式恢复"),
+              ustring::npos);
+    EXPECT_NE(windows.dialogs.boxes[0].text.find(u"（导入配置“C:\\x.cfg”）"), ustring::npos);
     EXPECT_EQ(windows.files.files.count(oldForm), 0u);
     EXPECT_EQ(form.CheckBox3.checked, true);
 
     // Only the unreadable one is left: the command line says so.
-    windows.ui.boxes.clear();
+    windows.dialogs.boxes.clear();
     commandLine(u"/undo");
     EXPECT_EQ(form.ExitCode, 1);
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_NE(windows.ui.boxes[0].text.find(u"已跳过并保留。没有其它可撤销的更改。"),
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_NE(windows.dialogs.boxes[0].text.find(u"已跳过并保留。没有其它可撤销的更改。"),
               ustring::npos);
 }
 
@@ -370,7 +370,7 @@ TEST_F(BackupsTest, AnUndoThatFailsPartWayUndoesNothing) {
     const auto undoWith = [&](std::function<bool(int)> fails) {
         int seen = 0;
         windows.registry.setWriteFault([&](const platform::RegWrite&) { return fails(++seen); });
-        windows.ui.boxes.clear();
+        windows.dialogs.boxes.clear();
         commandLine(u"/undo");
         windows.registry.setWriteFault(nullptr);
         return seen;
@@ -395,8 +395,8 @@ TEST_F(BackupsTest, AnUndoThatFailsPartWayUndoesNothing) {
             ASSERT_EQ(userHive(), changed);
             undoWith([&](int seen) { return fromThenOn ? seen >= n : seen == n; });
             EXPECT_EQ(form.ExitCode, 1);
-            ASSERT_EQ(windows.ui.boxes.size(), 1u);
-            const ustring& told = windows.ui.boxes[0].text;
+            ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+            const ustring& told = windows.dialogs.boxes[0].text;
             EXPECT_NE(told.find(u"撤销未能完成"), ustring::npos);
             EXPECT_NE(told.find(u"再次撤销即可完成"), ustring::npos);
             if (userHive() == changed) {

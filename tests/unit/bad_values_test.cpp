@@ -302,7 +302,7 @@ TEST(BadValues, EveryValueReadInEveryWrongForm) {
                 const ustring file = u"C:\\Users\\user\\setup.cfg";
                 const auto saveMessage = saving.run([&] { saving.form.savecfg(file); });
                 EXPECT_EQ(saving.registry(), beforeSave);
-                EXPECT_TRUE(saving.windows.ui.boxes.empty());
+                EXPECT_TRUE(saving.windows.dialogs.boxes.empty());
                 const auto saved = saving.windows.files.files.find(file);
                 if (saveMessage) {
                     EXPECT_TRUE(namesValue(*saveMessage)) << toUtf8(saveMessage->substr(0, 200));
@@ -559,7 +559,7 @@ TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
     bed.windows.registry.put(Hive::CurrentUser, toggle, u"Virtual Key",
                              {platform::kRegBinary, {0x20, 0, 0, 0}});
     EXPECT_FALSE(bed.run([&] { bed.form.loadcfg(file); }));
-    EXPECT_TRUE(bed.windows.ui.boxes.empty());
+    EXPECT_TRUE(bed.windows.dialogs.boxes.empty());
     EXPECT_EQ(bed.windows.registry.queryValue(Hive::CurrentUser, toggle, u"Virtual Key"), f13);
     // The text service's entry is written anew, its key code in the eight digits it had.
     platform::TRegistry reg(bed.windows.registry);

@@ -195,7 +195,7 @@ TEST_F(FormTest, RefreshDuringTheLanguageQueryListsEachLanguageOnce) {
     windows.processes.runs.push_back({answer, true, 800});
     windows.processes.runs.push_back({answer, true, 800});
     bool nested = false;
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 100, [&] {
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 100, [&] {
         nested = true;
         form.Button_RefreshClick();
     });
@@ -224,10 +224,10 @@ TEST_F(FormTest, StandardUserWithoutFullAccessToTheMachine) {
     form.ListView2.rows.push_back(
         {u"IMM", {nullGuidText(), u"0804", form.mycatid, nullGuidText(), u"E0200804", u""}});
     form.ListView2.selected = 2;
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     windows.calls.clear();
     form.Button_DELClick();
-    EXPECT_EQ(windows.ui.boxes.size(), 1u); // the question only
+    EXPECT_EQ(windows.dialogs.boxes.size(), 1u); // the question only
     EXPECT_TRUE(windows.registry.keyExists(
         Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
     EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(),
@@ -246,7 +246,7 @@ TEST_F(FormTest, AnUnloadableDisplayNameFallsBackToTheLayoutText) {
     EXPECT_EQ(names(form.ListView2),
               (std::vector<std::string>{"微软五笔", "US", "中文 (简体) - 微软拼音 IMM"}));
     EXPECT_FALSE(form.listsIncomplete);
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
 
     windows.registry.removeValue(Hive::LocalMachine,
                                  u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409",

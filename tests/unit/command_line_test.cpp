@@ -232,8 +232,8 @@ protected:
             form.ListView1.rows.push_back(imm(enabled[i], i % 2 ? u"E0210804" : u"E0200804"));
         }
         windows.calls.clear();
-        windows.ui.terminated = false;
-        windows.ui.boxes.clear();
+        windows.processEnd.terminated = false;
+        windows.dialogs.boxes.clear();
         form.ExitCode = 0;
         form.ComboBox3.itemIndex = -1;
         form.ReadParam(extstring(kProgram + arguments, u"/"));
@@ -289,10 +289,10 @@ TEST_F(CommandLineTest, SettingsCommandsSetTheControlThenCallItsHandler) {
               windows.calls.end());
     EXPECT_FALSE(form.ShowMainForm);
     EXPECT_FALSE(form.Visible);
-    EXPECT_TRUE(windows.ui.terminated);
+    EXPECT_TRUE(windows.processEnd.terminated);
     EXPECT_EQ(windows.calls.back(), "Terminate");
     EXPECT_EQ(form.ExitCode, 0);
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
 }
 
 TEST_F(CommandLineTest, EnableAndDisableByPositionAndName) {
@@ -347,7 +347,7 @@ TEST_F(CommandLineTest, MovesByPositionAndByName) {
     // A move shows the window; the run still ends.
     runOn({"A", "B"}, u"/move_num:2 1");
     EXPECT_TRUE(form.Visible);
-    EXPECT_TRUE(windows.ui.terminated);
+    EXPECT_TRUE(windows.processEnd.terminated);
 }
 
 TEST_F(CommandLineTest, HotkeysByPositionAndByName) {
@@ -426,9 +426,9 @@ TEST_F(CommandLineTest, AnErrorStopsTheRunThereAndEndsWithStatusOne) {
     for (const Case& c : cases) {
         runOn({"A", "B"}, c.arguments);
         EXPECT_EQ(form.ComboBox3.itemIndex, 0) << toUtf8(c.arguments); // caps ran, shift did not
-        ASSERT_EQ(windows.ui.boxes.size(), 1u) << toUtf8(c.arguments);
-        EXPECT_EQ(windows.ui.boxes[0].text, c.message);
-        EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconError);
+        ASSERT_EQ(windows.dialogs.boxes.size(), 1u) << toUtf8(c.arguments);
+        EXPECT_EQ(windows.dialogs.boxes[0].text, c.message);
+        EXPECT_EQ(windows.dialogs.boxes[0].flags, platform::kMbIconError);
         EXPECT_EQ(form.ExitCode, 1);
         EXPECT_FALSE(form.ShowMainForm);
         EXPECT_EQ(windows.calls.back(), "Terminate");
@@ -442,10 +442,10 @@ TEST_F(CommandLineTest, AnErrorStopsTheRunThereAndEndsWithStatusOne) {
 TEST_F(CommandLineTest, AFailingStartUpRefreshEndsTheRunToo) {
     windows.tsf.offersProfileMgr = false;
     run(u"/caps");
-    EXPECT_EQ(windows.ui.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes.size(), 1u);
     EXPECT_EQ(form.ExitCode, 1);
     EXPECT_FALSE(form.ShowMainForm);
-    EXPECT_TRUE(windows.ui.terminated);
+    EXPECT_TRUE(windows.processEnd.terminated);
     EXPECT_EQ(form.ComboBox3.itemIndex, -1); // caps never ran
 }
 
@@ -482,7 +482,7 @@ TEST_F(CommandLineTest, ExportAndConfigurationCommands) {
     run(u"/export_enabled_list:D:\\Lists\\Enabled.TXT /export_disabled_list:d:\\missing\\x.txt "
         u"/export_disabled_list:..\\disabled.txt /SaveCfg:Setup.CFG /loadcfg:none.cfg");
     EXPECT_EQ(form.ExitCode, 0);
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
     EXPECT_EQ(windows.files.files[u"d:\\lists\\enabled.txt"], "微软拼音\r\n");
     EXPECT_EQ(windows.files.files[u"C:\\Users\\disabled.txt"],
               "微软五笔\r\n美式键盘\r\n中文 (简体) - 微软拼音 IMM\r\n");
@@ -512,7 +512,7 @@ TEST_F(CommandLineTest, ASaveOrLoadLeavesTheLastLanguageShown) {
     windows.system.commandLine = kProgram;
     start();
     ASSERT_EQ(form.mylangid, 0x0804);
-    windows.ui.fileAnswers.push_back(u"D:\\menu.cfg");
+    windows.dialogs.fileAnswers.push_back(u"D:\\menu.cfg");
     form.N14Click();
     EXPECT_EQ(form.mylangid, 0x0409);
     EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
@@ -545,15 +545,15 @@ TEST_F(CommandLineTest, AFileCommandThatFailsStopsTheRun) {
         SCOPED_TRACE(toUtf8(c.command));
         windows.files.files.clear();
         windows.files.failWriteAfter.reset();
-        windows.ui.boxes.clear();
+        windows.dialogs.boxes.clear();
         form.ExitCode = 0;
         form.ComboBox3.itemIndex = -1;
         c.fault(windows);
         const std::string before =
             windows.files.files.count(c.path) ? windows.files.files[c.path] : std::string("(none)");
         run(ustring(u"/caps ") + c.command + u" /shift");
-        ASSERT_EQ(windows.ui.boxes.size(), 1u);
-        EXPECT_NE(windows.ui.boxes[0].text.find(c.path), ustring::npos);
+        ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+        EXPECT_NE(windows.dialogs.boxes[0].text.find(c.path), ustring::npos);
         EXPECT_EQ(form.ComboBox3.itemIndex, 0); // caps ran, shift did not
         EXPECT_EQ(form.ExitCode, 1);
         const std::string after =

@@ -222,7 +222,7 @@ void mutate(IniDocument& document, std::uint32_t seed) {
 
 Run run(Substitute& windows, const std::function<void(TForm1&)>& command) {
     windows.calls.clear();
-    windows.ui.boxes.clear();
+    windows.dialogs.boxes.clear();
     const int writesBefore = windows.registry.writeCount();
     TForm1 form(windows.platform());
     windows.processes.runs.push_back({kLanguageQueryOutput, true, 100});
@@ -231,7 +231,8 @@ Run run(Substitute& windows, const std::function<void(TForm1&)>& command) {
     windows.calls.clear();
     // Windows takes up what a command started while the program waits for it to settle.
     for (std::int64_t at = 3000; at < 120000; at += 4000) {
-        windows.ui.pendingInput.push_back({windows.clockMs + at, [&windows] { settle(windows); }});
+        windows.messages.pendingInput.push_back(
+            {windows.clockMs + at, [&windows] { settle(windows); }});
     }
     Run result;
     try {
@@ -239,7 +240,7 @@ Run run(Substitute& windows, const std::function<void(TForm1&)>& command) {
     } catch (const QuillonError& e) {
         result.error = toUtf8(e.message());
     }
-    windows.ui.pendingInput.clear();
+    windows.messages.pendingInput.clear();
     result.exitCode = form.ExitCode;
     result.writes = windows.registry.writeCount() - writesBefore;
     for (const std::string& call : windows.calls) {

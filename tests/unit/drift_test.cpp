@@ -211,15 +211,15 @@ TEST_F(DriftTest, ACheckThatFailsEndsTheRunWithStatusOne) {
         windows.files.files = {{kFile, saved}, {kReport, "old"}};
         windows.files.failWriteAfter.reset();
         windows.tsf.createResult = 0;
-        windows.ui.boxes.clear();
+        windows.dialogs.boxes.clear();
         form.ExitCode = 0;
         form.ComboBox3.itemIndex = 0;
         c.fault();
         form.ReadParam(extstring(u"quillon.exe " + ustring(c.arguments) + u" /shift", u"/"));
         EXPECT_EQ(form.ExitCode, 1);
-        ASSERT_EQ(windows.ui.boxes.size(), 1u);
-        EXPECT_NE(toUtf8(windows.ui.boxes[0].text).find(c.message), std::string::npos)
-            << toUtf8(windows.ui.boxes[0].text);
+        ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+        EXPECT_NE(toUtf8(windows.dialogs.boxes[0].text).find(c.message), std::string::npos)
+            << toUtf8(windows.dialogs.boxes[0].text);
         const auto report = windows.files.files.find(kReport);
         if (c.report) {
             ASSERT_NE(report, windows.files.files.end());
@@ -345,7 +345,7 @@ protected:
     // The menu item with this file chosen; the view presses `button` (null: the close box).
     void open(const std::string& file, void (TFormDrift::*button)()) {
         windows.files.files[kFile] = file;
-        windows.ui.fileAnswers.push_back(kFile);
+        windows.dialogs.fileAnswers.push_back(kFile);
         shown.clear();
         window.ShowModalView = [&] {
             shown = window.Memo1;
@@ -370,18 +370,18 @@ TEST_F(DriftWindowTest, ShowsTheDifferencesAndAppliesThemAfterAsking) {
                          u"\r\n\r\nEnglish(UnitedStates) · 表情符号面板不自动关闭：文件中为 "
                          u"不选中，本机为 选中\r\n");
     EXPECT_TRUE(applyOffered);
-    ASSERT_EQ(windows.ui.boxes.size(), 1u); // asked first; no answer is No
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u); // asked first; no answer is No
     EXPECT_EQ(windows.registry.writeCount(), writesBefore);
 
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     open(differs, &TFormDrift::Button_ApplyClick);
-    EXPECT_NE(windows.ui.boxes.back().text.find(u"1 处设置"), ustring::npos);
+    EXPECT_NE(windows.dialogs.boxes.back().text.find(u"1 处设置"), ustring::npos);
     EXPECT_EQ(check(differs), "一致\r\n");
 
     // Closed without applying: nothing asked, nothing written.
     const int writes = windows.registry.writeCount();
     open(edited({{u"0409_other", u"InputEmoji", u"1"}}), nullptr);
-    EXPECT_EQ(windows.ui.boxes.size(), 2u);
+    EXPECT_EQ(windows.dialogs.boxes.size(), 2u);
     EXPECT_EQ(windows.registry.writeCount(), writes);
 }
 
@@ -391,11 +391,36 @@ TEST_F(DriftWindowTest, AMachineThatHoldsTheFileOffersNothingToApply) {
                          u"\r\n\r\n与配置文件一致。\r\n语言 0411 没有安装，没有比较文件中它的设置"
                          u"（0411_other）\r\n");
     EXPECT_FALSE(applyOffered);
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
     // Cancelled in the dialog: no window.
     shown.clear();
     form.CheckCfgClick();
     EXPECT_TRUE(shown.empty());
+}
+
+// A multi-line text keeps Tab and Escape for itself: from it they leave the text and close the
+// window; elsewhere the dialog keys answer them, and Enter never closes.
+TEST(DriftWindowKeys, TabAndEscapeLeaveTheText) {
+    using C = ToolKeyCommand;
+    struct Case {
+        KeyStroke stroke;
+        bool inText;
+        C expected;
+    };
+    const Case cases[] = {
+        {{Key::Tab}, true, C::NextControl},
+        {{Key::Tab, false, false, true}, true, C::PreviousControl},
+        {{Key::Tab, false, true}, true, C::None}, // Ctrl+Tab stays the text's
+        {{Key::Escape}, true, C::Close},
+        {{Key::Escape, false, false, true}, true, C::Close},
+        {{Key::Enter}, true, C::None},
+        {{Key::Tab}, false, C::None},
+        {{Key::Escape}, false, C::None},
+    };
+    const TFormDrift window;
+    for (const Case& c : cases) {
+        EXPECT_EQ(window.keyCommand(c.stroke, c.inText), c.expected) << "case " << (&c - cases);
+    }
 }
 
 } // namespace

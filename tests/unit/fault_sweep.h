@@ -180,7 +180,7 @@ inline SweepRun runSwept(const std::function<void(SweepWorld&)>& fixture, const 
     run.before = registryState(w.windows.registry);
     run.filesBefore = w.windows.files.files;
     w.windows.calls.clear();
-    const std::size_t boxesBefore = w.windows.ui.boxes.size();
+    const std::size_t boxesBefore = w.windows.dialogs.boxes.size();
     int seen = 0;
     w.windows.registry.setWriteFault([&](const platform::RegWrite&) {
         ++seen;
@@ -210,7 +210,7 @@ inline SweepRun runSwept(const std::function<void(SweepWorld&)>& fixture, const 
     w.windows.registry.setWriteFault(nullptr);
     w.windows.files.failWriteAfter.reset();
     w.windows.files.failReplace = false;
-    const auto& boxes = w.windows.ui.boxes;
+    const auto& boxes = w.windows.dialogs.boxes;
     for (std::size_t i = boxesBefore; i < boxes.size(); ++i) {
         if (boxes[i].flags & platform::kMbIconError) {
             run.message += boxes[i].text + u"\r";

@@ -178,7 +178,7 @@ std::vector<SweptOperation> operations() {
         {"remove a text service",
          [](W& w) {
              w.form.ListView2.selected = rowNamed(w.form.ListView2, u"五笔");
-             w.windows.ui.answers.push_back(platform::kIdYes);
+             w.windows.dialogs.answers.push_back(platform::kIdYes);
          },
          [](W& w) { w.form.Button_DELClick(); },
          kCommitKeys,
@@ -186,7 +186,7 @@ std::vector<SweptOperation> operations() {
         {"remove an IMM input method",
          [](W& w) {
              w.form.ListView2.selected = rowNamed(w.form.ListView2, u"全拼");
-             w.windows.ui.answers.push_back(platform::kIdYes);
+             w.windows.dialogs.answers.push_back(platform::kIdYes);
          },
          [](W& w) { w.form.Button_DELClick(); },
          commitKeysAnd({kImmKey}),
@@ -279,7 +279,7 @@ std::vector<SweptOperation> operations() {
         {"the hotkey dialog on a row",
          [](W& w) {
              w.form.ListView1.selected = rowNamed(w.form.ListView1, u"拼音");
-             w.windows.ui.modalSteps.push_back([](platform::ModalForm& form) {
+             w.windows.dialogs.modalSteps.push_back([](platform::ModalForm& form) {
                  auto& dialog = dynamic_cast<TForm2&>(form);
                  dialog.RadioGroup1.itemIndex = 6; // Ctrl+Shift
                  dialog.RadioGroup1Click();
@@ -294,7 +294,7 @@ std::vector<SweptOperation> operations() {
          {}},
         {"the hotkey dialog on a toggle",
          [](W& w) {
-             w.windows.ui.modalSteps.push_back([](platform::ModalForm& form) {
+             w.windows.dialogs.modalSteps.push_back([](platform::ModalForm& form) {
                  auto& dialog = dynamic_cast<TForm2&>(form);
                  dialog.RadioGroup1.itemIndex = 0; // no hotkey
                  dialog.RadioGroup1Click();
@@ -334,7 +334,7 @@ std::vector<SweptOperation> operations() {
           "HKCU\\Control Panel\\Input Method\\Hot Keys", "HKCU\\Keyboard Layout"},
          {}},
         {"the list export",
-         [](W& w) { w.windows.ui.fileAnswers.push_back(kListPath); },
+         [](W& w) { w.windows.dialogs.fileAnswers.push_back(kListPath); },
          [](W& w) { w.form.N8Click(); },
          {},
          {}},
@@ -345,8 +345,8 @@ std::vector<SweptOperation> operations() {
          {}},
         {"the configuration export (replaced)",
          [](W& w) {
-             w.windows.ui.fileAnswers.push_back(kCfgPath);
-             w.windows.ui.answers.push_back(platform::kIdYes);
+             w.windows.dialogs.fileAnswers.push_back(kCfgPath);
+             w.windows.dialogs.answers.push_back(platform::kIdYes);
          },
          [](W& w) { w.form.N14Click(); },
          {},

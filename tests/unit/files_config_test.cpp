@@ -155,12 +155,12 @@ protected:
 TEST_F(ConfigTest, ListExport) {
     start();
     const ustring path = u"C:\\out\\禁用.txt";
-    windows.ui.fileAnswers.push_back(path);
+    windows.dialogs.fileAnswers.push_back(path);
     form.N11Click();
     // Names as shown, blanks included and unquoted, each line ended, nothing more.
     EXPECT_EQ(file(path), "微软五笔\r\n美式键盘\r\n中文 (简体) - 微软拼音 IMM\r\n");
-    ASSERT_EQ(windows.ui.fileRequests.size(), 1u);
-    const platform::FileDialogRequest& request = windows.ui.fileRequests[0];
+    ASSERT_EQ(windows.dialogs.fileRequests.size(), 1u);
+    const platform::FileDialogRequest& request = windows.dialogs.fileRequests[0];
     EXPECT_EQ(request.title, u"导出输入法列表");
     EXPECT_EQ(request.defaultExtension, u"txt");
     EXPECT_EQ(request.filter, u"文本文件|*.txt|所有文件|*.*");
@@ -169,18 +169,18 @@ TEST_F(ConfigTest, ListExport) {
     // An empty list gives an empty file; an existing file is replaced without a question; the
     // dialog offers the name chosen last.
     form.ListView2.rows.clear();
-    windows.ui.fileAnswers.push_back(path);
+    windows.dialogs.fileAnswers.push_back(path);
     form.N11Click();
     EXPECT_EQ(file(path), "");
-    EXPECT_TRUE(windows.ui.boxes.empty());
-    EXPECT_EQ(windows.ui.fileRequests.back().fileName, path);
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
+    EXPECT_EQ(windows.dialogs.fileRequests.back().fileName, path);
 
     // Cancelled: nothing is written.
     windows.calls.clear();
     form.N8Click();
     EXPECT_FALSE(called("WriteFile("));
 
-    windows.ui.fileAnswers.push_back(u"C:\\out\\启用.txt");
+    windows.dialogs.fileAnswers.push_back(u"C:\\out\\启用.txt");
     form.N8Click();
     EXPECT_EQ(file(u"C:\\out\\启用.txt"), "微软拼音\r\n");
 
@@ -317,7 +317,7 @@ TEST_F(ConfigTest, SaveNeverMergesOverWhatItCannotRead) {
     windows.files.unreadable.clear();
     EXPECT_EQ(file(kPath), notText);
     EXPECT_FALSE(called("WriteFile("));
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
 }
 
 // Without a language's profiles the lists still hold the language shown before; a save then
@@ -330,12 +330,12 @@ TEST_F(ConfigTest, ASaveStopsAtALanguageWhoseProfilesCannotBeListed) {
     EXPECT_EQ(saveError(form, kPath), kPath + u"\r无法列出语言 0804 的输入法，没有写入配置。");
     EXPECT_EQ(file(kPath), old);
 
-    windows.ui.fileAnswers.push_back(kPath);
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.fileAnswers.push_back(kPath);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     form.N14Click();
     EXPECT_EQ(file(kPath), old);
-    ASSERT_FALSE(windows.ui.boxes.empty());
-    EXPECT_EQ(windows.ui.boxes.back().text,
+    ASSERT_FALSE(windows.dialogs.boxes.empty());
+    EXPECT_EQ(windows.dialogs.boxes.back().text,
               kPath + u"\r无法列出语言 0804 的输入法，没有写入配置。");
 
     // A reason that is a sentence of its own loses its full stop before the clause.
@@ -351,33 +351,33 @@ TEST_F(ConfigTest, MenuExportAsksBeforeReplacingAndWritesAFreshFile) {
     const std::string old = cfg("[0804_list]\n1=a\n2=surplus\n\n");
     windows.files.files[kPath] = old;
 
-    windows.ui.fileAnswers.push_back(kPath);
+    windows.dialogs.fileAnswers.push_back(kPath);
     form.N14Click(); // the question is answered No
     EXPECT_EQ(file(kPath), old);
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].text, kPath + u"\r文件已存在，是否覆盖？");
-    EXPECT_EQ(windows.ui.boxes[0].caption, u"确认");
-    EXPECT_EQ(windows.ui.boxes[0].flags, 0x124u);
-    const platform::FileDialogRequest& request = windows.ui.fileRequests.back();
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].text, kPath + u"\r文件已存在，是否覆盖？");
+    EXPECT_EQ(windows.dialogs.boxes[0].caption, u"确认");
+    EXPECT_EQ(windows.dialogs.boxes[0].flags, 0x124u);
+    const platform::FileDialogRequest& request = windows.dialogs.fileRequests.back();
     EXPECT_EQ(request.title, u"导出配置");
     EXPECT_EQ(request.defaultExtension, u"cfg");
     EXPECT_EQ(request.filter, u"配置文件|*.cfg|所有文件|*.*");
 
-    windows.ui.fileAnswers.push_back(kPath);
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.fileAnswers.push_back(kPath);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     form.N14Click();
     EXPECT_EQ(file(kPath).find("surplus"), std::string::npos);
     EXPECT_NE(file(kPath).find("[0409_other]"), std::string::npos);
 
     // A new name is not asked about; the list export offers it next.
-    windows.ui.fileAnswers.push_back(u"C:\\new.cfg");
+    windows.dialogs.fileAnswers.push_back(u"C:\\new.cfg");
     form.N14Click();
-    EXPECT_EQ(windows.ui.boxes.size(), 2u);
+    EXPECT_EQ(windows.dialogs.boxes.size(), 2u);
     EXPECT_EQ(file(u"C:\\new.cfg"), file(kPath));
     form.N8Click(); // cancelled
-    EXPECT_EQ(windows.ui.fileRequests.back().fileName, u"C:\\new.cfg");
-    EXPECT_EQ(windows.ui.fileRequests.back().title, u"导出输入法列表");
-    EXPECT_EQ(windows.ui.fileRequests.back().defaultExtension, u"txt");
+    EXPECT_EQ(windows.dialogs.fileRequests.back().fileName, u"C:\\new.cfg");
+    EXPECT_EQ(windows.dialogs.fileRequests.back().title, u"导出输入法列表");
+    EXPECT_EQ(windows.dialogs.fileRequests.back().defaultExtension, u"txt");
 }
 
 // The new content fails at any point of its write, or cannot replace the old file: the old
@@ -402,23 +402,23 @@ TEST_F(ConfigTest, AFailedSaveLeavesTheOldFileAsItWas) {
         windows.files.mostFiles = 0;
         windows.files.failWriteAfter = c.failAfter;
         windows.files.failReplace = c.failReplace;
-        windows.ui.boxes.clear();
+        windows.dialogs.boxes.clear();
         const std::string what = c.failAfter ? std::to_string(*c.failAfter) : "replace";
         if (!c.menu) {
             EXPECT_EQ(saveError(form, kPath), kPath + u"\r" + c.message) << what;
             EXPECT_EQ(windows.files.files, (std::map<ustring, std::string>{{kPath, old}})) << what;
-            EXPECT_TRUE(windows.ui.boxes.empty()) << what;
+            EXPECT_TRUE(windows.dialogs.boxes.empty()) << what;
             continue;
         }
-        windows.ui.fileAnswers.push_back(kPath);
-        windows.ui.answers.push_back(platform::kIdYes);
+        windows.dialogs.fileAnswers.push_back(kPath);
+        windows.dialogs.answers.push_back(platform::kIdYes);
         form.N14Click();
         EXPECT_EQ(windows.files.files, (std::map<ustring, std::string>{{kPath, old}})) << what;
         EXPECT_EQ(windows.files.mostFiles, 2u) << what; // the new file was beside the old one
-        ASSERT_FALSE(windows.ui.boxes.empty()) << what;
-        EXPECT_EQ(windows.ui.boxes.back().text, kPath + u"\r" + c.message) << what;
-        EXPECT_EQ(windows.ui.boxes.back().caption, u"错误");
-        EXPECT_EQ(windows.ui.boxes.back().flags, platform::kMbIconError);
+        ASSERT_FALSE(windows.dialogs.boxes.empty()) << what;
+        EXPECT_EQ(windows.dialogs.boxes.back().text, kPath + u"\r" + c.message) << what;
+        EXPECT_EQ(windows.dialogs.boxes.back().caption, u"错误");
+        EXPECT_EQ(windows.dialogs.boxes.back().flags, platform::kMbIconError);
     }
 }
 
@@ -434,7 +434,7 @@ TEST_F(ConfigTest, LoadAppliesTheListSwitchingKeysTogglesAndOtherSettings) {
         }
     };
     std::optional<bool> enabledMeanwhile;
-    windows.ui.pendingInput.push_back(
+    windows.messages.pendingInput.push_back(
         {windows.clockMs + 2000, [&] { enabledMeanwhile = form.Enabled; }});
     load(R"([0804_list]
 1=中文 (简体) - 微软拼音 IMM|{00000000-0000-0000-0000-000000000000}|0804|{34745C63-B2F0-4784-8B67-5E12C8701A31}|{00000000-0000-0000-0000-000000000000}|E0200804|Ctrl+Shift+F2

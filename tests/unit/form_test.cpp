@@ -13,12 +13,12 @@ using platform::ProcessExit;
 TEST_F(FormTest, BelowWindows10OnlyTheMessageShowsAndTheProcessEnds) {
     windows.system.versionMajor = 6;
     EXPECT_THROW(form.FormCreate(), ProcessExit);
-    EXPECT_EQ(windows.ui.exitCode, 0);
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].text,
+    EXPECT_EQ(windows.processEnd.exitCode, 0);
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].text,
               u"只支持 Windows10、Windows Server 2019 及更高版本操作系统。");
-    EXPECT_EQ(windows.ui.boxes[0].caption, u"Quillon 输入法设置工具");
-    EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
+    EXPECT_EQ(windows.dialogs.boxes[0].caption, u"Quillon 输入法设置工具");
+    EXPECT_EQ(windows.dialogs.boxes[0].flags, platform::kMbIconInformation);
     EXPECT_EQ(windows.calls, (std::vector<std::string>{"MessageBox(Quillon 输入法设置工具, 0x40)",
                                                        "ExitProcess(0)"}));
 }
@@ -167,7 +167,7 @@ TEST_F(FormTest, RefreshArgumentReappliesLanguagesAndEnds) {
         TForm1 f(os.platform());
         f.FormCreate();
         EXPECT_FALSE(f.ShowMainForm) << toUtf8(line);
-        EXPECT_TRUE(os.ui.terminated);
+        EXPECT_TRUE(os.processEnd.terminated);
         EXPECT_EQ(os.calls.back(), "Terminate") << toUtf8(line);
         EXPECT_EQ(
             os.calls[os.calls.size() - 2],
@@ -188,16 +188,16 @@ TEST_F(FormTest, RefreshArgumentWithATrailingBlankIsACommand) {
                          std::string("TF_CreateInputProcessorProfiles")),
               1);
     EXPECT_FALSE(form.ShowMainForm); // the command pass hides the window and ends
-    EXPECT_TRUE(windows.ui.terminated);
+    EXPECT_TRUE(windows.processEnd.terminated);
 }
 
 TEST_F(FormTest, WordsWithoutSlashStartInteractively) {
     windows.system.commandLine = u"\"C:\\Program Files\\Quillon\\quillon.exe\" hello";
     start();
     EXPECT_TRUE(form.ShowMainForm);
-    EXPECT_FALSE(windows.ui.terminated);
+    EXPECT_FALSE(windows.processEnd.terminated);
     form.FormShow(); // a single piece: nothing
-    EXPECT_FALSE(windows.ui.terminated);
+    EXPECT_FALSE(windows.processEnd.terminated);
 }
 
 TEST_F(FormTest, SingleArgumentHandling) {
@@ -235,20 +235,20 @@ TEST_F(FormTest, SingleArgumentHandling) {
 
 TEST_F(FormTest, AboutBoxOnlyForItsCommand) {
     EXPECT_FALSE(form.WMSysCommand(0xF060)); // SC_CLOSE goes to the default handling
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
     EXPECT_TRUE(form.WMSysCommand(kAboutCommandId));
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].caption, u"Quillon 输入法设置工具");
-    EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconInformation);
-    EXPECT_EQ(
-        windows.ui.boxes[0].text.rfind(u"支持系统：Windows10/11/Windows Server 2019/2021\r\r", 0),
-        0u);
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].caption, u"Quillon 输入法设置工具");
+    EXPECT_EQ(windows.dialogs.boxes[0].flags, platform::kMbIconInformation);
+    EXPECT_EQ(windows.dialogs.boxes[0].text.rfind(
+                  u"支持系统：Windows10/11/Windows Server 2019/2021\r\r", 0),
+              0u);
 }
 
 TEST_F(FormTest, DelayKeepsServicingUntilTheDeadline) {
     int clicks = 0;
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 1000, [&] { ++clicks; });
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 4000, [&] { ++clicks; });
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 1000, [&] { ++clicks; });
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 4000, [&] { ++clicks; });
     const std::uint32_t start = windows.clockMs;
     form.Delay(6000);
     EXPECT_EQ(windows.clockMs - start, 6000u);
@@ -256,7 +256,7 @@ TEST_F(FormTest, DelayKeepsServicingUntilTheDeadline) {
     EXPECT_EQ(windows.calls,
               (std::vector<std::string>{"MsgWait(6000, 0x4FF)", "MsgWait(5000, 0x4FF)",
                                         "MsgWait(2000, 0x4FF)"}));
-    EXPECT_EQ(windows.ui.openEvents, 0);
+    EXPECT_EQ(windows.messages.openEvents, 0);
     windows.calls.clear();
     form.Delay(0);
     form.Delay(-5);
@@ -266,7 +266,7 @@ TEST_F(FormTest, DelayKeepsServicingUntilTheDeadline) {
 TEST_F(FormTest, SettleWaitDisablesTheWindowWhileWaiting) {
     start();
     bool sawDisabled = false;
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 10, [&] {
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 10, [&] {
         sawDisabled = !form.Enabled && form.ScreenCursor == Cursor::HourGlass &&
                       form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
     });

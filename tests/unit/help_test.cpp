@@ -177,7 +177,7 @@ TEST_F(HelpTest, OpensFromTheButtonAndFromASingleArgumentOnly) {
     form.FormHelp = &help;
     form.SpeedButton1Click();
     EXPECT_EQ(shown, 1);
-    EXPECT_FALSE(windows.ui.terminated);
+    EXPECT_FALSE(windows.processEnd.terminated);
 
     struct Case {
         const char16_t* line;
@@ -218,7 +218,7 @@ TEST_F(HelpTest, OpensFromTheButtonAndFromASingleArgumentOnly) {
         f.FormShow();
         EXPECT_EQ(count, c.shown) << toUtf8(c.line);
         EXPECT_EQ(f.ShowMainForm, !c.ends) << toUtf8(c.line);
-        EXPECT_EQ(os.ui.terminated, c.ends) << toUtf8(c.line);
+        EXPECT_EQ(os.processEnd.terminated, c.ends) << toUtf8(c.line);
         if (c.shown) {
             // The run ends only after the window has closed.
             EXPECT_EQ(os.calls[os.calls.size() - 2], "help");
@@ -233,7 +233,7 @@ TEST_F(HelpTest, RemoveEngThatFailsEndsWithStatusOne) {
     windows.tsf.offersProfileMgr = false;
     form.FormShow();
     EXPECT_EQ(form.ExitCode, 1);
-    EXPECT_EQ(windows.ui.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes.size(), 1u);
     EXPECT_FALSE(form.ShowMainForm);
     EXPECT_EQ(windows.calls.back(), "Terminate");
 }
@@ -254,7 +254,7 @@ TEST_F(HelpTest, TheKeyboardSectionListsTheWindowsKeys) {
 }
 
 TEST_F(HelpTest, KeysLeaveTheTextAndCloseTheWindow) {
-    using C = HelpKeyCommand;
+    using C = ToolKeyCommand;
     struct Case {
         KeyStroke stroke;
         bool inText;

@@ -16,7 +16,7 @@ namespace {
 using platform::Hive;
 using platform::kIdCancel;
 using platform::kIdOk;
-using Step = platform::SubstituteUi::ModalStep;
+using Step = platform::SubstituteDialogs::ModalStep;
 
 constexpr int kPinyinRow = 0; // text service, Ctrl+1
 constexpr int kUsRow = 1;     // keyboard layout
@@ -175,7 +175,7 @@ protected:
     }
 
     void script(std::vector<Step> steps) {
-        windows.ui.modalSteps.assign(steps.begin(), steps.end());
+        windows.dialogs.modalSteps.assign(steps.begin(), steps.end());
     }
 
     bool committed() const {
@@ -383,7 +383,7 @@ TEST_F(HotkeyDialogTest, CancelEscapeAndCloseBoxChangeNothing) {
     EXPECT_EQ(captions(), (StringList{u"Ctrl+SPACE", u"左Alt+SPACE", u"Ctrl+."}));
     EXPECT_EQ(user(), before);
     EXPECT_FALSE(committed());
-    EXPECT_EQ(windows.ui.modalsShown.size(), 3u);
+    EXPECT_EQ(windows.dialogs.modalsShown.size(), 3u);
 }
 
 TEST_F(HotkeyDialogTest, SidesAndModifierKeepEachOtherConsistent) {
@@ -436,7 +436,7 @@ TEST_F(HotkeyDialogTest, ConflictKeepsTheDialogOpen) {
         {-1, Turn().radio(2).right(false).key(u"."), true, "Button_SW3, whatever the sides"},
     };
     for (const Case& c : cases) {
-        windows.ui.boxes.clear();
+        windows.dialogs.boxes.clear();
         for (int row = 0; row < 3; ++row) {
             form.ListView1.rows[static_cast<std::size_t>(row)].fields[kFieldHotkey] =
                 StringList{u"Ctrl+1", u"左Ctrl+A", u"Ctrl+2"}[static_cast<std::size_t>(row)];
@@ -458,16 +458,16 @@ TEST_F(HotkeyDialogTest, ConflictKeepsTheDialogOpen) {
         } else {
             form.Button_SW1Click(-c.row);
         }
-        EXPECT_TRUE(windows.ui.modalSteps.empty()) << c.why;
+        EXPECT_TRUE(windows.dialogs.modalSteps.empty()) << c.why;
         if (c.conflict) {
-            ASSERT_EQ(windows.ui.boxes.size(), 1u) << c.why;
-            EXPECT_EQ(windows.ui.boxes[0].text, u"热键冲突！");
-            EXPECT_EQ(windows.ui.boxes[0].caption, u"提示");
-            EXPECT_EQ(windows.ui.boxes[0].flags, platform::kMbIconWarning | platform::kMbOk);
+            ASSERT_EQ(windows.dialogs.boxes.size(), 1u) << c.why;
+            EXPECT_EQ(windows.dialogs.boxes[0].text, u"热键冲突！");
+            EXPECT_EQ(windows.dialogs.boxes[0].caption, u"提示");
+            EXPECT_EQ(windows.dialogs.boxes[0].flags, platform::kMbIconWarning | platform::kMbOk);
             EXPECT_EQ(hotkeys(), shown) << c.why;
             EXPECT_EQ(captions(), toggles) << c.why;
         } else {
-            EXPECT_TRUE(windows.ui.boxes.empty()) << c.why;
+            EXPECT_TRUE(windows.dialogs.boxes.empty()) << c.why;
         }
     }
 }
@@ -475,12 +475,12 @@ TEST_F(HotkeyDialogTest, ConflictKeepsTheDialogOpen) {
 // A combination another program holds is asked about; No keeps the dialog open, Yes stores it.
 // The probe asks Windows once per confirmation, with RegisterHotKey's modifier flags.
 TEST_F(HotkeyDialogTest, AHotkeyAnotherProgramHoldsIsAskedAbout) {
-    windows.ui.hotkeysTaken.insert({6, 0x51}); // Ctrl+Shift+Q
+    windows.hotkeys.taken.insert({6, 0x51}); // Ctrl+Shift+Q
     windows.calls.clear();
-    windows.ui.answers = {platform::kIdNo, platform::kIdYes};
+    windows.dialogs.answers = {platform::kIdNo, platform::kIdYes};
     openRow(kPinyinRow, {act(Turn().radio(6).key(u"Q")), act(Turn())});
-    ASSERT_EQ(windows.ui.boxes.size(), 2u);
-    for (const auto& box : windows.ui.boxes) {
+    ASSERT_EQ(windows.dialogs.boxes.size(), 2u);
+    for (const auto& box : windows.dialogs.boxes) {
         EXPECT_EQ(box.text, u"该热键已被其它程序占用，按下时可能不会切换到此输入法。仍要使用吗？");
         EXPECT_EQ(box.flags,
                   platform::kMbYesNo | platform::kMbIconQuestion | platform::kMbDefButton2);
@@ -489,13 +489,13 @@ TEST_F(HotkeyDialogTest, AHotkeyAnotherProgramHoldsIsAskedAbout) {
     EXPECT_EQ(hotkeys(), (StringList{u"Ctrl+Shift+Q", u"", u"Ctrl+2"}));
 
     // A free combination asks nothing; the command line never asks.
-    windows.ui.boxes.clear();
+    windows.dialogs.boxes.clear();
     openRow(kImmRow, {act(Turn().radio(2).right(false).key(u"B"))});
-    EXPECT_TRUE(windows.ui.boxes.empty());
-    windows.ui.hotkeysTaken.insert({2, 0x43}); // Ctrl+C
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
+    windows.hotkeys.taken.insert({2, 0x43}); // Ctrl+C
     windows.system.commandLine = u"quillon.exe /hotkey_num:1 ctrl c";
     form.ReadParam(commandPieces(windows.system.commandLine));
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
     EXPECT_EQ(hotkeys().front(), u"Ctrl+C");
 }
 
@@ -503,7 +503,7 @@ TEST_F(HotkeyDialogTest, ComparisonIsExactAndCaseSensitive) {
     form.ListView1.rows[kUsRow].fields[kFieldHotkey] = u"CTRL+Q";
     form.Button_SW2.caption = u"ctrl+Q";
     openRow(kImmRow, {act(Turn().radio(2).key(u"Q"))});
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
     EXPECT_EQ(form.ListView1.rows[kImmRow].fields[kFieldHotkey], u"Ctrl+Q");
 }
 
@@ -513,8 +513,8 @@ TEST_F(HotkeyDialogTest, ModifierWithoutKeyIsRefusedBeforeClosing) {
     form.Button_SW1.caption = u"Ctrl";
     script({act(Turn().radio(2)), act(Turn().key(u"F2"))});
     form.Button_SW1Click(1);
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].text, u"请选择基本键。");
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].text, u"请选择基本键。");
     EXPECT_EQ(form.Button_SW1.caption, u"Ctrl+F2");
     EXPECT_TRUE(committed());
 }
@@ -522,7 +522,7 @@ TEST_F(HotkeyDialogTest, ModifierWithoutKeyIsRefusedBeforeClosing) {
 TEST_F(HotkeyDialogTest, ModifierOutsideTheTableCannotOpen) {
     for (const ustring text : {u"Alt+A", u"右Alt+A", u"8+A"}) {
         form.ListView1.rows[kImmRow].fields[kFieldHotkey] = text;
-        windows.ui.modalsShown.clear();
+        windows.dialogs.modalsShown.clear();
         form.ListView1.selected = kImmRow;
         try {
             form.Button_HotkeyClick();
@@ -530,7 +530,7 @@ TEST_F(HotkeyDialogTest, ModifierOutsideTheTableCannotOpen) {
         } catch (const QuillonError& e) {
             EXPECT_EQ(e.message(), u"热键“" + text + u"”的控制键无法识别，不能在热键设置中打开。");
         }
-        EXPECT_TRUE(windows.ui.modalsShown.empty()) << toUtf8(text);
+        EXPECT_TRUE(windows.dialogs.modalsShown.empty()) << toUtf8(text);
         EXPECT_EQ(dialog.RadioGroup1.itemEnabled, kAllItems);
     }
     EXPECT_FALSE(committed());
@@ -540,7 +540,7 @@ TEST_F(HotkeyDialogTest, WithoutSelectedRowNothingOpens) {
     form.ListView1.selected = -1;
     form.Button_HotkeyClick();
     form.ListView1DblClick();
-    EXPECT_TRUE(windows.ui.modalsShown.empty());
+    EXPECT_TRUE(windows.dialogs.modalsShown.empty());
     EXPECT_TRUE(windows.calls.empty());
 }
 
@@ -548,7 +548,7 @@ TEST_F(HotkeyDialogTest, DoubleClickOpensTheSelectedRow) {
     form.ListView1.selected = kImmRow;
     script({act(cancel())});
     form.ListView1DblClick();
-    EXPECT_EQ(windows.ui.modalsShown, StringList{u"示例全拼输入法"});
+    EXPECT_EQ(windows.dialogs.modalsShown, StringList{u"示例全拼输入法"});
 }
 
 TEST_F(HotkeyDialogTest, FailedCommitShowsWhatWindowsStillHolds) {

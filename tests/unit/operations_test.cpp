@@ -630,7 +630,7 @@ TEST_F(OperationsTest, EnableTellsWindowsByKind) {
         windows.calls.clear();
         const std::uint32_t start = windows.clockMs;
         bool waitedDisabled = false;
-        windows.ui.pendingInput.emplace_back(windows.clockMs + 1, [&] {
+        windows.messages.pendingInput.emplace_back(windows.clockMs + 1, [&] {
             waitedDisabled = !form.Enabled && form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
         });
         form.ListView2DblClick();
@@ -688,7 +688,7 @@ TEST_F(OperationsTest, DisableWaitsSixSecondsWithTheWindowDisabled) {
     form.ListView1.selected = 2;
     const std::uint32_t start = windows.clockMs;
     bool waitedDisabled = false;
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 1, [&] {
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 1, [&] {
         waitedDisabled = !form.Enabled && form.ScreenCursor == Cursor::HourGlass &&
                          form.StatusBar1 == u"处理键盘布局中，请等待六秒钟...";
     });
@@ -796,13 +796,13 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
                                    u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
     form.ListView2.selected = 0;
     form.Button_DELClick(); // answered No
-    ASSERT_EQ(windows.ui.boxes.size(), 1u);
-    EXPECT_EQ(windows.ui.boxes[0].caption, u"确认");
-    EXPECT_EQ(windows.ui.boxes[0].flags, 0x124u);
-    EXPECT_EQ(windows.ui.boxes[0].owner, platform::BoxOwner::MainWindow);
+    ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
+    EXPECT_EQ(windows.dialogs.boxes[0].caption, u"确认");
+    EXPECT_EQ(windows.dialogs.boxes[0].flags, 0x124u);
+    EXPECT_EQ(windows.dialogs.boxes[0].owner, platform::BoxOwner::MainWindow);
     EXPECT_EQ(windows.calls.size(), 1u);
 
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     form.Button_DELClick();
     EXPECT_EQ(count("UnloadKeyboardLayout(0xFFFFFFFFE0200804)"), 1);
     EXPECT_FALSE(windows.registry.keyExists(
@@ -812,7 +812,7 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
     form.ListView2.rows = {row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
                                u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
     form.ListView2.selected = 0;
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     windows.calls.clear();
     form.Button_DELClick();
     EXPECT_EQ(count("Unregister({81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E})"), 1);
@@ -827,10 +827,10 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
 
 TEST_F(OperationsTest, StubbornUsKeyboard) {
     form.N7Click(); // answered No
-    EXPECT_EQ(windows.ui.boxes.back().flags, 0x24u);
-    EXPECT_EQ(windows.ui.boxes.back().owner, platform::BoxOwner::MainWindow);
+    EXPECT_EQ(windows.dialogs.boxes.back().flags, 0x24u);
+    EXPECT_EQ(windows.dialogs.boxes.back().owner, platform::BoxOwner::MainWindow);
     EXPECT_EQ(count("UnloadKeyboardLayout(0x409)"), 0);
-    windows.ui.answers.push_back(platform::kIdYes);
+    windows.dialogs.answers.push_back(platform::kIdYes);
     form.N7Click();
     EXPECT_EQ(count("UnloadKeyboardLayout(0x409)"), 1);
     EXPECT_EQ(count(kReapply), 0);
@@ -843,7 +843,7 @@ TEST_F(OperationsTest, DisableAll) {
     const std::uint32_t start = windows.clockMs;
     bool waitedDisabled = false;
     std::string committed;
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 1, [&] {
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 1, [&] {
         waitedDisabled = !form.Enabled && form.StatusBar1 == u"处理键盘布局中，请等待四秒钟...";
         committed = windows.registry.dump(Hive::CurrentUser, kProfileKey);
     });

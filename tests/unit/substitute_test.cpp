@@ -25,7 +25,7 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
     p.flags = 0;
     windows.addProfile({p, u"微软拼音"});
     windows.processes.runs.push_back({"LanguageTag : zh-CN\r\n", true, 1500});
-    windows.ui.answers.push_back(kIdYes);
+    windows.dialogs.answers.push_back(kIdYes);
     Platform os = windows.platform();
 
     TRegistry reg(os.registry);
@@ -50,8 +50,8 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
     EXPECT_EQ(serviced, 15); // one per 100 ms wait
     EXPECT_EQ(os.system.TickCount() - before, 1500u);
 
-    EXPECT_EQ(os.ui.MessageBox(u"删除?", u"Quillon", kMbYesNo | kMbIconQuestion), kIdYes);
-    EXPECT_EQ(os.ui.MessageBox(u"再删除?", u"Quillon", kMbYesNo | kMbIconQuestion), kIdNo);
+    EXPECT_EQ(os.dialogs.MessageBox(u"删除?", u"Quillon", kMbYesNo | kMbIconQuestion), kIdYes);
+    EXPECT_EQ(os.dialogs.MessageBox(u"再删除?", u"Quillon", kMbYesNo | kMbIconQuestion), kIdNo);
     os.layouts.UnloadKeyboardLayout(0xFFFFFFFFE0200804ull);
     os.processes.ShellExecute(u"open", u"powershell.exe", u"-command x", kSwHide);
     profiles.reset();
@@ -72,18 +72,18 @@ TEST(Substitute, MessageWaitUsesTheVirtualClockAndDeliversInput) {
     Substitute windows;
     Platform os = windows.platform();
     bool clicked = false;
-    windows.ui.pendingInput.emplace_back(windows.clockMs + 2500, [&] { clicked = true; });
-    auto event = os.ui.CreateEvent();
-    EXPECT_EQ(windows.ui.openEvents, 1);
+    windows.messages.pendingInput.emplace_back(windows.clockMs + 2500, [&] { clicked = true; });
+    auto event = os.messages.CreateEvent();
+    EXPECT_EQ(windows.messages.openEvents, 1);
     const std::uint32_t start = os.system.TickCount();
-    EXPECT_EQ(os.ui.MsgWaitForMultipleObjects(*event, 6000, kQsAllInput), 1u);
+    EXPECT_EQ(os.messages.MsgWaitForMultipleObjects(*event, 6000, kQsAllInput), 1u);
     EXPECT_EQ(os.system.TickCount() - start, 2500u);
-    os.ui.ProcessMessages();
+    os.messages.ProcessMessages();
     EXPECT_TRUE(clicked);
-    EXPECT_EQ(os.ui.MsgWaitForMultipleObjects(*event, 3500, kQsAllInput), kWaitTimeout);
+    EXPECT_EQ(os.messages.MsgWaitForMultipleObjects(*event, 3500, kQsAllInput), kWaitTimeout);
     EXPECT_EQ(os.system.TickCount() - start, 6000u);
     event.reset();
-    EXPECT_EQ(windows.ui.openEvents, 0);
+    EXPECT_EQ(windows.messages.openEvents, 0);
 }
 
 TEST(Substitute, TsfFailuresAndUnregister) {

@@ -278,7 +278,7 @@ TEST(UndoTable, EveryChangeIsTakenBackExactly) {
 
             op.act(w);
             ASSERT_EQ(w.form.ExitCode, 0);
-            for (const auto& box : w.windows.ui.boxes) {
+            for (const auto& box : w.windows.dialogs.boxes) {
                 ADD_FAILURE() << toUtf8(box.text);
             }
             ASSERT_TRUE(w.userHive() != hive || w.tsfState() != tsf) << "nothing changed";
@@ -288,7 +288,7 @@ TEST(UndoTable, EveryChangeIsTakenBackExactly) {
                 w.commandLine(u"/undo");
                 EXPECT_EQ(w.form.ExitCode, 0);
             } else {
-                w.windows.ui.answers.push_back(platform::kIdYes);
+                w.windows.dialogs.answers.push_back(platform::kIdYes);
                 w.event([](TForm1& f) { backups::undoLastChange(f); });
             }
             EXPECT_EQ(w.userHive(), hive);

@@ -217,31 +217,31 @@ TEST(Win32Files, ALockIsTakenInTurn) {
 
 // ---- Message-pumping wait --------------------------------------------------------------------
 
-TEST(Win32Ui, WaitWakesForQueuedMessagesAndPumpKeepsQuit) {
-    Win32Ui ui;
-    ui.ProcessMessages(); // start from an empty queue
-    const auto event = ui.CreateEvent();
+TEST(Win32MessageLoop, WaitWakesForQueuedMessagesAndPumpKeepsQuit) {
+    Win32MessageLoop loop;
+    loop.ProcessMessages(); // start from an empty queue
+    const auto event = loop.CreateEvent();
     ASSERT_TRUE(event);
-    EXPECT_EQ(ui.MsgWaitForMultipleObjects(*event, 0, kQsAllInput), kWaitTimeout);
+    EXPECT_EQ(loop.MsgWaitForMultipleObjects(*event, 0, kQsAllInput), kWaitTimeout);
 
     ASSERT_TRUE(::PostThreadMessageW(::GetCurrentThreadId(), WM_APP, 0, 0));
-    EXPECT_EQ(ui.MsgWaitForMultipleObjects(*event, 0, kQsAllInput), WAIT_OBJECT_0 + 1);
-    ui.ProcessMessages();
+    EXPECT_EQ(loop.MsgWaitForMultipleObjects(*event, 0, kQsAllInput), WAIT_OBJECT_0 + 1);
+    loop.ProcessMessages();
     MSG msg{};
     EXPECT_FALSE(::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE));
 
     // A quit request seen by the pump stays for the message loop.
-    ui.Terminate();
-    ui.ProcessMessages();
+    Win32ProcessEnd().Terminate();
+    loop.ProcessMessages();
     ASSERT_TRUE(::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
     EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
 }
 
-TEST(Win32Ui, ForeignEventFailsTheWait) {
+TEST(Win32MessageLoop, ForeignEventFailsTheWait) {
     struct Foreign : WaitEvent {};
     Foreign foreign;
-    Win32Ui ui;
-    EXPECT_EQ(ui.MsgWaitForMultipleObjects(foreign, 0, kQsAllInput), WAIT_FAILED);
+    Win32MessageLoop loop;
+    EXPECT_EQ(loop.MsgWaitForMultipleObjects(foreign, 0, kQsAllInput), WAIT_FAILED);
 }
 
 // ---- TSF -------------------------------------------------------------------------------------

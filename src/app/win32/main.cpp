@@ -73,7 +73,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     quillon::win32view::MainWindow view(form, instance);
     view.create();
-    windows.ui().setMainWindow(view.hwnd());
+    windows.setMainWindow(view.hwnd());
     view.dispatch([&] { form.FormCreate(); });
 
     // The other windows come after FormCreate, which must not use them: the hotkey dialog,
@@ -81,8 +81,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     quillon::TForm2 hotkeyDialog(form);
     quillon::win32view::HotkeyDialogView hotkeyDialogView(hotkeyDialog, instance);
     form.Form2 = &hotkeyDialog;
-    windows.ui().setModalView(hotkeyDialog,
-                              [&] { return hotkeyDialogView.showModal(view.hwnd()); });
+    windows.dialogs().setModalView(hotkeyDialog,
+                                   [&] { return hotkeyDialogView.showModal(view.hwnd()); });
     quillon::TFormHelp help(windows.platform(), form.scancode);
     // Its native window is made when it is first shown.
     quillon::win32view::HelpWindow helpView(help, instance, view.hwnd());

@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "res/resource_ids.h"
 #include "ui/win32/fonts.h"
+#include "ui/win32/key_stroke.h"
 #include "ui/win32/theme.h"
 #include "ui/win32/window_text.h"
 
@@ -470,39 +471,12 @@ bool MainWindow::translateShortcut(const MSG& msg) {
         (msg.hwnd != hwnd_ && GetParent(msg.hwnd) != hwnd_) || !IsWindowEnabled(hwnd_)) {
         return false;
     }
-    Key key{};
-    switch (msg.wParam) {
-    case VK_F1:
-        key = Key::F1;
-        break;
-    case VK_F4:
-        key = Key::F4;
-        break;
-    case VK_F5:
-        key = Key::F5;
-        break;
-    case VK_RETURN:
-        key = Key::Enter;
-        break;
-    case VK_SPACE:
-        key = Key::Space;
-        break;
-    case VK_DELETE:
-        key = Key::Delete;
-        break;
-    case VK_UP:
-        key = Key::Up;
-        break;
-    case VK_DOWN:
-        key = Key::Down;
-        break;
-    default:
+    const std::optional<KeyStroke> stroke = keyStrokeOf(msg);
+    if (!stroke) {
         return false;
     }
-    const KeyStroke stroke{key, GetKeyState(VK_MENU) < 0, GetKeyState(VK_CONTROL) < 0,
-                           GetKeyState(VK_SHIFT) < 0};
     Control* const focused = focusedControl();
-    const KeyCommand command = form_.shortcut(stroke, focused);
+    const KeyCommand command = form_.shortcut(*stroke, focused);
     if (command == KeyCommand::None) {
         return false;
     }

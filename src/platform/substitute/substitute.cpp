@@ -147,13 +147,13 @@ private:
 
 class SubstituteEvent : public WaitEvent {
 public:
-    explicit SubstituteEvent(SubstituteUi& ui) : ui_(ui) { ++ui_.openEvents; }
-    ~SubstituteEvent() override { --ui_.openEvents; }
+    explicit SubstituteEvent(SubstituteMessageLoop& loop) : loop_(loop) { ++loop_.openEvents; }
+    ~SubstituteEvent() override { --loop_.openEvents; }
     SubstituteEvent(const SubstituteEvent&) = delete;
     SubstituteEvent& operator=(const SubstituteEvent&) = delete;
 
 private:
-    SubstituteUi& ui_;
+    SubstituteMessageLoop& loop_;
 };
 
 } // namespace
@@ -327,8 +327,8 @@ IndirectString SubstituteSystem::SHLoadIndirectString(ustring_view source) {
     return IndirectString{0, it->second, {}};
 }
 
-int SubstituteUi::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
-                             BoxOwner owner) {
+int SubstituteDialogs::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                                  BoxOwner owner) {
     owner_.record("MessageBox(" + logText(caption) + ", " + logHex(flags) + ")");
     boxes.push_back(Box{ustring(text), ustring(caption), flags, owner});
     if (!answers.empty()) {
@@ -339,7 +339,7 @@ int SubstituteUi::MessageBox(ustring_view text, ustring_view caption, std::uint3
     return (flags & 0x0F) == kMbYesNo ? kIdNo : kIdOk;
 }
 
-std::optional<ustring> SubstituteUi::OpenFileDialog(const FileDialogRequest& request) {
+std::optional<ustring> SubstituteDialogs::OpenFileDialog(const FileDialogRequest& request) {
     owner_.record("OpenFileDialog(" + logText(request.title) + ")");
     fileRequests.push_back(request);
     if (fileAnswers.empty()) {
@@ -350,7 +350,7 @@ std::optional<ustring> SubstituteUi::OpenFileDialog(const FileDialogRequest& req
     return answer;
 }
 
-std::optional<ustring> SubstituteUi::SaveFileDialog(const FileDialogRequest& request) {
+std::optional<ustring> SubstituteDialogs::SaveFileDialog(const FileDialogRequest& request) {
     owner_.record("SaveFileDialog(" + logText(request.title) + ")");
     if (fileAnswers.empty()) {
         return std::nullopt;
@@ -360,7 +360,7 @@ std::optional<ustring> SubstituteUi::SaveFileDialog(const FileDialogRequest& req
     return answer;
 }
 
-int SubstituteUi::ShowModal(ModalForm& form) {
+int SubstituteDialogs::ShowModal(ModalForm& form) {
     owner_.record("ShowModal(" + logText(form.modalCaption()) + ")");
     modalsShown.push_back(form.modalCaption());
     form.FormShow();
@@ -384,7 +384,7 @@ int SubstituteUi::ShowModal(ModalForm& form) {
     }
 }
 
-void SubstituteUi::ProcessMessages() {
+void SubstituteMessageLoop::ProcessMessages() {
     while (!pendingInput.empty() && pendingInput.front().first <= owner_.clockMs) {
         auto action = std::move(pendingInput.front().second);
         pendingInput.pop_front();
@@ -392,12 +392,13 @@ void SubstituteUi::ProcessMessages() {
     }
 }
 
-std::unique_ptr<WaitEvent> SubstituteUi::CreateEvent() {
+std::unique_ptr<WaitEvent> SubstituteMessageLoop::CreateEvent() {
     return std::make_unique<SubstituteEvent>(*this);
 }
 
-std::uint32_t SubstituteUi::MsgWaitForMultipleObjects(WaitEvent& /*event*/, std::uint32_t timeoutMs,
-                                                      std::uint32_t wakeMask) {
+std::uint32_t SubstituteMessageLoop::MsgWaitForMultipleObjects(WaitEvent& /*event*/,
+                                                               std::uint32_t timeoutMs,
+                                                               std::uint32_t wakeMask) {
     owner_.record("MsgWait(" + std::to_string(timeoutMs) + ", " + logHex(wakeMask) + ")");
     // Input already due, or due before the time-out, ends the wait.
     if (!pendingInput.empty() && (pendingInput.front().first <= owner_.clockMs ||
@@ -409,17 +410,17 @@ std::uint32_t SubstituteUi::MsgWaitForMultipleObjects(WaitEvent& /*event*/, std:
     return kWaitTimeout;
 }
 
-void SubstituteUi::Terminate() {
+void SubstituteProcessEnd::Terminate() {
     owner_.record("Terminate");
     terminated = true;
 }
 
-bool SubstituteUi::HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) {
+bool SubstituteHotkeys::HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) {
     owner_.record("HotkeyTaken(" + logHex(modifiers) + ", " + logHex(virtualKey) + ")");
-    return hotkeysTaken.count({modifiers, virtualKey}) > 0;
+    return taken.count({modifiers, virtualKey}) > 0;
 }
 
-void SubstituteUi::ExitProcess(int code) {
+void SubstituteProcessEnd::ExitProcess(int code) {
     owner_.record("ExitProcess(" + std::to_string(code) + ")");
     exitCode = code;
     throw ProcessExit{code};
@@ -617,7 +618,8 @@ bool SubstituteFiles::DeleteFile(ustring_view path) {
 Substitute::Substitute() = default;
 
 Platform Substitute::platform() {
-    return Platform{registry, tsf, layouts, processes, system, ui, files};
+    return Platform{registry, tsf,      layouts, processes,  system,
+                    dialogs,  messages, hotkeys, processEnd, files};
 }
 
 void Substitute::loadReg(std::string_view regText) {

@@ -123,21 +123,14 @@ private:
     Substitute& owner_;
 };
 
-class SubstituteUi : public Ui {
+class SubstituteDialogs : public Dialogs {
 public:
-    explicit SubstituteUi(Substitute& owner) : owner_(owner) {}
+    explicit SubstituteDialogs(Substitute& owner) : owner_(owner) {}
     int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
                    BoxOwner owner) override;
     std::optional<ustring> OpenFileDialog(const FileDialogRequest& request) override;
     std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
     int ShowModal(ModalForm& form) override;
-    void ProcessMessages() override;
-    std::unique_ptr<WaitEvent> CreateEvent() override;
-    std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
-                                            std::uint32_t wakeMask) override;
-    void Terminate() override;
-    void ExitProcess(int exitCode) override;
-    bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) override;
 
     struct Box {
         ustring text;
@@ -156,13 +149,47 @@ public:
     using ModalStep = std::function<int(ModalForm&)>;
     std::deque<ModalStep> modalSteps;
     std::vector<ustring> modalsShown; // the caption of every modal window shown
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteMessageLoop : public MessageLoop {
+public:
+    explicit SubstituteMessageLoop(Substitute& owner) : owner_(owner) {}
+    void ProcessMessages() override;
+    std::unique_ptr<WaitEvent> CreateEvent() override;
+    std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
+                                            std::uint32_t wakeMask) override;
+
     // Input that arrives while the program waits: delivered on the next ProcessMessages.
     std::deque<std::pair<std::uint32_t, std::function<void()>>> pendingInput; // (at tick, act)
+    int openEvents = 0;
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteHotkeys : public Hotkeys {
+public:
+    explicit SubstituteHotkeys(Substitute& owner) : owner_(owner) {}
+    bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) override;
+
+    // Hotkeys other programs hold, as (modifiers, virtual key).
+    std::set<std::pair<std::uint32_t, std::uint32_t>> taken;
+
+private:
+    Substitute& owner_;
+};
+
+class SubstituteProcessEnd : public ProcessEnd {
+public:
+    explicit SubstituteProcessEnd(Substitute& owner) : owner_(owner) {}
+    void Terminate() override;
+    void ExitProcess(int exitCode) override;
+
     bool terminated = false;
     std::optional<int> exitCode;
-    int openEvents = 0;
-    // Hotkeys other programs hold, as (modifiers, virtual key).
-    std::set<std::pair<std::uint32_t, std::uint32_t>> hotkeysTaken;
 
 private:
     Substitute& owner_;
@@ -243,7 +270,10 @@ public:
     SubstituteLayouts layouts{*this};
     SubstituteProcesses processes{*this};
     SubstituteSystem system{*this};
-    SubstituteUi ui{*this};
+    SubstituteDialogs dialogs{*this};
+    SubstituteMessageLoop messages{*this};
+    SubstituteHotkeys hotkeys{*this};
+    SubstituteProcessEnd processEnd{*this};
     SubstituteFiles files{*this};
 
     std::vector<std::string> calls;

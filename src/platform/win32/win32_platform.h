@@ -15,9 +15,15 @@ public:
 
     // References into this object: valid while it lives.
     Platform platform() {
-        return Platform{registry_, tsf_, layouts_, processes_, system_, ui_, files_};
+        return Platform{registry_, tsf_,      layouts_, processes_,  system_,
+                        dialogs_,  messages_, hotkeys_, processEnd_, files_};
     }
-    Win32Ui& ui() { return ui_; }
+    Win32Dialogs& dialogs() { return dialogs_; }
+    // The main window, once it exists: it owns the boxes that ask for it and the hotkey probe.
+    void setMainWindow(void* window) {
+        dialogs_.setMainWindow(window);
+        hotkeys_.setMainWindow(window);
+    }
 
 private:
     Win32Registry registry_;
@@ -25,7 +31,10 @@ private:
     Win32KeyboardLayouts layouts_;
     Win32Processes processes_;
     Win32System system_;
-    Win32Ui ui_;
+    Win32Dialogs dialogs_;
+    Win32MessageLoop messages_;
+    Win32Hotkeys hotkeys_;
+    Win32ProcessEnd processEnd_;
     Win32Files files_;
 };
 

@@ -68,7 +68,7 @@ public:
     ustring LocalAppData() override;
 };
 
-class Win32Ui : public Ui {
+class Win32Dialogs : public Dialogs {
 public:
     int MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
                    BoxOwner owner) override;
@@ -76,14 +76,6 @@ public:
     std::optional<ustring> SaveFileDialog(const FileDialogRequest& request) override;
     // Runs the view registered for the form; QuillonError when there is none.
     int ShowModal(ModalForm& form) override;
-    void ProcessMessages() override;
-    std::unique_ptr<WaitEvent> CreateEvent() override;
-    // WAIT_FAILED for an event that this class did not make.
-    std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
-                                            std::uint32_t wakeMask) override;
-    void Terminate() override;
-    [[noreturn]] void ExitProcess(int exitCode) override;
-    bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) override;
 
     // The main window, once it exists: the owner of boxes that ask for it.
     void setMainWindow(void* window) { mainWindow_ = window; }
@@ -102,6 +94,32 @@ private:
     // Loaded when a file dialog is first shown: with what it pulls in (the print spooler's
     // DLLs among them) it would otherwise lengthen every start.
     win32::Library comdlg32_;
+};
+
+class Win32MessageLoop : public MessageLoop {
+public:
+    void ProcessMessages() override;
+    std::unique_ptr<WaitEvent> CreateEvent() override;
+    // WAIT_FAILED for an event that this class did not make.
+    std::uint32_t MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
+                                            std::uint32_t wakeMask) override;
+};
+
+class Win32Hotkeys : public Hotkeys {
+public:
+    bool HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) override;
+
+    // The main window, once it exists: the probe's hotkey is registered to it.
+    void setMainWindow(void* window) { mainWindow_ = window; }
+
+private:
+    void* mainWindow_ = nullptr; // HWND
+};
+
+class Win32ProcessEnd : public ProcessEnd {
+public:
+    void Terminate() override;
+    [[noreturn]] void ExitProcess(int exitCode) override;
 };
 
 class Win32Files : public Files {

@@ -12,7 +12,7 @@ struct FontDesc {
     int weight = FW_NORMAL;
 };
 
-// The hotkey dialog's and the help window's font; Windows' font linking supplies the Chinese.
+// The font of the hotkey dialog and the tool windows; Windows' font linking supplies the Chinese.
 constexpr FontDesc kDialogFont{L"Tahoma", -11, DEFAULT_CHARSET};
 
 Font makeFont(const FontDesc& desc, UINT dpi);

@@ -10,20 +10,10 @@ namespace quillon::platform {
 
 namespace {
 
-using win32::Handle;
 using win32::wide;
 
 // Long enough for any path the dialog can return.
 constexpr std::size_t kPathUnits = 32768;
-
-class Win32Event : public WaitEvent {
-public:
-    explicit Win32Event(Handle event) : event_(std::move(event)) {}
-    HANDLE get() const { return event_.get(); }
-
-private:
-    Handle event_;
-};
 
 // "Text|*.ext|Text|*.*" becomes the list of NUL-terminated strings the dialog reads, ended
 // by one more NUL.
@@ -37,7 +27,7 @@ std::vector<wchar_t> dialogFilter(ustring_view filter) {
     return out;
 }
 
-std::optional<ustring> fileDialog(Win32Ui::FileDialogFn showDialog,
+std::optional<ustring> fileDialog(Win32Dialogs::FileDialogFn showDialog,
                                   const FileDialogRequest& request, bool save) {
     std::vector<wchar_t> path(kPathUnits, L'\0');
     const std::size_t initial = std::min(request.fileName.size(), kPathUnits - 1);
@@ -76,24 +66,24 @@ std::optional<ustring> fileDialog(Win32Ui::FileDialogFn showDialog,
 
 } // namespace
 
-int Win32Ui::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
-                        BoxOwner owner) {
+int Win32Dialogs::MessageBox(ustring_view text, ustring_view caption, std::uint32_t flags,
+                             BoxOwner owner) {
     const HWND main = static_cast<HWND>(mainWindow_);
     const HWND window =
         owner == BoxOwner::MainWindow && main && ::IsWindow(main) ? main : ::GetActiveWindow();
     return ::MessageBoxW(window, wide(text).c_str(), wide(caption).c_str(), flags);
 }
 
-std::optional<ustring> Win32Ui::OpenFileDialog(const FileDialogRequest& request) {
+std::optional<ustring> Win32Dialogs::OpenFileDialog(const FileDialogRequest& request) {
     return fileDialog(dialogFunction("GetOpenFileNameW"), request, false);
 }
 
-std::optional<ustring> Win32Ui::SaveFileDialog(const FileDialogRequest& request) {
+std::optional<ustring> Win32Dialogs::SaveFileDialog(const FileDialogRequest& request) {
     return fileDialog(dialogFunction("GetSaveFileNameW"), request, true);
 }
 
 // comdlg32 stays loaded once a dialog has been shown: the next one comes quicker.
-Win32Ui::FileDialogFn Win32Ui::dialogFunction(const char* name) {
+Win32Dialogs::FileDialogFn Win32Dialogs::dialogFunction(const char* name) {
     if (!comdlg32_) {
         comdlg32_ = win32::Library::system(L"comdlg32.dll");
     }
@@ -104,7 +94,7 @@ Win32Ui::FileDialogFn Win32Ui::dialogFunction(const char* name) {
     return showDialog;
 }
 
-int Win32Ui::ShowModal(ModalForm& form) {
+int Win32Dialogs::ShowModal(ModalForm& form) {
     for (const auto& [registered, show] : modalViews_) {
         if (registered == &form) {
             return show();
@@ -113,59 +103,8 @@ int Win32Ui::ShowModal(ModalForm& form) {
     throw QuillonError(u"窗口“" + form.modalCaption() + u"”无法显示。");
 }
 
-void Win32Ui::setModalView(const ModalForm& form, std::function<int()> show) {
+void Win32Dialogs::setModalView(const ModalForm& form, std::function<int()> show) {
     modalViews_.emplace_back(&form, std::move(show));
-}
-
-void Win32Ui::ProcessMessages() {
-    MSG msg{};
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Left for the message loop, which ends on it.
-            ::PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-std::unique_ptr<WaitEvent> Win32Ui::CreateEvent() {
-    Handle event(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    if (!event) {
-        return nullptr;
-    }
-    return std::make_unique<Win32Event>(std::move(event));
-}
-
-std::uint32_t Win32Ui::MsgWaitForMultipleObjects(WaitEvent& event, std::uint32_t timeoutMs,
-                                                 std::uint32_t wakeMask) {
-    const auto* own = dynamic_cast<Win32Event*>(&event);
-    if (!own) {
-        return WAIT_FAILED;
-    }
-    const HANDLE handle = own->get();
-    return ::MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs, wakeMask);
-}
-
-void Win32Ui::Terminate() {
-    ::PostQuitMessage(0);
-}
-
-bool Win32Ui::HotkeyTaken(std::uint32_t modifiers, std::uint32_t virtualKey) {
-    // An id of the application range that the program uses for nothing else.
-    constexpr int kProbeId = 0xB0F1;
-    const HWND owner = static_cast<HWND>(mainWindow_);
-    if (::RegisterHotKey(owner, kProbeId, modifiers, virtualKey)) {
-        ::UnregisterHotKey(owner, kProbeId);
-        return false;
-    }
-    // Any other refusal (an invalid key) says nothing about other programs.
-    return ::GetLastError() == ERROR_HOTKEY_ALREADY_REGISTERED;
-}
-
-void Win32Ui::ExitProcess(int exitCode) {
-    ::ExitProcess(static_cast<UINT>(exitCode));
 }
 
 } // namespace quillon::platform
