@@ -112,7 +112,9 @@ void fillCombo(int id, std::initializer_list<const wchar_t*> items, int selected
 }
 
 void createControls(HINSTANCE instance) {
-    for (const Placement& p : view::kLayout) {
+    // In the program's order, which is the window's tab and z-order.
+    for (const quillon::FormControl& c : quillon::kFormControls) {
+        const Placement& p = *view::placementOf(c.control);
         SetWindowTextW(createControl(p, instance), captionOf(p.id));
     }
     CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, window.hwnd,

@@ -1,4 +1,5 @@
 // Start-up, the single-argument handling, the About box, Delay and the enabling rules.
+#include "app/menus.h"
 #include "drift/config_drift.h"
 #include "form_fixture.h"
 #include "platform/substitute/substitute.h"
@@ -317,6 +318,25 @@ TEST_F(FormTest, EnablingRules) {
     EXPECT_TRUE(form.PopupMenu1.items[2].enabled);
     EXPECT_FALSE(form.PopupMenu1.items[3].enabled);
     EXPECT_TRUE(form.PopupMenu1.items[5].enabled);
+}
+
+// An item is a separator, or has both the rule that enables it and the handler its choice runs.
+TEST_F(FormTest, EveryMenuItemHasARuleAndAHandler) {
+    for (const Menu* menu :
+         {&form.PopupMenu1, &form.PopupMenu2, &form.PopupMenu3, &form.SystemMenu}) {
+        ASSERT_FALSE(menu->items.empty());
+        for (const MenuItem& item : menu->items) {
+            const bool separator = item.caption == u"-";
+            ASSERT_EQ(item.command == nullptr, separator) << toUtf8(item.caption);
+            if (!separator) {
+                EXPECT_NE(item.command->enabled, nullptr) << toUtf8(item.caption);
+            }
+        }
+    }
+    // The system menu's separator and ids past its items are no commands of ours.
+    EXPECT_FALSE(form.WMSysCommand(kSystemMenuBase));
+    EXPECT_FALSE(form.WMSysCommand(kSystemMenuBase + 2));
+    EXPECT_TRUE(windows.ui.boxes.empty());
 }
 
 TEST_F(FormTest, RowDrawing) {

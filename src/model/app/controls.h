@@ -57,6 +57,8 @@ struct RadioGroup : Control {
     int itemIndex = -1;            // -1 when no item is chosen
 };
 
+struct MenuCommand;
+
 struct MenuItem {
     MenuItem(ustring text, bool isEnabled = true, bool isChecked = false)
         : caption(std::move(text)), enabled(isEnabled), checked(isChecked) {}
@@ -64,6 +66,9 @@ struct MenuItem {
     ustring caption; // "-" is a separator
     bool enabled = true;
     bool checked = false;
+    // The row of its menu's table (app/menus.h) that says when it is enabled and what it does;
+    // null for a separator.
+    const MenuCommand* command = nullptr;
 };
 
 struct Menu {

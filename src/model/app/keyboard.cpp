@@ -1,4 +1,5 @@
 // The main window's keys, the focus hand-over and confirmed combo-box choices.
+#include "app/form_controls.h"
 #include "app/tform1.h"
 
 #include <algorithm>
@@ -37,12 +38,13 @@ bool takesFocus(const Control* c) {
 } // namespace
 
 std::vector<Control*> TForm1::tabOrder() {
-    // Row by row as the window reads: each switching key's combo box, then the toggle beside it.
-    return {&ListView1,     &Button_Up,     &Button_Down, &Button_Hotkey, &Button_Disable,
-            &ListView2,     &Button_Enable, &Button_DEL,  &SpeedButton1,  &ComboBox1,
-            &Button_SW1,    &ComboBox2,     &Button_SW2,  &ComboBox3,     &Button_SW3,
-            &CheckBox1,     &CheckBox2,     &CheckBox3,   &ComboBox_Lang, &Button_Other,
-            &Button_Refresh};
+    std::vector<Control*> order;
+    for (const FormControl& c : kFormControls) {
+        if (c.tabStop) {
+            order.push_back(&c.control(*this));
+        }
+    }
+    return order;
 }
 
 KeyCommand TForm1::shortcut(const KeyStroke& stroke, const Control* focused) const {

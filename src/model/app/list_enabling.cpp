@@ -5,10 +5,6 @@ namespace quillon {
 
 namespace {
 
-constexpr std::size_t kMenuDisable = 0;      // N1
-constexpr std::size_t kMenuSetDefault = 2;   // N3
-constexpr std::size_t kMenuLanguageList = 3; // N4
-
 RowStyle rowColour(const EntryList& rows, int row) {
     if (row < 0 || row >= static_cast<int>(rows.size())) {
         return {kDefaultColor, false};
@@ -52,10 +48,8 @@ void TForm1::ListView2Change() {
 }
 
 void TForm1::PopupMenu1Popup() {
-    PopupMenu1.items[kMenuDisable].enabled = Button_Disable.enabled;
     Button_Enable.enabled = ListView2.count() > 0;
-    PopupMenu1.items[kMenuSetDefault].enabled = ListView1.selected != defime;
-    PopupMenu1.items[kMenuLanguageList].enabled = defime >= 0;
+    MenuPopup(PopupMenu1);
 }
 
 // In high contrast the rows keep the theme's own colours: a fixed blue on a black background

@@ -1,4 +1,5 @@
 #include "app/tform1.h"
+#include "app/menus.h"
 
 #include "cli/command_line.h"
 #include "core/error.h"
@@ -54,18 +55,10 @@ TForm1::TForm1(platform::Platform os) : os_(os) {
     CheckBox1.caption = u"每个窗口使用不同的输入法";
     CheckBox2.caption = u"使用桌面语言栏";
     CheckBox3.caption = u"表情符号面板不自动关闭";
-    PopupMenu1.items = {{u"禁用"}, {u"-"}, {u"设置为默认输入法"}, {u"使用语言列表"}, {u"-"},
-                        {u"热键"}, {u"-"}, {u"导出输入法列表"}};
-    PopupMenu2.items = {{u"删除顽固的英语美式键盘"},
-                        {u"导出启用的输入法列表"},
-                        {u"导出禁用的输入法列表"},
-                        {u"-"},
-                        {u"导出配置"},
-                        {u"导入配置"},
-                        {u"检查配置差异…"},
-                        {u"-"},
-                        {u"撤销上次更改"}};
-    PopupMenu3.items = {{u"导出输入法列表"}};
+    PopupMenu1 = enabledListMenu();
+    PopupMenu2 = otherMenu();
+    PopupMenu3 = disabledListMenu();
+    SystemMenu = systemMenu();
 }
 
 TForm1::~TForm1() = default;
@@ -115,7 +108,7 @@ void TForm1::FormCreate() {
     }
     // 2.-3.
     Caption += u" " QUILLON_VERSION_TEXT;
-    systemMenuAppended = {MenuItem(u"-"), MenuItem(u"关于(&A)...", true, true)};
+    systemMenuAppended = SystemMenu.items;
     // 4.
     ListView1.hint = hints::kListView1;
     ListView2.hint = hints::kListView2;
@@ -224,16 +217,24 @@ void TForm1::FormClose() {
 }
 
 bool TForm1::WMSysCommand(std::uint32_t command) {
-    if (command != kAboutCommandId) {
+    if (command < kSystemMenuBase || command - kSystemMenuBase >= SystemMenu.items.size()) {
         return false;
     }
+    const MenuItem& item = SystemMenu.items[command - kSystemMenuBase];
+    if (!item.command) {
+        return false;
+    }
+    MenuClick(item);
+    return true;
+}
+
+void TForm1::AboutClick() {
     os_.dialogs.MessageBox(u"支持系统：Windows10/11/Windows Server 2019/2021\r"
                            u"\r"
                            u"作者：Quillon 开发组　版本：" QUILLON_VERSION_TEXT u" (x64)\r"
                            u"网站：" +
                                ustring(kWebAddress),
                            kAppCaption, platform::kMbIconInformation);
-    return true;
 }
 
 void TForm1::Delay(std::int32_t msecs) {

@@ -23,7 +23,9 @@ class TForm2;
 class TFormDrift;
 class TFormHelp;
 
-constexpr std::uint32_t kAboutCommandId = 1025;
+// The items appended to the window's system menu have the ids kSystemMenuBase + their position.
+constexpr std::uint32_t kSystemMenuBase = 1024;
+constexpr std::uint32_t kAboutCommandId = kSystemMenuBase + 1;
 // The program's web site, named by the About box and linked from the help window: the release's
 // address (core/version.h, kept out of this header so that another address rebuilds little).
 extern const char16_t* const kWebAddress;
@@ -94,6 +96,7 @@ public:
     TFormHelp* FormHelp = nullptr;
     // The window of "检查配置差异…", made after FormCreate as the help window is; null until then.
     TFormDrift* FormDrift = nullptr;
+    // The items FormCreate has the view append to the window's system menu, from `SystemMenu`.
     std::vector<MenuItem> systemMenuAppended;
     // The control that is to have the keyboard focus.
     Control* ActiveControl = nullptr;
@@ -136,6 +139,7 @@ public:
     Menu PopupMenu1;
     Menu PopupMenu2;
     Menu PopupMenu3;
+    Menu SystemMenu;
     platform::OpenDialog OpenDialog1{u"导出输入法列表", u"txt", u"文本文件|*.txt|所有文件|*.*", {}};
 
     // The view's hook: called whenever the model wants the screen to catch up.
@@ -151,8 +155,9 @@ public:
     void FormCreate();
     void FormShow();
     void FormClose();
-    // True when the command was handled (the About item).
+    // True when the command was one of the items appended to the system menu, whose handler ran.
     bool WMSysCommand(std::uint32_t command);
+    void AboutClick();
     void Delay(std::int32_t msecs);
     // Commit, then wait with the window disabled, then refresh. `takenEffect` says what
     // Windows already did before the commit (see commitAfter).
@@ -210,6 +215,10 @@ public:
     void ListView1Change();
     void ListView2Change();
     void PopupMenu1Popup();
+    // Enables the menu's items by their rules, before it shows (app/menus.cpp).
+    void MenuPopup(Menu& menu);
+    // Runs the handler of a menu's item, as choosing it does; nothing for a separator.
+    void MenuClick(const MenuItem& item);
     RowStyle ListView1AdvancedCustomDrawItem(int row) const;
     RowStyle ListView2AdvancedCustomDrawItem(int row) const;
 
@@ -277,6 +286,8 @@ public:
     void loadcfgClick(); // "导入配置"
     // "检查配置差异…": the differences of a chosen file in their window, applied on request.
     void CheckCfgClick();
+    // "撤销上次更改" (backups/backups.cpp).
+    void UndoClick();
 
     // ---- help ----
     void SpeedButton1Click();
@@ -304,7 +315,7 @@ public:
     void runShortcut(KeyCommand command, Control* focused);
     // Runs the handler a click on the button runs; false for a control that is no push button.
     bool Click(Control& button);
-    // The window's controls that take the focus, in tab (reading) order.
+    // The window's controls that take the focus, in tab (reading) order (kFormControls).
     std::vector<Control*> tabOrder();
     // Where the keyboard focus belongs once `focused` had it: there while it can take it; for
     // a button that disabled itself, the next enabled button of its list, else that list;

@@ -201,3 +201,11 @@ void undoLastChange(TForm1& form) {
 }
 
 } // namespace quillon::backups
+
+namespace quillon {
+
+void TForm1::UndoClick() {
+    backups::undoLastChange(*this);
+}
+
+} // namespace quillon

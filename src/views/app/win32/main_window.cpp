@@ -76,8 +76,8 @@ void MainWindow::create() {
 }
 
 void MainWindow::createControls() {
-    for (const Placement& p : kLayout) {
-        createLayoutControl(p, hwnd_, instance_);
+    for (const FormControl& c : kFormControls) {
+        createLayoutControl(*placementOf(c.control), hwnd_, instance_);
     }
     CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, hwnd_,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStatusBar1)), instance_, nullptr);
@@ -123,8 +123,7 @@ void MainWindow::layout() {
             hh = scale(kComboDropHeight);
         }
         if (p.w == 0 || p.h == 0) {
-            const Control* model = modelControl(p.id);
-            const SIZE extent = textExtent(h, font_.get(), model ? model->caption : ustring());
+            const SIZE extent = textExtent(h, font_.get(), p.control(form_).caption);
             if (p.w == 0) {
                 w = extent.cx + (p.kind == Kind::CheckBox
                                      ? systemMetric(SM_CXMENUCHECK, dpi_) + scale(8)
@@ -147,74 +146,8 @@ void MainWindow::layout() {
 }
 
 Control* MainWindow::modelControl(int id) {
-    switch (id) {
-    case kGroupBox1:
-        return &form_.GroupBox1;
-    case kListView1:
-        return &form_.ListView1;
-    case kButtonUp:
-        return &form_.Button_Up;
-    case kButtonDown:
-        return &form_.Button_Down;
-    case kButtonHotkey:
-        return &form_.Button_Hotkey;
-    case kButtonDisable:
-        return &form_.Button_Disable;
-    case kGroupBox2:
-        return &form_.GroupBox2;
-    case kListView2:
-        return &form_.ListView2;
-    case kButtonEnable:
-        return &form_.Button_Enable;
-    case kButtonDel:
-        return &form_.Button_DEL;
-    case kSpeedButton1:
-        return &form_.SpeedButton1;
-    case kGroupBox3:
-        return &form_.GroupBox3;
-    case kLabel1:
-        return &form_.Label1;
-    case kComboBox1:
-        return &form_.ComboBox1;
-    case kLabel2:
-        return &form_.Label2;
-    case kComboBox2:
-        return &form_.ComboBox2;
-    case kLabel3:
-        return &form_.Label3;
-    case kComboBox3:
-        return &form_.ComboBox3;
-    case kLabelSW1:
-        return &form_.Label_SW1;
-    case kButtonSW1:
-        return &form_.Button_SW1;
-    case kLabelSW2:
-        return &form_.Label_SW2;
-    case kButtonSW2:
-        return &form_.Button_SW2;
-    case kLabelSW3:
-        return &form_.Label_SW3;
-    case kButtonSW3:
-        return &form_.Button_SW3;
-    case kGroupBox4:
-        return &form_.GroupBox4;
-    case kCheckBox1:
-        return &form_.CheckBox1;
-    case kCheckBox2:
-        return &form_.CheckBox2;
-    case kCheckBox3:
-        return &form_.CheckBox3;
-    case kLabel4:
-        return &form_.Label4;
-    case kComboBoxLang:
-        return &form_.ComboBox_Lang;
-    case kButtonOther:
-        return &form_.Button_Other;
-    case kButtonRefresh:
-        return &form_.Button_Refresh;
-    default:
-        return nullptr;
-    }
+    const Placement* p = placementOf(id);
+    return p ? &p->control(form_) : nullptr;
 }
 
 void MainWindow::syncControl(int id, const Control& model) {
@@ -282,18 +215,19 @@ void MainWindow::sync() {
     setWindowText(hwnd_, form_.Caption);
     if (!systemMenuDone_ && !form_.systemMenuAppended.empty()) {
         HMENU menu = GetSystemMenu(hwnd_, FALSE);
-        for (const MenuItem& entry : form_.systemMenuAppended) {
+        for (std::size_t i = 0; i < form_.systemMenuAppended.size(); ++i) {
+            const MenuItem& entry = form_.systemMenuAppended[i];
             if (entry.caption == u"-") {
                 AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             } else {
-                AppendMenuW(menu, MF_STRING | (entry.checked ? MF_CHECKED : 0u), kAboutCommandId,
-                            wide(entry.caption));
+                AppendMenuW(menu, MF_STRING | (entry.checked ? MF_CHECKED : 0u),
+                            kSystemMenuBase + i, wide(entry.caption));
             }
         }
         systemMenuDone_ = true;
     }
     for (const Placement& p : kLayout) {
-        syncControl(p.id, *modelControl(p.id));
+        syncControl(p.id, p.control(form_));
     }
     if (shownDefime_ != form_.defime || shownHighContrast_ != form_.HighContrast) {
         // The default's weight, and in high contrast its marker, move with it.
@@ -328,7 +262,7 @@ void MainWindow::sync() {
     SetCursor(LoadCursorW(nullptr, form_.ScreenCursor == Cursor::HourGlass ? IDC_WAIT : IDC_ARROW));
     if (form_.ActiveControl) {
         for (const Placement& p : kLayout) {
-            if (modelControl(p.id) == form_.ActiveControl) {
+            if (&p.control(form_) == form_.ActiveControl) {
                 SetFocus(item(p.id));
             }
         }
@@ -392,7 +326,7 @@ void MainWindow::attachHints() {
     tooltips_.create(hwnd_, instance_);
     tooltips_.setFont(font_.get(), dpi_);
     for (const Placement& p : kLayout) {
-        tooltips_.setHint(item(p.id), modelControl(p.id)->hint);
+        tooltips_.setHint(item(p.id), p.control(form_).hint);
     }
 }
 
@@ -411,7 +345,7 @@ void MainWindow::annotate() {
         return;
     }
     for (const Placement& p : kLayout) {
-        const Control& model = *modelControl(p.id);
+        const Control& model = p.control(form_);
         annotations_.setName(item(p.id), CHILDID_SELF, form_.accessibleName(model));
         annotations_.setDescription(item(p.id), CHILDID_SELF, form_.accessibleDescription(model));
     }
@@ -445,7 +379,7 @@ Control* MainWindow::focusedControl() {
 
 HWND MainWindow::controlHandle(const Control* control) {
     for (const Placement& p : kLayout) {
-        if (modelControl(p.id) == control) {
+        if (&p.control(form_) == control) {
             return item(p.id);
         }
     }
@@ -493,7 +427,9 @@ bool MainWindow::translateShortcut(const MSG& msg) {
     return true;
 }
 
-void MainWindow::showMenu(const Menu& menu, int base, int x, int y) {
+void MainWindow::showMenu(Menu& menu, int base, int x, int y) {
+    // The rules say which items can be chosen now; they only read the model.
+    form_.MenuPopup(menu);
     PopupMenu popup(CreatePopupMenu());
     for (std::size_t i = 0; i < menu.items.size(); ++i) {
         const MenuItem& entry = menu.items[i];
@@ -543,55 +479,16 @@ void MainWindow::onCommand(int id, int code, HWND control) {
         dispatch([this, handler] { (form_.*handler)(); });
     };
     if (!control) {
-        // Menu items.
-        if (id >= kPopupMenu1Base && id < kPopupMenu1Base + 8) {
-            switch (id - kPopupMenu1Base) {
-            case 0:
-                run(&TForm1::Button_DisableClick);
-                break;
-            case 2:
-                run(&TForm1::DefaultClick);
-                break;
-            case 3:
-                run(&TForm1::N4Click);
-                break;
-            case 5:
-                run(&TForm1::Button_HotkeyClick);
-                break;
-            case 7:
-                run(&TForm1::N8Click);
-                break;
-            default:
+        // A menu item: its id is its menu's base and its position.
+        for (const auto& [menu, base] :
+             {std::pair<const Menu*, int>{&form_.PopupMenu1, kPopupMenu1Base},
+              {&form_.PopupMenu2, kPopupMenu2Base},
+              {&form_.PopupMenu3, kPopupMenu3Base}}) {
+            if (id >= base && id - base < static_cast<int>(menu->items.size())) {
+                const auto position = static_cast<std::size_t>(id - base);
+                dispatch([this, menu = menu, position] { form_.MenuClick(menu->items[position]); });
                 break;
             }
-        } else if (id >= kPopupMenu2Base && id < kPopupMenu2Base + 9) {
-            switch (id - kPopupMenu2Base) {
-            case 0:
-                run(&TForm1::N7Click);
-                break;
-            case 1:
-                run(&TForm1::N8Click);
-                break;
-            case 2:
-                run(&TForm1::N11Click);
-                break;
-            case 4:
-                run(&TForm1::N14Click);
-                break;
-            case 5:
-                run(&TForm1::loadcfgClick);
-                break;
-            case 6:
-                run(&TForm1::CheckCfgClick);
-                break;
-            case 8:
-                dispatch([this] { backups::undoLastChange(form_); });
-                break;
-            default:
-                break;
-            }
-        } else if (id == kPopupMenu3Base) {
-            run(&TForm1::N11Click);
         }
         return;
     }

@@ -66,7 +66,7 @@ private:
     void applyFonts();
     void syncList(int id, const ListView& model, EntryList& shown);
     void syncControl(int id, const Control& model);
-    void showMenu(const Menu& menu, int base, int x, int y);
+    void showMenu(Menu& menu, int base, int x, int y);
     int scale(int v) const { return win32view::scale(v, dpi_); }
     HWND item(int id) const { return GetDlgItem(hwnd_, id); }
     Control* modelControl(int id);

@@ -4,6 +4,10 @@
 // controls by them.
 #pragma once
 
+#include "app/form_controls.h"
+
+#include <iterator>
+
 namespace quillon::win32view {
 
 enum ControlId : int {
@@ -52,6 +56,7 @@ enum class Kind { GroupBox, ListView, Button, SplitButton, FlatButton, Label, Co
 
 struct Placement {
     ControlId id;
+    ControlOf control; // the control's state in the model
     Kind kind;
     int group;      // the group box id it sits in, or 0
     int x, y, w, h; // w or h 0: sized to its text
@@ -69,41 +74,75 @@ constexpr int kClientWidth = 522;
 constexpr int kClientHeight = 603;
 constexpr int kComboDropHeight = 200;
 
-// In creation order, which is the tab order: the window read row by row, each label just
-// before the control it names (the name assistive technology gives the control).
+// One placement for each control of the model's list (app/form_controls.h), which gives the
+// order the window makes them in; here they follow it only to be read alongside.
 constexpr Placement kLayout[] = {
-    {kGroupBox1, Kind::GroupBox, 0, 24, 8, 473, 186},
-    {kListView1, Kind::ListView, kGroupBox1, 16, 24, 353, 150},
-    {kButtonUp, Kind::Button, kGroupBox1, 388, 24, 75, 25},
-    {kButtonDown, Kind::Button, kGroupBox1, 388, 55, 75, 25},
-    {kButtonHotkey, Kind::Button, kGroupBox1, 388, 118, 75, 25},
-    {kButtonDisable, Kind::Button, kGroupBox1, 388, 149, 75, 25},
-    {kGroupBox2, Kind::GroupBox, 0, 24, 200, 473, 153},
-    {kListView2, Kind::ListView, kGroupBox2, 16, 25, 353, 112},
-    {kButtonEnable, Kind::Button, kGroupBox2, 388, 25, 75, 25},
-    {kButtonDel, Kind::Button, kGroupBox2, 388, 56, 75, 25},
-    {kSpeedButton1, Kind::FlatButton, kGroupBox2, 414, 112, 23, 22},
-    {kGroupBox3, Kind::GroupBox, 0, 24, 359, 473, 116},
-    {kLabel1, Kind::Label, kGroupBox3, 12, 27, 0, 0},
-    {kComboBox1, Kind::Combo, kGroupBox3, 103, 24, 113, 0},
-    {kLabelSW1, Kind::Label, kGroupBox3, 237, 27, 0, 0},
-    {kButtonSW1, Kind::Button, kGroupBox3, 342, 24, 121, 25},
-    {kLabel2, Kind::Label, kGroupBox3, 12, 55, 0, 0},
-    {kComboBox2, Kind::Combo, kGroupBox3, 103, 52, 113, 0},
-    {kLabelSW2, Kind::Label, kGroupBox3, 249, 55, 0, 0},
-    {kButtonSW2, Kind::Button, kGroupBox3, 342, 52, 121, 25},
-    {kLabel3, Kind::Label, kGroupBox3, 24, 83, 0, 0},
-    {kComboBox3, Kind::Combo, kGroupBox3, 103, 80, 113, 0},
-    {kLabelSW3, Kind::Label, kGroupBox3, 242, 83, 0, 0},
-    {kButtonSW3, Kind::Button, kGroupBox3, 342, 80, 121, 25},
-    {kGroupBox4, Kind::GroupBox, 0, 24, 481, 473, 57},
-    {kCheckBox1, Kind::CheckBox, kGroupBox4, 8, 24, 0, 17},
-    {kCheckBox2, Kind::CheckBox, kGroupBox4, 183, 24, 0, 17},
-    {kCheckBox3, Kind::CheckBox, kGroupBox4, 304, 24, 0, 17},
-    {kLabel4, Kind::Label, 0, 33, 556, 0, 0},
-    {kComboBoxLang, Kind::Combo, 0, 163, 553, 145, 0},
-    {kButtonOther, Kind::SplitButton, 0, 314, 550, 86, 25},
-    {kButtonRefresh, Kind::Button, 0, 412, 550, 75, 25},
+    {kGroupBox1, controlOf<&TForm1::GroupBox1>, Kind::GroupBox, 0, 24, 8, 473, 186},
+    {kListView1, controlOf<&TForm1::ListView1>, Kind::ListView, kGroupBox1, 16, 24, 353, 150},
+    {kButtonUp, controlOf<&TForm1::Button_Up>, Kind::Button, kGroupBox1, 388, 24, 75, 25},
+    {kButtonDown, controlOf<&TForm1::Button_Down>, Kind::Button, kGroupBox1, 388, 55, 75, 25},
+    {kButtonHotkey, controlOf<&TForm1::Button_Hotkey>, Kind::Button, kGroupBox1, 388, 118, 75, 25},
+    {kButtonDisable, controlOf<&TForm1::Button_Disable>, Kind::Button, kGroupBox1, 388, 149, 75,
+     25},
+    {kGroupBox2, controlOf<&TForm1::GroupBox2>, Kind::GroupBox, 0, 24, 200, 473, 153},
+    {kListView2, controlOf<&TForm1::ListView2>, Kind::ListView, kGroupBox2, 16, 25, 353, 112},
+    {kButtonEnable, controlOf<&TForm1::Button_Enable>, Kind::Button, kGroupBox2, 388, 25, 75, 25},
+    {kButtonDel, controlOf<&TForm1::Button_DEL>, Kind::Button, kGroupBox2, 388, 56, 75, 25},
+    {kSpeedButton1, controlOf<&TForm1::SpeedButton1>, Kind::FlatButton, kGroupBox2, 414, 112, 23,
+     22},
+    {kGroupBox3, controlOf<&TForm1::GroupBox3>, Kind::GroupBox, 0, 24, 359, 473, 116},
+    {kLabel1, controlOf<&TForm1::Label1>, Kind::Label, kGroupBox3, 12, 27, 0, 0},
+    {kComboBox1, controlOf<&TForm1::ComboBox1>, Kind::Combo, kGroupBox3, 103, 24, 113, 0},
+    {kLabelSW1, controlOf<&TForm1::Label_SW1>, Kind::Label, kGroupBox3, 237, 27, 0, 0},
+    {kButtonSW1, controlOf<&TForm1::Button_SW1>, Kind::Button, kGroupBox3, 342, 24, 121, 25},
+    {kLabel2, controlOf<&TForm1::Label2>, Kind::Label, kGroupBox3, 12, 55, 0, 0},
+    {kComboBox2, controlOf<&TForm1::ComboBox2>, Kind::Combo, kGroupBox3, 103, 52, 113, 0},
+    {kLabelSW2, controlOf<&TForm1::Label_SW2>, Kind::Label, kGroupBox3, 249, 55, 0, 0},
+    {kButtonSW2, controlOf<&TForm1::Button_SW2>, Kind::Button, kGroupBox3, 342, 52, 121, 25},
+    {kLabel3, controlOf<&TForm1::Label3>, Kind::Label, kGroupBox3, 24, 83, 0, 0},
+    {kComboBox3, controlOf<&TForm1::ComboBox3>, Kind::Combo, kGroupBox3, 103, 80, 113, 0},
+    {kLabelSW3, controlOf<&TForm1::Label_SW3>, Kind::Label, kGroupBox3, 242, 83, 0, 0},
+    {kButtonSW3, controlOf<&TForm1::Button_SW3>, Kind::Button, kGroupBox3, 342, 80, 121, 25},
+    {kGroupBox4, controlOf<&TForm1::GroupBox4>, Kind::GroupBox, 0, 24, 481, 473, 57},
+    {kCheckBox1, controlOf<&TForm1::CheckBox1>, Kind::CheckBox, kGroupBox4, 8, 24, 0, 17},
+    {kCheckBox2, controlOf<&TForm1::CheckBox2>, Kind::CheckBox, kGroupBox4, 183, 24, 0, 17},
+    {kCheckBox3, controlOf<&TForm1::CheckBox3>, Kind::CheckBox, kGroupBox4, 304, 24, 0, 17},
+    {kLabel4, controlOf<&TForm1::Label4>, Kind::Label, 0, 33, 556, 0, 0},
+    {kComboBoxLang, controlOf<&TForm1::ComboBox_Lang>, Kind::Combo, 0, 163, 553, 145, 0},
+    {kButtonOther, controlOf<&TForm1::Button_Other>, Kind::SplitButton, 0, 314, 550, 86, 25},
+    {kButtonRefresh, controlOf<&TForm1::Button_Refresh>, Kind::Button, 0, 412, 550, 75, 25},
 };
+
+// The placement of a control of the model's list; null for none.
+constexpr const Placement* placementOf(ControlOf control) {
+    for (const Placement& p : kLayout) {
+        if (p.control == control) {
+            return &p;
+        }
+    }
+    return nullptr;
+}
+
+constexpr bool everyControlPlacedOnce() {
+    if (std::size(kLayout) != std::size(kFormControls)) {
+        return false;
+    }
+    for (const FormControl& c : kFormControls) {
+        if (!placementOf(c.control)) {
+            return false;
+        }
+    }
+    for (const Placement& p : kLayout) {
+        bool listed = false;
+        for (const FormControl& c : kFormControls) {
+            listed = listed || c.control == p.control;
+        }
+        if (!listed) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(everyControlPlacedOnce(), "kLayout places exactly the controls of kFormControls");
 
 } // namespace quillon::win32view
