@@ -1,8 +1,6 @@
 // Hotkey words of the command line, turned into a hotkey text.
 #include "hotkeys/hotkey_words.h"
 
-#include "app/tform1.h"
-
 #include <algorithm>
 
 namespace quillon {
@@ -76,7 +74,7 @@ std::vector<HotkeyWord> keyWords(const KeyTable& table) {
     return out;
 }
 
-ustring TForm1::paramtohotkey(const ustring& str1, const ustring& str2) {
+ustring hotkeyTextOfWords(const ustring& str1, const ustring& str2) {
     const HotkeyWord* modifier = findWord(modifierWords(), str1);
     const HotkeyWord* key = findWord(namedKeyWords(), str2);
     return (modifier ? modifier->text : ustring()) + u"+" + (key ? key->text : str2);

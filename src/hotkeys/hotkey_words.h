@@ -22,4 +22,8 @@ const std::vector<HotkeyWord>& modifierWords();
 // left out.
 std::vector<HotkeyWord> keyWords(const KeyTable& table);
 
+// paramtohotkey: the hotkey text a modifier word and a key word stand for. A key word without a
+// word of its own is taken as the key's name; a modifier word outside the table gives none.
+ustring hotkeyTextOfWords(const ustring& str1, const ustring& str2);
+
 } // namespace quillon

@@ -1,8 +1,6 @@
 // The key table and the two converters between registry codes and hotkey text.
 #include "hotkeys/key_table.h"
 
-#include "app/tform1.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <iterator>
@@ -130,15 +128,6 @@ ustring upperAscii(ustring_view text) {
     return out;
 }
 
-void TForm1::BuildKeyTable() {
-    scancode = makeKeyTable();
-}
-
-bool TForm1::codetokey(const ustring& Modifiers, const ustring& VirtualKey, ustring& key) {
-    key = hotkeyTextOfCodes(scancode, Modifiers, VirtualKey);
-    return true;
-}
-
 ustring hotkeyTextOfCodes(const KeyTable& scancode, const ustring& Modifiers,
                           const ustring& VirtualKey) {
     ustring key;
@@ -195,11 +184,6 @@ void splitHotkeyText(ustring_view key, ustring& Modifiers, ustring& VirtualKey) 
             break;
         }
     }
-}
-
-bool TForm1::keytocode(const ustring& key, ustring& Modifiers, ustring& VirtualKey) {
-    splitHotkeyText(key, Modifiers, VirtualKey);
-    return true;
 }
 
 } // namespace quillon
