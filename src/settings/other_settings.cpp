@@ -17,8 +17,6 @@
 
 namespace quillon {
 
-using namespace settings;
-
 namespace {
 
 const char16_t* const kKeyboardLayoutKey = u"\\Keyboard Layout\\";
@@ -43,14 +41,14 @@ const char16_t* languageBarCommand(bool separateIme, bool desktopBar) {
 }
 
 void TForm1::readother() {
-    OtherSettings shown{CheckBox1.checked, CheckBox2.checked, CheckBox3.checked};
+    settings::OtherSettings shown{CheckBox1.checked, CheckBox2.checked, CheckBox3.checked};
     const auto show = [&] {
         CheckBox1.checked = shown.separateIme;
         CheckBox2.checked = shown.languageBar;
         CheckBox3.checked = shown.emojiStaysOpen;
     };
     try {
-        readOtherSettings(os().registry, shown);
+        settings::readOtherSettings(os().registry, shown);
     } catch (...) {
         show();
         throw;
@@ -62,14 +60,16 @@ void TForm1::CheckBox1Click() {
     backups::beforeChange(*this,
                           u"其它设置：“" + CheckBox1.caption + u"”“" + CheckBox2.caption + u"”");
     platform::TRegistry reg(os().registry);
-    PreferencesMask mask = readPreferencesMask(reg);
+    settings::PreferencesMask mask = settings::readPreferencesMask(reg);
     if (mask.size > 0) {
-        if (mask.has(kSeparateImeByte)) {
-            mask.bytes[kSeparateImeByte] = CheckBox1.checked ? kSeparateImeOn : kSeparateImeOff;
+        if (mask.has(settings::kSeparateImeByte)) {
+            mask.bytes[settings::kSeparateImeByte] =
+                CheckBox1.checked ? settings::kSeparateImeOn : settings::kSeparateImeOff;
         }
         // The language-bar byte goes back as it was read: the bar is switched only by the
         // command below, which updates that byte itself.
-        reg.WriteBinaryData(kPreferencesMask, mask.bytes.data(), static_cast<int>(mask.size));
+        reg.WriteBinaryData(settings::kPreferencesMask, mask.bytes.data(),
+                            static_cast<int>(mask.size));
     }
     os().processes.ShellExecute(u"open", PowerShellPath(),
                                 languageBarCommand(CheckBox1.checked, CheckBox2.checked),
@@ -80,11 +80,11 @@ void TForm1::CheckBox3Click() {
     backups::beforeChange(*this, u"其它设置：“" + CheckBox3.caption + u"”");
     // The key may be made for the value: a failed write takes it away again.
     RegistryCheckpoint checkpoint(os().registry, platform::Hive::CurrentUser);
-    checkpoint.keep(kInputSettingsKey);
+    checkpoint.keep(settings::kInputSettingsKey);
     try {
         platform::TRegistry reg(os().registry);
-        reg.OpenKey(kInputSettingsKey, true);
-        reg.WriteInteger(kEmojiMultipleSelection, CheckBox3.checked ? 1 : 0);
+        reg.OpenKey(settings::kInputSettingsKey, true);
+        reg.WriteInteger(settings::kEmojiMultipleSelection, CheckBox3.checked ? 1 : 0);
     } catch (const QuillonError& e) {
         throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }
