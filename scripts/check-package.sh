@@ -33,4 +33,4 @@ git archive "${commit:-HEAD}" | tar -x -C "$again/tree"
 env -u SOURCE_DATE_EPOCH DIST_DIR="$(pwd)/$again/dist" bash "$again/tree/scripts/package.sh" \
     "${draft[@]}"
 /usr/bin/python3 packaging/check_package.py "${draft[@]}" --dist dist \
-    --exe build/windows/src/app/win32/quillon.exe --again "$again/dist"
+    --exe build/windows/src/views/app/win32/quillon.exe --again "$again/dist"

@@ -57,5 +57,5 @@ cmake --build "$build" -j "$(nproc)" --target quillon
 
 rm -rf "$dist"
 mkdir -p "$dist"
-"$python" packaging/make_package.py "${draft[@]}" --exe "$build/src/app/win32/quillon.exe" \
+"$python" packaging/make_package.py "${draft[@]}" --exe "$build/src/views/app/win32/quillon.exe" \
     --guide docs/guide.zh-CN.md --license LICENSE --out "$dist"

@@ -35,7 +35,7 @@ new_prefix "$prefix"
 install_standins "$prefix" "$repo/build/windows"
 import_reg "$prefix" testbed/fixtures/sample.reg
 
-exe="$repo/build/windows/src/app/win32/quillon.exe"
+exe="$repo/build/windows/src/views/app/win32/quillon.exe"
 if [ "$headless" = 0 ]; then
     echo "Quillon runs on display $DISPLAY; close its window to end this command."
     WINEPREFIX="$prefix" $WINE "$exe" "$@"

@@ -9,7 +9,7 @@ source "$E2E_DIR/../wine-prefix.sh"
 source "$E2E_DIR/../standins.sh"
 
 BUILD_DIR="${BUILD_DIR:?BUILD_DIR must name the windows build folder}"
-QUILLON="$BUILD_DIR/src/app/win32/quillon.exe"
+QUILLON="$BUILD_DIR/src/views/app/win32/quillon.exe"
 QDRIVER="$BUILD_DIR/testbed/driver/qdriver.exe"
 
 E2E_PASSED=0

@@ -22,7 +22,7 @@ BUILD_DIR="${BUILD_DIR:?BUILD_DIR must name the windows build folder}"
 BUILD_DIR="$(cd "$BUILD_DIR" && pwd)"
 TRIPLES="${1:-15}"
 # QUILLON_EXE measures another build of the program (an earlier commit's, say) in the same bed.
-QUILLON="${QUILLON_EXE:-$BUILD_DIR/src/app/win32/quillon.exe}"
+QUILLON="${QUILLON_EXE:-$BUILD_DIR/src/views/app/win32/quillon.exe}"
 TIMER="$BUILD_DIR/testbed/startup/starttime.exe"
 BASELINE="$BUILD_DIR/testbed/startup/startup_baseline.exe"
 CONTROLS="$BUILD_DIR/testbed/startup/startup_controls_baseline.exe"

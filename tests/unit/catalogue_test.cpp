@@ -1,9 +1,9 @@
 #include "app/form_values.h"
-#include "catalogue/language_setup.h"
 #include "core/error.h"
 #include "core/version.h"
 #include "files/setup_reader.h"
 #include "form_fixture.h"
+#include "setup/language_setup.h"
 
 #include <functional>
 
