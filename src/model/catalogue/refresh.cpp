@@ -52,6 +52,8 @@ bool TForm1::readLanguage() {
     setup.langid = LangId();
     setup.catid = mycatid;
     // The previous object goes with its holder; never leave views of it behind.
+    setup.profilesCreated = Iprofiles != nullptr;
+    setup.profileManager = ipm != nullptr;
     ipm = nullptr;
     Iprofiles = nullptr;
     setup.profiles = std::move(profiles);
