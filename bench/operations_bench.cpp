@@ -2,6 +2,7 @@
 // benchmark reports its registry calls, the Win32 calls behind them and its PowerShell starts
 // per operation: those are what an operation costs on Windows, where every Win32 registry call
 // is a round trip into the kernel.
+#include "app/form_values.h"
 #include "bench/generated_setup.h"
 #include "drift/drift_commands.h"
 #include "files/ini_document.h"
@@ -85,7 +86,8 @@ void BM_ReadSetup(benchmark::State& state) {
     GeneratedSetup setup(sizeFor(state));
     setup.start();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(readSetup(*setup.form));
+        benchmark::DoNotOptimize(readSetup(setup.form->os(), setup.form->lang.code,
+                                           setup.form->scancode, otherSettingsShown(*setup.form)));
     }
     report(state, setup.registryCalls(), setup.win32Calls(), setup.processStarts());
 }

@@ -1,12 +1,10 @@
 // The configuration file's INI text, the check a load makes of a whole file before it changes
 // anything, and the comparison of a checked file with a machine. Input: the file's bytes.
 #include "files/ini_document.h"
-#include "app/tform1.h"
 #include "drift/config_drift.h"
 #include "files/config_file.h"
 #include "fuzz_support.h"
 #include "hotkeys/key_table.h"
-#include "platform/substitute/substitute.h"
 
 #include <algorithm>
 #include <optional>
@@ -51,10 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A file the check lets through, against a machine of two of its languages: a difference
     // is always something to apply and nothing else is, and the report says one or the other.
     if (config && !config->problem) {
-        static platform::Substitute windows;
-        static TForm1 form(windows.platform());
-        form.lang.code = {u"0804", u"0409"};
-        form.scancode = keys;
+        static const StringList installed = {u"0804", u"0409"};
         static const IniDocument machine =
             readIni(
                 "[0804_list]\r\n1=微软拼音|{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}|0804|"
@@ -64,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 "[0804_other]\r\nSwitchMode=0\r\nLanguageBar=1\r\nInputEmoji=0\r\nDefaultIME=1\r\n"
                 "[0409_other]\r\nDefaultIME=0\r\n")
                 .document;
-        const ConfigDrift drift = compareSetup(config->document, machine, form);
+        const ConfigDrift drift = compareSetup(config->document, machine, installed, keys);
         law(drift.holds() == drift.toApply.sections().empty(), "what differs is what is applied");
         const StringList lines = driftLines(drift);
         law(lines.size() == std::max<std::size_t>(drift.differences.size(), 1) +

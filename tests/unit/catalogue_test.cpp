@@ -1,6 +1,9 @@
+#include "app/form_values.h"
 #include "core/error.h"
 #include "core/version.h"
+#include "files/setup_reader.h"
 #include "form_fixture.h"
+#include "setup/language_setup.h"
 
 #include <functional>
 
@@ -35,6 +38,46 @@ TEST_F(FormTest, InteractiveStartFillsListsAndCombo) {
     EXPECT_EQ(form.defime, -1);
     EXPECT_EQ(form.systemMenuAppended.size(), 2u);
     EXPECT_TRUE(form.systemMenuAppended[1].checked);
+}
+
+// A language read from the platform alone is what the refresh shows of it, and reading every
+// language changes nothing of the window: the shown language keeps its lists, its settings and
+// the TSF object its lists were read with, and each language's object goes once it is read.
+TEST_F(FormTest, ALanguageIsReadWithoutTheWindow) {
+    start();
+    const auto rowsOf = [](const EntryList& rows) {
+        std::vector<std::array<ustring, 6>> out;
+        for (const InputMethodEntry& row : rows) {
+            out.push_back(row.fields);
+        }
+        return out;
+    };
+    LanguageSetup setup;
+    setup.langid = 0x0804;
+    readLanguageSetup(form.os(), form.scancode, setup);
+    EXPECT_TRUE(setup.enumerated);
+    EXPECT_EQ(rowsOf(setup.enabled), rowsOf(form.ListView1.rows));
+    EXPECT_EQ(rowsOf(setup.disabled), rowsOf(form.ListView2.rows));
+    EXPECT_EQ(setup.catid, form.mycatid);
+    EXPECT_EQ(setup.defaultIndex, form.defime);
+    EXPECT_EQ(setup.switchKeys.layout, form.ComboBox1.itemIndex);
+    EXPECT_EQ(setup.toggles.texts[0], form.Button_SW1.caption);
+    setup = LanguageSetup();
+
+    form.ListView2.selected = 1;
+    const platform::TfProfiles* shownProfiles = form.profiles.get();
+    const auto enabled = rowsOf(form.ListView1.rows);
+    const auto disabled = rowsOf(form.ListView2.rows);
+    const IniDocument document =
+        readSetup(form.os(), form.lang.code, form.scancode, otherSettingsShown(form));
+    EXPECT_NE(document.section(u"0409_list"), nullptr);
+    EXPECT_EQ(form.mylangid, 0x0804);
+    EXPECT_EQ(rowsOf(form.ListView1.rows), enabled);
+    EXPECT_EQ(rowsOf(form.ListView2.rows), disabled);
+    EXPECT_EQ(form.ListView2.selected, 1);
+    EXPECT_EQ(form.profiles.get(), shownProfiles);
+    EXPECT_EQ(form.ipm, shownProfiles);
+    EXPECT_EQ(windows.tsf.liveObjects, 1);
 }
 
 TEST_F(FormTest, ProfileFlagsDecideTheList) {

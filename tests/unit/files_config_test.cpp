@@ -1,5 +1,6 @@
 // List export and the configuration file: saving, loading, the check before the first change,
 // and writes that fail.
+#include "app/form_values.h"
 #include "core/error.h"
 #include "files/config_file.h"
 #include "files/setup_reader.h"
@@ -247,7 +248,8 @@ DefaultIME=0
 )"));
     // The direct reader gives the same document the save wrote, and leaves the shown language
     // as it was.
-    EXPECT_EQ(readSetup(form).bytes(), file(kPath));
+    EXPECT_EQ(readSetup(form.os(), form.lang.code, form.scancode, otherSettingsShown(form)).bytes(),
+              file(kPath));
     EXPECT_EQ(form.mylangid, 0x0409);
 }
 

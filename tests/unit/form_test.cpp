@@ -1,6 +1,6 @@
 // Start-up, the single-argument handling, the About box, Delay and the enabling rules.
 #include "app/menus.h"
-#include "drift/config_drift.h"
+#include "drift/drift_commands.h"
 #include "form_fixture.h"
 #include "platform/substitute/substitute.h"
 

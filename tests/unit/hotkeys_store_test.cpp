@@ -1,5 +1,6 @@
 // The per-input-method hotkey store: reading the hotkeys into the enabled list, and writing the
 // list and the general toggles back.
+#include "app/form_values.h"
 #include "core/error.h"
 #include "hotkeys/hotkey_registry.h"
 #include "hotkeys/hotkey_store.h"
@@ -889,7 +890,7 @@ TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideThePlannedKeys) {
     form.Button_SW1.caption = u"Ctrl+SPACE";
     const int writes = windows.registry.writeCount();
     platform::KeyReads reads(windows.registry, platform::Hive::CurrentUser);
-    const HotkeyPlan plan = planHotkeys(form, reads);
+    const HotkeyPlan plan = planHotkeys(hotkeysShown(form), reads);
     EXPECT_EQ(windows.registry.writeCount(), writes);
     EXPECT_TRUE(windows.calls.empty());
     EXPECT_EQ(plan.immEntriesToRemove, StringList{u"00000100"});
@@ -916,7 +917,7 @@ TEST_F(HotkeyStoreTest, PlanTouchesNothingAndWritesStayInsideThePlannedKeys) {
         }
         return false;
     });
-    writeHotkeys(form, plan, reads);
+    writeHotkeys(plan, reads, windows.system);
     EXPECT_TRUE(outside.empty());
     EXPECT_GT(windows.registry.writeCount(), writes);
 }

@@ -3,10 +3,9 @@
 #pragma once
 
 #include "files/ini_document.h"
+#include "hotkeys/key_table.h"
 
 namespace quillon {
-
-class TForm1;
 
 struct ConfigDrift {
     // One line per difference, naming the section, the key, the file's value and the machine's.
@@ -24,18 +23,14 @@ struct ConfigDrift {
 };
 
 // The file's document, as `readConfig` has checked it, against the machine's as `readSetup`
-// reads it, for the installed languages `form.lang.code`, judged as the load applies the file:
+// reads it, for the installed languages `languages`, judged as the load applies the file:
 // rows by their fields (not their names) and hotkeys by their codes; a switching key whose
 // value names no item is kept by the load and so never differs; the settings Windows keeps once
 // for the user are compared once, in the last language that sets them, since that one holds
-// when the load ends; the default input method as the whole file leaves it. Reads only the
-// form's tables (key table, combo items).
-ConfigDrift compareSetup(const IniDocument& file, const IniDocument& machine, const TForm1& form);
-
-// Reads the file by the load's rules and the machine by `readSetup`, and compares them.
-// QuillonError when the file is missing, unreadable or not a valid configuration, or a
-// language cannot be read.
-ConfigDrift checkConfig(TForm1& form, const ustring& filename);
+// when the load ends; the default input method as the whole file leaves it. Hotkeys are
+// converted with `keys`.
+ConfigDrift compareSetup(const IniDocument& file, const IniDocument& machine,
+                         const StringList& languages, const KeyTable& keys);
 
 // The report file: the differences, or "一致" when there are none, then the notes on languages
 // not installed; UTF-8 with a byte-order mark, each line ending in CR LF.

@@ -7,17 +7,42 @@
 // the planned ones. `TForm1::puthotkey` is the two in a row.
 #pragma once
 
+#include "catalogue/input_method_entry.h"
 #include "core/text.h"
+#include "hotkeys/hotkey_as_read.h"
 #include "hotkeys/key_table.h"
 #include "platform/key_reads.h"
+#include "platform/services.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <variant>
 #include <vector>
 
 namespace quillon {
 
-class TForm1;
+// What a language's hotkeys are written from: the enabled rows with their hotkey texts, the
+// general toggles' texts, and the codes each was read from.
+struct HotkeysToWrite {
+    std::uint16_t language = 0;
+    const EntryList& enabled;
+    // What the refresh read, by `hotkeyRowIdentity`.
+    const std::map<ustring, HotkeyAsRead>& read;
+    std::array<ustring, 3> toggleTexts;
+    const std::array<std::optional<HotkeyAsRead>, 3>& togglesRead;
+    // What a message calls each toggle.
+    std::array<ustring, 3> toggleNames;
+    const KeyTable& keys;
+};
+
+// gethotkey's reading: puts each enabled row's hotkey text (of `language`'s entries, and of
+// those that name no language) into its hotkey field, and the codes each was read from into
+// `read`, which it empties first. An entry with a value in a wrong form shows no hotkey; only
+// the listing of the two keys can fail.
+void readHotkeys(platform::RegistryBackend& registry, std::uint16_t language, const KeyTable& keys,
+                 EntryList& enabled, std::map<ustring, HotkeyAsRead>& read);
 
 struct HotkeyPlan {
     // A general IME toggle, under the IMM hotkey key.
@@ -77,12 +102,12 @@ ImmHotkeyCodes immHotkeyCodes(const KeyTable& keys, const ustring& text, const u
 // that cannot be converted, the input method for which no IMM entry number is free, or the
 // entry whose "LangId" is not a number; registry type errors pass through. The keys it reads
 // stay in `reads` for the checkpoint that follows.
-HotkeyPlan planHotkeys(TForm1& form, platform::KeyReads& reads);
+HotkeyPlan planHotkeys(const HotkeysToWrite& toWrite, platform::KeyReads& reads);
 
 // Removes the planned entries, then writes the toggles and the entries, each only where it
 // differs from what `reads` (the plan's, read before any change) says its key holds; an IMM
 // entry written again under its own number is written where it stands. Only registry write
-// failures can throw here.
-void writeHotkeys(TForm1& form, const HotkeyPlan& plan, platform::KeyReads& reads);
+// failures can throw here. A new text-service entry's id comes from `system`.
+void writeHotkeys(const HotkeyPlan& plan, platform::KeyReads& reads, platform::System& system);
 
 } // namespace quillon

@@ -1,7 +1,15 @@
-// The rule the two switching-key boxes follow: they never name the same key.
+// The switching keys' items, and the rule the two switching-key boxes follow: they never name
+// the same key.
 #pragma once
 
+#include "core/text.h"
+
 namespace quillon {
+
+// The items of the boxes for the keys that switch the keyboard layout and the input language,
+// item index = registry digit - 1; and of the box for the key that releases Caps Lock.
+inline const StringList kSwitchKeyNames = {u"Alt+Shift", u"Ctrl+Shift", u"禁用", u"`"};
+inline const StringList kCapsLockKeyNames = {u"Caps Lock", u"Shift"};
 
 // Combo items, item index = registry digit - 1.
 inline constexpr int kSwitchAltShift = 0;

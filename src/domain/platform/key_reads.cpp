@@ -18,4 +18,12 @@ bool KeyReads::exists(ustring_view path) {
     return known != read_.end() ? known->second.has_value() : backend_.keyExists(hive_, normal);
 }
 
+std::optional<NamedValues> KeyReads::values(ustring_view path) {
+    return backend_.values(hive_, normalizeKeyPath(path));
+}
+
+RegStatus KeyReads::deleteKeyTree(ustring_view path) {
+    return backend_.deleteKeyTree(hive_, normalizeKeyPath(path));
+}
+
 } // namespace quillon::platform

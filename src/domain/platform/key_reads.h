@@ -23,6 +23,11 @@ public:
     const std::optional<KeyContents>& read(ustring_view path);
     // Whether the key exists, from a read made already or, without one, an existence check.
     bool exists(ustring_view path);
+    // The key's values alone, from one open of it, and not kept: for a reader that looks at
+    // each key once and needs none of its sub-keys. Nullopt when the key cannot be read.
+    std::optional<NamedValues> values(ustring_view path);
+    // Deletes the key with everything below it.
+    RegStatus deleteKeyTree(ustring_view path);
 
 private:
     RegistryBackend& backend_;

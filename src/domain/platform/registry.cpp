@@ -1,5 +1,6 @@
 #include "platform/registry.h"
 
+#include "platform/key_reads.h"
 #include "platform/registry_errors.h"
 
 #include <algorithm>
@@ -267,6 +268,10 @@ bool ValueChanges::apply(RegistryBackend& backend, Hive hive, ustring_view path,
         throw failed.value ? registryWriteError(failed.name) : registryDeleteError(failed.name);
     }
     return true;
+}
+
+bool ValueChanges::apply(KeyReads& reads, ustring_view path, bool create) const {
+    return apply(reads.backend(), reads.hive(), path, create);
 }
 
 bool TRegistry::DeleteKey(ustring_view key) {

@@ -8,6 +8,8 @@
 
 namespace quillon::platform {
 
+class KeyReads;
+
 class TRegistry {
 public:
     explicit TRegistry(RegistryBackend& backend, Hive hive = Hive::CurrentUser);
@@ -76,6 +78,8 @@ public:
     // False when the key cannot be opened (nor, with `create`, created); nothing is changed
     // then. A change that fails stops the rest and throws the error naming its value.
     bool apply(RegistryBackend& backend, Hive hive, ustring_view path, bool create) const;
+    // The same on the registry and hive an operation reads through.
+    bool apply(KeyReads& reads, ustring_view path, bool create) const;
 
 private:
     std::vector<ValueChange> changes_;

@@ -4,6 +4,7 @@
 #include "cli/command_line.h"
 #include "core/error.h"
 #include "core/version.h"
+#include "hotkeys/switch_key_rules.h"
 
 namespace quillon {
 
@@ -48,10 +49,9 @@ constexpr std::uint32_t kOldestWindows = 10;
 } // namespace
 
 TForm1::TForm1(platform::Platform os) : os_(os) {
-    const StringList switchKeys = {u"Alt+Shift", u"Ctrl+Shift", u"禁用", u"`"};
-    ComboBox1.items = switchKeys;
-    ComboBox2.items = switchKeys;
-    ComboBox3.items = {u"Caps Lock", u"Shift"};
+    ComboBox1.items = kSwitchKeyNames;
+    ComboBox2.items = kSwitchKeyNames;
+    ComboBox3.items = kCapsLockKeyNames;
     CheckBox1.caption = u"每个窗口使用不同的输入法";
     CheckBox2.caption = u"使用桌面语言栏";
     CheckBox3.caption = u"表情符号面板不自动关闭";

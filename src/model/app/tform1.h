@@ -189,11 +189,7 @@ public:
     void pollLanguageNames();
     // What walks the languages waits for their names first, with the busy cursor.
     void waitForLanguageNames();
-    ustring getimename(const ustring& hkl);
-    ustring _SHLoadIndirectString(const ustring& AIndirectStr);
-    void addenglish();
-    void addimetolist();
-    ustring readcatid();
+    // The row of the enabled list that Windows' default input method names; -1 when none.
     std::int32_t getdefime();
 
     // ---- command line and help ----
@@ -337,9 +333,6 @@ private:
     void applyListRules();
     // Reads the early query's answer (waiting for it if it has not come) into the combo.
     void takeLanguageNames();
-    // True when a row of either list holds the layout, or the enumeration reported it as one
-    // a text service stands in for: the registry's rows are added only where neither holds.
-    bool listedOrHidden(const ustring& hkl) const;
 
     // The layouts of the last enumeration that text services stand in for.
     StringList substitutedLayouts_;

@@ -1,10 +1,13 @@
 #include "drift/drift_commands.h"
 
+#include "app/form_values.h"
 #include "app/tform1.h"
 #include "cli/command_table.h"
 #include "core/error.h"
 #include "core/items.h"
 #include "files/config_apply.h"
+#include "files/config_file.h"
+#include "files/setup_reader.h"
 
 namespace quillon {
 
@@ -59,6 +62,25 @@ QuillonError reportedError(TForm1& form, const ustring& report, const QuillonErr
 }
 
 } // namespace
+
+ConfigDrift checkConfig(TForm1& form, const ustring& filename) {
+    form.waitForLanguageNames();
+    platform::Files& files = form.os().files;
+    if (!files.FileExists(filename)) {
+        throw QuillonError(u"配置文件“" + filename + u"”不存在。");
+    }
+    const platform::FileContent content = files.ReadFile(filename);
+    if (!content.read) {
+        throw QuillonError(u"无法读取配置文件“" + filename + u"”：" + content.reason);
+    }
+    const ConfigFile config = readConfig(content.bytes, form.lang.code, form.scancode);
+    if (config.problem) {
+        throw QuillonError(configProblemMessage(filename, *config.problem, u"未做任何比较或更改"));
+    }
+    const IniDocument machine =
+        readSetup(form.os(), form.lang.code, form.scancode, otherSettingsShown(form));
+    return compareSetup(config.document, machine, form.lang.code, form.scancode);
+}
 
 void checkcfgCommand(TForm1& form, const ustring& value) {
     const StringList items = splitStrict(value, u',');

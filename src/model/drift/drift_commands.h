@@ -9,6 +9,11 @@ namespace quillon {
 
 class TForm1;
 
+// Reads the file by the load's rules and the machine by `readSetup`, for the window's installed
+// languages, and compares them. QuillonError when the file is missing, unreadable or not a
+// valid configuration, or a language cannot be read.
+ConfigDrift checkConfig(TForm1& form, const ustring& filename);
+
 // "checkcfg:": the value is the file's name, or the file's and the report's, as strict items at
 // ","; both are made absolute. Changes nothing in Windows. With a report, its lines are written
 // to it whole or not at all. A difference sets the run's exit status to 2; a missing or invalid

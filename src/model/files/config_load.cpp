@@ -1,4 +1,5 @@
 // Applying a configuration file to every installed language it has sections for.
+#include "app/form_values.h"
 #include "app/tform1.h"
 #include "backups/backups.h"
 #include "core/error.h"
@@ -311,7 +312,8 @@ void TForm1::loadcfg(const ustring& filename) {
     }
     // Only what differs from the machine is written, as the apply writes it: loading what the
     // machine already holds changes nothing.
-    const ConfigDrift drift = compareSetup(config.document, readSetup(*this), *this);
+    const IniDocument machine = readSetup(os(), languages, scancode, otherSettingsShown(*this));
+    const ConfigDrift drift = compareSetup(config.document, machine, languages, scancode);
     applyConfigDocument(*this, drift.toApply, languages, filename, LoadScope::Whole);
 }
 

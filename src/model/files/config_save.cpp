@@ -1,4 +1,5 @@
 // Saving every installed language's setup to one configuration file.
+#include "app/form_values.h"
 #include "app/tform1.h"
 #include "core/error.h"
 #include "files/config_file.h"
@@ -69,7 +70,7 @@ void saveConfig(TForm1& form, const ustring& filename, SaveFrom from) {
     }
 
     try {
-        readSetupInto(form, document);
+        readSetupInto(form.os(), form.lang.code, form.scancode, otherSettingsShown(form), document);
     } catch (const QuillonError& e) {
         // The reason goes on as a clause: a full stop of its own would end up before the comma.
         ustring reason = e.message();

@@ -1,4 +1,5 @@
 // The commit: writes the shown language's enabled list back to Windows, all or nothing.
+#include "app/form_values.h"
 #include "app/tform1.h"
 #include "backups/backups.h"
 #include "core/error.h"
@@ -110,8 +111,7 @@ void writePositions(platform::KeyReads& reads, const CommitPlan& plan) {
             positions.write(wanted[i].first, value);
         }
     }
-    if (!positions.empty() &&
-        !positions.apply(reads.backend(), reads.hive(), plan.profileKey, false)) {
+    if (!positions.empty() && !positions.apply(reads, plan.profileKey, false)) {
         cannotWrite();
     }
 }
@@ -122,7 +122,6 @@ void writePositions(platform::KeyReads& reads, const CommitPlan& plan) {
 // written, is written again where it stands, and only where it differs; every other item
 // is deleted and made anew, and the ones no row takes are deleted.
 void writeSortOrder(platform::KeyReads& reads, const CommitPlan& plan) {
-    platform::RegistryBackend& backend = reads.backend();
     const char16_t* const kItemValues[] = {u"CLSID", u"Profile", u"KeyboardLayout"};
     // Each row's item, by its upper-cased path.
     std::map<ustring, ustring> itemNames;
@@ -152,7 +151,7 @@ void writeSortOrder(platform::KeyReads& reads, const CommitPlan& plan) {
                 });
             if (taken != itemNames.end() && taken->second == name && plain) {
                 inPlace[path] = &*item;
-            } else if (backend.deleteKeyTree(reads.hive(), platform::joinKeyPath(key, name)) !=
+            } else if (reads.deleteKeyTree(platform::joinKeyPath(key, name)) !=
                        platform::RegStatus::Ok) {
                 throw QuillonError(u"无法删除注册表项“" + name + u"”。");
             }
@@ -173,7 +172,7 @@ void writeSortOrder(platform::KeyReads& reads, const CommitPlan& plan) {
             .writeIfChanged(present, u"Profile", platform::stringValue(r.profile))
             .writeIfChanged(present, u"KeyboardLayout",
                             platform::dwordValue(static_cast<std::int32_t>(r.layout)));
-        if (!item.empty() && !item.apply(backend, reads.hive(), itemKey, true)) {
+        if (!item.empty() && !item.apply(reads, itemKey, true)) {
             throw QuillonError(u"无法创建注册表项“" + itemKey + u"”。");
         }
     }
@@ -213,7 +212,7 @@ void TForm1::Button_FixClick() {
     // Every hotkey text is converted before anything is removed. What the plan reads of the
     // registry, the checkpoint and the writers below share: each key is read once.
     platform::KeyReads reads(os().registry, platform::Hive::CurrentUser);
-    const HotkeyPlan hotkeys = planHotkeys(*this, reads);
+    const HotkeyPlan hotkeys = planHotkeys(hotkeysShown(*this), reads);
     backups::beforeChange(*this, u"保存输入法列表");
 
     // What the commit may change, kept so that a failed write puts back what differs.
@@ -229,7 +228,7 @@ void TForm1::Button_FixClick() {
     try {
         writePositions(reads, plan);
         writeSortOrder(reads, plan);
-        writeHotkeys(*this, hotkeys, reads);
+        writeHotkeys(hotkeys, reads, os().system);
     } catch (const QuillonError& e) {
         throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }

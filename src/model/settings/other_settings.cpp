@@ -10,6 +10,7 @@
 #include "core/error.h"
 #include "operations/registry_snapshot.h"
 #include "settings/language_bar.h"
+#include "settings/other_settings_read.h"
 
 #include <array>
 #include <cstdint>
@@ -18,52 +19,10 @@ namespace quillon {
 
 namespace {
 
-const char16_t* const kDesktopKey = u"\\Control Panel\\Desktop\\";
-const char16_t* const kPreferencesMask = u"UserPreferencesMask";
-const char16_t* const kInputSettingsKey = u"\\Software\\Microsoft\\Input\\Settings\\";
-const char16_t* const kEmojiMultipleSelection = u"EnableExpressiveInputEmojiMultipleSelection";
 const char16_t* const kKeyboardLayoutKey = u"\\Keyboard Layout\\";
 const char16_t* const kAttributes = u"Attributes";
 
-constexpr std::size_t kMaskBytes = 8;
-constexpr std::size_t kSeparateImeByte = 4;
-constexpr std::size_t kLanguageBarByte = 5;
-constexpr std::uint8_t kSeparateImeOn = 0x92;
-constexpr std::uint8_t kSeparateImeOff = 0x12;
-constexpr std::uint8_t kLanguageBarOn = 0x01;
-constexpr std::uint8_t kLanguageBarOff = 0x00;
 constexpr std::int32_t kShiftReleasesCapsLock = 0x10000;
-
-// Only the exact bytes Windows itself writes for the two states are taken as a state; a byte
-// with other bits set leaves its box as the user last saw it.
-struct PreferencesMask {
-    std::array<std::uint8_t, kMaskBytes> bytes{};
-    std::size_t size = 0; // bytes actually read; a shorter value is kept at its own length
-
-    bool has(std::size_t index) const { return index < size; }
-};
-
-// Raises the registry layer's error for a value that is not binary data or is longer than
-// eight bytes, before the caller has changed anything.
-PreferencesMask readPreferencesMask(platform::TRegistry& reg) {
-    PreferencesMask mask;
-    reg.OpenKey(kDesktopKey, false);
-    mask.size = static_cast<std::size_t>(
-        reg.ReadBinaryData(kPreferencesMask, mask.bytes.data(), static_cast<int>(kMaskBytes)));
-    return mask;
-}
-
-void showByte(const PreferencesMask& mask, std::size_t index, std::uint8_t on, std::uint8_t off,
-              CheckBox& box) {
-    if (!mask.has(index)) {
-        return;
-    }
-    if (mask.bytes[index] == on) {
-        box.checked = true;
-    } else if (mask.bytes[index] == off) {
-        box.checked = false;
-    }
-}
 
 } // namespace
 
@@ -82,34 +41,35 @@ const char16_t* languageBarCommand(bool separateIme, bool desktopBar) {
 }
 
 void TForm1::readother() {
-    {
-        platform::TRegistry reg(os().registry);
-        const PreferencesMask mask = readPreferencesMask(reg);
-        showByte(mask, kSeparateImeByte, kSeparateImeOn, kSeparateImeOff, CheckBox1);
-        showByte(mask, kLanguageBarByte, kLanguageBarOn, kLanguageBarOff, CheckBox2);
+    settings::OtherSettings shown{CheckBox1.checked, CheckBox2.checked, CheckBox3.checked};
+    const auto show = [&] {
+        CheckBox1.checked = shown.separateIme;
+        CheckBox2.checked = shown.languageBar;
+        CheckBox3.checked = shown.emojiStaysOpen;
+    };
+    try {
+        settings::readOtherSettings(os().registry, shown);
+    } catch (...) {
+        show();
+        throw;
     }
-    // Windows treats a missing key or value as "stays open".
-    platform::TRegistry reg(os().registry);
-    if (!reg.OpenKey(kInputSettingsKey, false)) {
-        CheckBox3.checked = true;
-        return;
-    }
-    const auto value = reg.ReadValue(kEmojiMultipleSelection);
-    CheckBox3.checked = !value || platform::integerOf(*value, kEmojiMultipleSelection) == 1;
+    show();
 }
 
 void TForm1::CheckBox1Click() {
     backups::beforeChange(*this,
                           u"其它设置：“" + CheckBox1.caption + u"”“" + CheckBox2.caption + u"”");
     platform::TRegistry reg(os().registry);
-    PreferencesMask mask = readPreferencesMask(reg);
+    settings::PreferencesMask mask = settings::readPreferencesMask(reg);
     if (mask.size > 0) {
-        if (mask.has(kSeparateImeByte)) {
-            mask.bytes[kSeparateImeByte] = CheckBox1.checked ? kSeparateImeOn : kSeparateImeOff;
+        if (mask.has(settings::kSeparateImeByte)) {
+            mask.bytes[settings::kSeparateImeByte] =
+                CheckBox1.checked ? settings::kSeparateImeOn : settings::kSeparateImeOff;
         }
         // The language-bar byte goes back as it was read: the bar is switched only by the
         // command below, which updates that byte itself.
-        reg.WriteBinaryData(kPreferencesMask, mask.bytes.data(), static_cast<int>(mask.size));
+        reg.WriteBinaryData(settings::kPreferencesMask, mask.bytes.data(),
+                            static_cast<int>(mask.size));
     }
     os().processes.ShellExecute(u"open", PowerShellPath(),
                                 languageBarCommand(CheckBox1.checked, CheckBox2.checked),
@@ -120,11 +80,11 @@ void TForm1::CheckBox3Click() {
     backups::beforeChange(*this, u"其它设置：“" + CheckBox3.caption + u"”");
     // The key may be made for the value: a failed write takes it away again.
     RegistryCheckpoint checkpoint(os().registry, platform::Hive::CurrentUser);
-    checkpoint.keep(kInputSettingsKey);
+    checkpoint.keep(settings::kInputSettingsKey);
     try {
         platform::TRegistry reg(os().registry);
-        reg.OpenKey(kInputSettingsKey, true);
-        reg.WriteInteger(kEmojiMultipleSelection, CheckBox3.checked ? 1 : 0);
+        reg.OpenKey(settings::kInputSettingsKey, true);
+        reg.WriteInteger(settings::kEmojiMultipleSelection, CheckBox3.checked ? 1 : 0);
     } catch (const QuillonError& e) {
         throw QuillonError(rolledBackMessage(e.message(), checkpoint.restore()));
     }

@@ -2,7 +2,6 @@
 // list, and writing the enabled list's hotkeys and the general toggles back.
 #include "hotkeys/hotkey_store.h"
 
-#include "app/tform1.h"
 #include "core/error.h"
 #include "core/guid.h"
 #include "hotkeys/hotkey_registry.h"
@@ -59,8 +58,8 @@ Converted convertHotkey(const KeyTable& keys, const ustring& text, const ustring
     return c;
 }
 
-Converted convert(TForm1& form, const ustring& text, const ustring& what) {
-    return convertHotkey(form.scancode, text, what);
+Converted convert(const HotkeysToWrite& toWrite, const ustring& text, const ustring& what) {
+    return convertHotkey(toWrite.keys, text, what);
 }
 
 } // namespace
@@ -85,19 +84,8 @@ std::uint32_t hexField(const InputMethodEntry& row, Field field, const char16_t*
     return value;
 }
 
-const Control& toggleButton(TForm1& form, int index) {
-    const Control* buttons[] = {&form.Button_SW1, &form.Button_SW2, &form.Button_SW3};
-    return *buttons[index];
-}
-
-// The label beside a toggle button names it; its caption ends in a colon.
-ustring toggleName(TForm1& form, int index) {
-    const Control* labels[] = {&form.Label_SW1, &form.Label_SW2, &form.Label_SW3};
-    ustring name = labels[index]->caption;
-    if (!name.empty()) {
-        name.pop_back();
-    }
-    return u"“" + name + u"”";
+ustring toggleName(const HotkeysToWrite& toWrite, int index) {
+    return u"“" + toWrite.toggleNames[static_cast<std::size_t>(index)] + u"”";
 }
 
 // The kept codes of a hotkey whose text is still the one read; null when it was changed.
@@ -143,8 +131,9 @@ const platform::RegValue* valueNamed(const platform::NamedValues& values, ustrin
 }
 
 // Which IMM entry numbers are taken once the language's own are removed.
-std::vector<bool> planImmRemoval(TForm1& form, HotkeyPlan& plan, platform::KeyReads& reads) {
-    const ustring language = hexText(form.LangId(), 4);
+std::vector<bool> planImmRemoval(const HotkeysToWrite& toWrite, HotkeyPlan& plan,
+                                 platform::KeyReads& reads) {
+    const ustring language = hexText(toWrite.language, 4);
     std::vector<bool> taken(hotkeys::kLastImmEntry - hotkeys::kFirstImmEntry + 1, false);
     const auto& hotKeys = reads.read(kImmHotKeys);
     for (const ImmEntryName& entry :
@@ -164,21 +153,21 @@ std::vector<bool> planImmRemoval(TForm1& form, HotkeyPlan& plan, platform::KeyRe
     return taken;
 }
 
-void planToggles(TForm1& form, HotkeyPlan& plan) {
-    const auto group = hotkeys::toggleGroup(form.LangId());
+void planToggles(const HotkeysToWrite& toWrite, HotkeyPlan& plan) {
+    const auto group = hotkeys::toggleGroup(toWrite.language);
     if (!group) {
         return;
     }
     for (int i = 0; i < group->count; ++i) {
         HotkeyPlan::Toggle toggle;
         toggle.subkey = hotkeys::toggleSubkey(*group, i);
-        const ustring& caption = toggleButton(form, i).caption;
+        const ustring& caption = toWrite.toggleTexts[static_cast<std::size_t>(i)];
         if (const HotkeyAsRead* read =
-                unchanged(form.togglesRead[static_cast<std::size_t>(i)], caption)) {
+                unchanged(toWrite.togglesRead[static_cast<std::size_t>(i)], caption)) {
             toggle.modifiers = read->modifiers;
             toggle.virtualKey = read->virtualKey;
         } else if (!caption.empty() && caption != u"无") {
-            const Converted codes = convert(form, caption, toggleName(form, i));
+            const Converted codes = convert(toWrite, caption, toggleName(toWrite, i));
             toggle.modifiers = codes.modifiers;
             toggle.virtualKey = codes.virtualKey;
         }
@@ -211,7 +200,7 @@ struct TextServiceKeyState {
     std::map<std::pair<ustring, ustring>, Own> own;
 };
 
-TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan,
+TextServiceKeyState planTextServiceRemoval(const HotkeysToWrite& toWrite, HotkeyPlan& plan,
                                            platform::KeyReads& reads) {
     const auto& key = reads.read(kDirectSwitchHotkeys);
     TextServiceKeyState state;
@@ -232,7 +221,7 @@ TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan,
                                subkeyPath(kDirectSwitchHotkeys, name) + u"”的值“LangId”（“" +
                                platform::quotedData(langId) + u"”）不是十六进制数，无法写入热键。");
         }
-        if (!langId.empty() && value != form.LangId()) {
+        if (!langId.empty() && value != toWrite.language) {
             state.taken.insert(toUpper(name));
             continue;
         }
@@ -253,7 +242,8 @@ TextServiceKeyState planTextServiceRemoval(TForm1& form, HotkeyPlan& plan,
     return state;
 }
 
-HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEntry& row,
+HotkeyPlan::TextServiceEntry textServiceEntry(const HotkeysToWrite& toWrite,
+                                              const InputMethodEntry& row,
                                               const HotkeyAsRead* read) {
     HotkeyPlan::TextServiceEntry entry;
     entry.clsid = row.fields[kFieldClsid];
@@ -268,7 +258,7 @@ HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEnt
         entry.virtualKey = hexText(read->virtualKey, 8);
     } else {
         // A text that would not read back as itself is refused, not stored to be lost.
-        const Converted codes = convert(form, row.fields[kFieldHotkey], rowName(row));
+        const Converted codes = convert(toWrite, row.fields[kFieldHotkey], rowName(row));
         entry.modifiers = u"0000" + codes.modifierText;
         // Eight digits, as Windows writes them, also for a key given by its code ("Ctrl+7C").
         entry.virtualKey = hexText(codes.virtualKey, 8);
@@ -276,10 +266,10 @@ HotkeyPlan::TextServiceEntry textServiceEntry(TForm1& form, const InputMethodEnt
     return entry;
 }
 
-void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
+void planEntries(const HotkeysToWrite& toWrite, HotkeyPlan& plan, std::vector<bool> immTaken,
                  TextServiceKeyState textServices) {
     // The entries rewritten where they stand are neither removed nor free for another.
-    for (const InputMethodEntry& row : form.ListView1.rows) {
+    for (const InputMethodEntry& row : toWrite.enabled) {
         if (row.fields[kFieldHotkey].empty() || row.fields[kFieldClsid] == nullGuidText()) {
             continue;
         }
@@ -295,17 +285,16 @@ void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
     // Each entry takes the lowest number that is free, so the next one's is above it: one
     // running number, never a search from the start.
     int textServiceNumber = 1000;
-    for (const InputMethodEntry& row : form.ListView1.rows) {
+    for (const InputMethodEntry& row : toWrite.enabled) {
         const ustring& text = row.fields[kFieldHotkey];
         if (text.empty()) {
             continue;
         }
-        const auto found = form.hotkeysRead.find(hotkeyRowIdentity(row));
-        const HotkeyAsRead* read = found != form.hotkeysRead.end() && found->second.text == text
-                                       ? &found->second
-                                       : nullptr;
+        const auto found = toWrite.read.find(hotkeyRowIdentity(row));
+        const HotkeyAsRead* read =
+            found != toWrite.read.end() && found->second.text == text ? &found->second : nullptr;
         if (row.fields[kFieldClsid] != nullGuidText()) {
-            HotkeyPlan::TextServiceEntry entry = textServiceEntry(form, row, read);
+            HotkeyPlan::TextServiceEntry entry = textServiceEntry(toWrite, row, read);
             const auto own = textServices.own.find(
                 {toUpper(row.fields[kFieldClsid]), toUpper(row.fields[kFieldProfile])});
             if (own != textServices.own.end() && own->second.reused) {
@@ -328,7 +317,7 @@ void planEntries(TForm1& form, HotkeyPlan& plan, std::vector<bool> immTaken,
             entry.modifiers = read->modifiers;
             entry.virtualKey = read->virtualKey;
         } else {
-            const Converted codes = convert(form, text, rowName(row));
+            const Converted codes = convert(toWrite, text, rowName(row));
             entry.modifiers = codes.modifiers;
             entry.virtualKey = codes.virtualKey;
         }
@@ -357,17 +346,18 @@ void removeEntry(platform::TRegistry& reg, const ustring& path) {
 }
 
 // Each entry's values are written through one open of its key.
-void writeEntry(TForm1& form, const ustring& path, const platform::ValueChanges& values) {
-    if (!values.apply(form.os().registry, platform::Hive::CurrentUser, path, true)) {
+void writeEntry(platform::KeyReads& reads, const ustring& path,
+                const platform::ValueChanges& values) {
+    if (!values.apply(reads, path, true)) {
         throw cannotCreate(path);
     }
 }
 
-void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& entry) {
+void writeTextServiceEntry(platform::KeyReads& reads, platform::System& system,
+                           const HotkeyPlan::TextServiceEntry& entry) {
     // An entry rewritten where it stands keeps the id the text service knows it by.
-    const ustring preservedKeyId = entry.preservedKeyId.empty()
-                                       ? guidToText(form.os().system.UuidCreate())
-                                       : entry.preservedKeyId;
+    const ustring preservedKeyId =
+        entry.preservedKeyId.empty() ? guidToText(system.UuidCreate()) : entry.preservedKeyId;
     using platform::stringValue;
     const platform::NamedValues& present = entry.present;
     platform::ValueChanges values;
@@ -378,7 +368,7 @@ void writeTextServiceEntry(TForm1& form, const HotkeyPlan::TextServiceEntry& ent
         .writeIfChanged(present, u"Modifiers", stringValue(entry.modifiers))
         .writeIfChanged(present, u"virtualkey", stringValue(entry.virtualKey));
     if (!values.empty()) {
-        writeEntry(form, subkeyPath(kDirectSwitchHotkeys, entry.subkey), values);
+        writeEntry(reads, subkeyPath(kDirectSwitchHotkeys, entry.subkey), values);
     }
 }
 
@@ -394,14 +384,14 @@ bool plainImmEntry(const std::optional<platform::KeyContents>& entry) {
            });
 }
 
-void writeImmEntry(TForm1& form, const HotkeyPlan::ImmEntry& entry,
+void writeImmEntry(platform::KeyReads& reads, const HotkeyPlan::ImmEntry& entry,
                    const platform::NamedValues& present) {
     platform::ValueChanges values;
     values.writeIfChanged(present, u"Target IME", binary32(entry.targetIme))
         .writeIfChanged(present, u"Key Modifiers", binary32(entry.modifiers))
         .writeIfChanged(present, u"Virtual Key", binary32(entry.virtualKey));
     if (!values.empty()) {
-        writeEntry(form, subkeyPath(kImmHotKeys, entry.subkey), values);
+        writeEntry(reads, subkeyPath(kImmHotKeys, entry.subkey), values);
     }
 }
 
@@ -431,16 +421,16 @@ std::vector<ustring> HotkeyPlan::keysTouched() const {
     return keys;
 }
 
-HotkeyPlan planHotkeys(TForm1& form, platform::KeyReads& reads) {
+HotkeyPlan planHotkeys(const HotkeysToWrite& toWrite, platform::KeyReads& reads) {
     HotkeyPlan plan;
-    std::vector<bool> immTaken = planImmRemoval(form, plan, reads);
-    planToggles(form, plan);
-    planEntries(form, plan, std::move(immTaken), planTextServiceRemoval(form, plan, reads));
+    std::vector<bool> immTaken = planImmRemoval(toWrite, plan, reads);
+    planToggles(toWrite, plan);
+    planEntries(toWrite, plan, std::move(immTaken), planTextServiceRemoval(toWrite, plan, reads));
     return plan;
 }
 
-void writeHotkeys(TForm1& form, const HotkeyPlan& plan, platform::KeyReads& reads) {
-    platform::TRegistry reg(form.os().registry);
+void writeHotkeys(const HotkeyPlan& plan, platform::KeyReads& reads, platform::System& system) {
+    platform::TRegistry reg(reads.backend(), reads.hive());
     // The language's IMM entries that are written again under the same number stay.
     std::set<ustring> immWritten;
     for (const auto& entry : plan.entries) {
@@ -469,7 +459,7 @@ void writeHotkeys(TForm1& form, const HotkeyPlan& plan, platform::KeyReads& read
             .writeIfChanged(present, u"Virtual Key", binary32(toggle.virtualKey))
             .writeIfChanged(present, u"Target IME", binary32(0));
         if (!values.empty()) {
-            writeEntry(form, path, values);
+            writeEntry(reads, path, values);
         }
     }
     for (const ustring& name : plan.textServiceEntriesToRemove) {
@@ -477,40 +467,40 @@ void writeHotkeys(TForm1& form, const HotkeyPlan& plan, platform::KeyReads& read
     }
     for (const auto& entry : plan.entries) {
         if (const auto* textService = std::get_if<HotkeyPlan::TextServiceEntry>(&entry)) {
-            writeTextServiceEntry(form, *textService);
+            writeTextServiceEntry(reads, system, *textService);
         } else {
             const auto& imm = std::get<HotkeyPlan::ImmEntry>(entry);
             const auto kept = immInPlace.find(imm.subkey);
-            writeImmEntry(form, imm,
+            writeImmEntry(reads, imm,
                           kept != immInPlace.end() ? *kept->second : platform::NamedValues());
         }
     }
 }
 
-void TForm1::gethotkey() {
-    hotkeysRead.clear();
+void readHotkeys(platform::RegistryBackend& registry, std::uint16_t language, const KeyTable& keys,
+                 EntryList& enabled, std::map<ustring, HotkeyAsRead>& read) {
+    read.clear();
     // The rows by what an entry names them by, each in row order: no scan of every row for
     // every entry.
     std::map<std::pair<ustring, ustring>, std::vector<std::size_t>> byTextService;
     std::map<ustring, std::vector<std::size_t>> byLayout;
-    for (std::size_t i = 0; i < ListView1.rows.size(); ++i) {
-        const InputMethodEntry& row = ListView1.rows[i];
+    for (std::size_t i = 0; i < enabled.size(); ++i) {
+        const InputMethodEntry& row = enabled[i];
         byTextService[{toUpper(row.fields[kFieldClsid]), toUpper(row.fields[kFieldProfile])}]
             .push_back(i);
         byLayout[row.fields[kFieldHkl]].push_back(i);
     }
 
-    platform::TRegistry reg(os().registry);
+    platform::TRegistry reg(registry);
     StringList names;
     if (reg.OpenKey(kDirectSwitchHotkeys, false)) {
         reg.GetKeyNames(names);
     }
-    const std::uint32_t language = static_cast<std::uint32_t>(LangId());
-    platform::RegistryBackend& backend = os().registry;
-    const platform::Hive hkcu = platform::Hive::CurrentUser;
+    // Each entry's values are read once, in one call.
+    platform::KeyReads entries(registry, platform::Hive::CurrentUser);
     for (const ustring& name : names) {
-        const std::optional<platform::NamedValues> entry = backend.values(
-            hkcu, platform::normalizeKeyPath(subkeyPath(kDirectSwitchHotkeys, name)));
+        const std::optional<platform::NamedValues> entry =
+            entries.values(subkeyPath(kDirectSwitchHotkeys, name));
         if (!entry) {
             continue;
         }
@@ -546,20 +536,20 @@ void TForm1::gethotkey() {
         const ustring modifierText = modifiers.empty() ? u"0000" : lastChars(modifiers, 4);
         const ustring keyText = virtualKey.empty() ? u"00" : lastChars(virtualKey, 2);
         for (const std::size_t i : rows->second) {
-            InputMethodEntry& row = ListView1.rows[i];
-            codetokey(modifierText, keyText, row.fields[kFieldHotkey]);
-            HotkeyAsRead read;
-            read.text = row.fields[kFieldHotkey];
-            read.source = HotkeyAsRead::Source::TextServiceEntry;
-            read.modifierText = modifiers;
-            read.keyText = virtualKey;
-            hotkeysRead[hotkeyRowIdentity(row)] = std::move(read);
+            InputMethodEntry& row = enabled[i];
+            row.fields[kFieldHotkey] = hotkeyTextOfCodes(keys, modifierText, keyText);
+            HotkeyAsRead codes;
+            codes.text = row.fields[kFieldHotkey];
+            codes.source = HotkeyAsRead::Source::TextServiceEntry;
+            codes.modifierText = modifiers;
+            codes.keyText = virtualKey;
+            read[hotkeyRowIdentity(row)] = std::move(codes);
         }
     }
 
     for (const ImmEntryName& entry : existingImmEntries(reg)) {
         const std::optional<platform::NamedValues> values =
-            backend.values(hkcu, platform::normalizeKeyPath(subkeyPath(kImmHotKeys, entry.name)));
+            entries.values(subkeyPath(kImmHotKeys, entry.name));
         if (!values) {
             continue;
         }
@@ -569,15 +559,15 @@ void TForm1::gethotkey() {
             return value ? std::optional(hotkeys::binary32Of(*value, valueName)) : std::nullopt;
         };
         std::optional<std::uint32_t> target;
-        HotkeyAsRead read;
-        read.source = HotkeyAsRead::Source::ImmEntry;
+        HotkeyAsRead codes;
+        codes.source = HotkeyAsRead::Source::ImmEntry;
         try {
             target = number(u"Target IME");
             if (!target) {
                 continue;
             }
-            read.virtualKey = number(u"Virtual Key").value_or(0);
-            read.modifiers = number(u"Key Modifiers").value_or(0);
+            codes.virtualKey = number(u"Virtual Key").value_or(0);
+            codes.modifiers = number(u"Key Modifiers").value_or(0);
         } catch (const QuillonError&) {
             continue;
         }
@@ -586,19 +576,13 @@ void TForm1::gethotkey() {
             continue;
         }
         for (const std::size_t i : rows->second) {
-            InputMethodEntry& row = ListView1.rows[i];
-            codetokey(hexText(read.modifiers, 8), hotkeys::hexAtLeast(read.virtualKey, 2),
-                      row.fields[kFieldHotkey]);
-            read.text = row.fields[kFieldHotkey];
-            hotkeysRead[hotkeyRowIdentity(row)] = read;
+            InputMethodEntry& row = enabled[i];
+            row.fields[kFieldHotkey] = hotkeyTextOfCodes(keys, hexText(codes.modifiers, 8),
+                                                         hotkeys::hexAtLeast(codes.virtualKey, 2));
+            codes.text = row.fields[kFieldHotkey];
+            read[hotkeyRowIdentity(row)] = codes;
         }
     }
-}
-
-void TForm1::puthotkey() {
-    platform::KeyReads reads(os().registry, platform::Hive::CurrentUser);
-    const HotkeyPlan plan = planHotkeys(*this, reads);
-    writeHotkeys(*this, plan, reads);
 }
 
 } // namespace quillon

@@ -1,14 +1,12 @@
 // Comparing the machine's setup with a configuration file, by the load's own rules.
 #include "drift/config_drift.h"
 
-#include "app/tform1.h"
 #include "core/error.h"
 #include "core/whole_number.h"
 #include "files/config_file.h"
 #include "files/config_target.h"
-#include "files/setup_reader.h"
 #include "hotkeys/hotkey_registry.h"
-#include "hotkeys/hotkey_store.h"
+#include "hotkeys/switch_key_rules.h"
 
 #include <algorithm>
 #include <map>
@@ -89,11 +87,12 @@ constexpr PerUserKey kPerUserKeys[] = {
 
 class Comparison {
 public:
-    Comparison(const IniDocument& file, const IniDocument& machine, const TForm1& form)
-        : file_(file), machine_(machine), form_(form) {}
+    Comparison(const IniDocument& file, const IniDocument& machine, const StringList& languages,
+               const KeyTable& keys)
+        : file_(file), machine_(machine), languages_(languages), keys_(keys) {}
 
     ConfigDrift run() {
-        const StringList& languages = form_.lang.code;
+        const StringList& languages = languages_;
         findLastSetters(languages);
         for (const ustring& language : languages) {
             const ustring name = language + kListSection;
@@ -129,7 +128,7 @@ private:
     // What the load selects or sets for the key; empty when it keeps what Windows holds.
     ustring fileItem(const PerUserKey& k, const IniEntry& entry) const {
         if (ustring_view(k.key) == u"CAPS") {
-            return itemOf(form_.ComboBox3.items, entry.value);
+            return itemOf(kCapsLockKeyNames, entry.value);
         }
         return numberOrZero(entry.value) != 0 ? u"1" : u"0";
     }
@@ -208,7 +207,7 @@ private:
             }
             const ustring& want = wanted[i].row.fields[kFieldHotkey];
             const ustring& have = held[static_cast<std::size_t>(match[i])].row.fields[kFieldHotkey];
-            if (!sameHotkeyAfterWrite(form_.scancode, want, have, storeOf(wanted[i].row))) {
+            if (!sameHotkeyAfterWrite(keys_, want, have, storeOf(wanted[i].row))) {
                 differs(name + u" " + wanted[i].key + u"（" + wanted[i].row.name +
                         u"）热键：文件为" + quoted(hotkeyShown(want)) + u"，本机为" +
                         quoted(hotkeyShown(have)));
@@ -261,8 +260,7 @@ private:
                 continue;
             }
             const ustring have = machineValue(section, kToggleKeys[i]);
-            if (!sameHotkeyAfterWrite(form_.scancode, upperAscii(entry->value), have,
-                                      HotkeyStore::Imm)) {
+            if (!sameHotkeyAfterWrite(keys_, upperAscii(entry->value), have, HotkeyStore::Imm)) {
                 differs(section + u" " + kToggleKeys[i] + u"：文件为" + quoted(entry->value) +
                         u"，本机为" + quoted(have));
                 drift_.toApply.write(section, kToggleKeys[i], entry->value);
@@ -276,7 +274,7 @@ private:
         if (languages.empty()) {
             return;
         }
-        const StringList& items = form_.ComboBox1.items;
+        const StringList& items = kSwitchKeyNames;
         const ustring held = languages.front() + kSwitchKeySection;
         const ustring haveLayout = machineValue(held, u"layout");
         const ustring haveLanguage = machineValue(held, u"language");
@@ -485,7 +483,8 @@ private:
 
     const IniDocument& file_;
     const IniDocument& machine_;
-    const TForm1& form_;
+    const StringList& languages_;
+    const KeyTable& keys_;
     std::map<ustring, ustring> lastSetter_; // per-user key → language
     std::map<ustring, ListTarget> targets_; // language → its list as the load writes it
     ConfigDrift drift_;
@@ -493,26 +492,9 @@ private:
 
 } // namespace
 
-ConfigDrift compareSetup(const IniDocument& file, const IniDocument& machine, const TForm1& form) {
-    return Comparison(file, machine, form).run();
-}
-
-ConfigDrift checkConfig(TForm1& form, const ustring& filename) {
-    form.waitForLanguageNames();
-    platform::Files& files = form.os().files;
-    if (!files.FileExists(filename)) {
-        throw QuillonError(u"配置文件“" + filename + u"”不存在。");
-    }
-    const platform::FileContent content = files.ReadFile(filename);
-    if (!content.read) {
-        throw QuillonError(u"无法读取配置文件“" + filename + u"”：" + content.reason);
-    }
-    const ConfigFile config = readConfig(content.bytes, form.lang.code, form.scancode);
-    if (config.problem) {
-        throw QuillonError(configProblemMessage(filename, *config.problem, u"未做任何比较或更改"));
-    }
-    const IniDocument machine = readSetup(form);
-    return compareSetup(config.document, machine, form);
+ConfigDrift compareSetup(const IniDocument& file, const IniDocument& machine,
+                         const StringList& languages, const KeyTable& keys) {
+    return Comparison(file, machine, languages, keys).run();
 }
 
 StringList driftLines(const ConfigDrift& drift) {
