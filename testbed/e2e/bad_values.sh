@@ -38,53 +38,53 @@ start_app
 box="$(qd msgbox)"
 echo "$box" >"$E2E_ARTEFACTS/start-box.txt"
 check "start-up names the value it could not read" contains "$box" "$UNREADABLE"
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 q wait-visible >/dev/null
 screenshot opened
 
 # What could be read is shown, each bad value as its reading.
-enabled="$(q listview --id 101)"
+enabled="$(q listview --id $kListView1)"
 echo "$enabled" >"$E2E_ARTEFACTS/listview1.txt"
 check "pinyin listed, its hotkey of bad modifiers not shown" contains "$enabled" \
     'row 0 "示例拼音输入法"'
 check "no hotkey made of bad modifiers" lacks "$enabled" "Ctrl+1"
 check "an empty display name keeps the layout text" contains "$enabled" 'row 1 "US"'
-disabled="$(q listview --id 111)"
+disabled="$(q listview --id $kListView2)"
 echo "$disabled" >"$E2E_ARTEFACTS/listview2.txt"
 check "layout text stored as REG_EXPAND_SZ" contains "$disabled" \
     'row 1 "示例全拼输入法"'
-check "toggle from a QWORD's first four bytes" contains "$(q control --id 128)" \
+check "toggle from a QWORD's first four bytes" contains "$(q control --id $kButtonSW1)" \
     'caption="Ctrl+SPACE"'
-check "a switching digit outside 1-4 selects nothing" contains "$(q combo --id 122)" "selected -1"
+check "a switching digit outside 1-4 selects nothing" contains "$(q combo --id $kComboBox1)" "selected -1"
 
 # Still usable: a refresh runs and says it again; a commit is refused; nothing was written.
-q click --id 153 >/dev/null
+q click --id $kButtonRefresh >/dev/null
 box="$(qd msgbox)"
 check "refresh says it again" contains "$box" "$UNREADABLE"
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 q wait-no-dialog >/dev/null
-q lv-select --id 101 --row 0 >/dev/null
-q click --id 103 >/dev/null
+q lv-select --id $kListView1 --row 0 >/dev/null
+q click --id $kButtonDown >/dev/null
 box="$(qd msgbox)"
 echo "$box" >"$E2E_ARTEFACTS/commit-box.txt"
 check "a commit on lists not wholly read is refused" contains "$box" "输入法列表未能完整读取"
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 q wait-no-dialog >/dev/null
 export_all after
 check "nothing written until the user acts" unchanged_since before after
 check "emoji value left as it was" diff "$input_before" "$(export_key "$INPUT" input-after)"
 
 # The user sets the emoji option: the value becomes a DWORD, and the next refresh reads all.
-q click --id 143 >/dev/null
+q click --id $kCheckBox3 >/dev/null
 check "the user's choice is written" eventually key_holds "$INPUT" input-set \
     '"EnableExpressiveInputEmojiMultipleSelection"=dword:00000001'
-q click --id 153 >/dev/null
+q click --id $kButtonRefresh >/dev/null
 check "refresh now reads everything" q wait-no-dialog
-check "emoji box shows the value written" contains "$(q control --id 143)" "check=1"
+check "emoji box shows the value written" contains "$(q control --id $kCheckBox3)" "check=1"
 export_all acted
 check "nothing else written" unchanged_since before acted
 screenshot acted
 
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
 e2e_finish

@@ -63,7 +63,7 @@ check "conversion error shown" contains "$box" \
     "text \"'x' is not a valid integer value for Integer type\""
 check "in the standard error box" contains "$box" 'caption "Quillon 输入法设置工具"'
 check "the main window stays hidden" contains "$(q window)" "visible=0"
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 wait "$runner"
 check "exit status 1" test "$(cat "$E2E_TMP/error.out")" = "exit 1"
 check "the argument left of the error kept" key_holds "$TOGGLE" toggle-error '"Layout Hotkey"="1"'
@@ -78,34 +78,34 @@ window="$(qh window)"
 check "help caption" contains "$window" 'caption="帮助"'
 check "help client area" contains "$window" "client=626x443"
 check "the main window not shown" contains "$(q window)" "visible=0"
-check "close is the default button" contains "$(qh control --id 301)" 'style=defpushbutton'
-text="$(qh text --id 303)"
+check "close is the default button" contains "$(qh control --id $kHelpClose)" 'style=defpushbutton'
+text="$(qh text --id $kHelpText)"
 check "help text" contains "$text" 'text "Quillon 帮助\r\n'
 check "the word lists in the text" contains "$text" '\r\nctrl+alt+shift\r\n'
-link_width="$(qh control --id 302 | sed -n 's/.* rect=24,418,\([0-9]*\)x17 .*/\1/p')"
+link_width="$(qh control --id $kHelpLink | sed -n 's/.* rect=24,418,\([0-9]*\)x17 .*/\1/p')"
 check "the link wide enough for the whole address" test "${link_width:-0}" -gt 122
 address="$(sed -n 's/^#define QUILLON_ADDRESS "\(.*\)"$/\1/p' "$BUILD_DIR/generated/core/version.h")"
-check "the web link" contains "$(qh control --id 302)" "$address</a>"
+check "the web link" contains "$(qh control --id $kHelpLink)" "$address</a>"
 screenshot help
-qh click --id 301 >/dev/null
+qh click --id $kHelpClose >/dev/null
 wait "$runner"
 check "/? ends with 0 once the help is closed" test "$(cat "$E2E_TMP/help.out")" = "exit 0"
 
 # --- the help button of the main window -----------------------------------------------------
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
-q click --id 114 >/dev/null
+q click --id $kSpeedButton1 >/dev/null
 qh wait-visible >/dev/null
 check "the main window waits for the help" contains "$(q window)" "enabled=0"
-qh syscommand --id 0xF060 >/dev/null
+qh syscommand --id $SC_CLOSE >/dev/null
 main_enabled() { contains "$(q window)" "enabled=1"; }
 check "closed by its close box" eventually main_enabled
 check "hidden again" contains "$(qh window)" "visible=0"
-q click --id 114 >/dev/null
+q click --id $kSpeedButton1 >/dev/null
 qh wait-visible >/dev/null
-qh click --id 301 >/dev/null
+qh click --id $kHelpClose >/dev/null
 check "closed by its button" eventually main_enabled
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "the window run ends with 0" test "$(app_exit_code)" = 0
 
 # --- the start-up arguments -----------------------------------------------------------------
@@ -125,10 +125,10 @@ run_line help144 '/help' >"$E2E_TMP/help144.out" &
 runner=$!
 qh wait-visible >/dev/null
 check "help client area at 144 dpi" contains "$(qh window)" "client=939x665"
-check "close button at 144 dpi" contains "$(qh control --id 301)" "rect=408,621,113x38"
-check "text field at 144 dpi" contains "$(qh control --id 303)" "rect=0,0,939x612"
+check "close button at 144 dpi" contains "$(qh control --id $kHelpClose)" "rect=408,621,113x38"
+check "text field at 144 dpi" contains "$(qh control --id $kHelpText)" "rect=0,0,939x612"
 screenshot help144
-qh click --id 301 >/dev/null
+qh click --id $kHelpClose >/dev/null
 wait "$runner"
 check "/help ends with 0" test "$(cat "$E2E_TMP/help144.out")" = "exit 0"
 e2e_finish

@@ -66,7 +66,7 @@ check "and tells TSF nothing" \
 run_line missing '/checkcfg:missing.cfg' >"$E2E_TMP/missing.out" &
 runner=$!
 check "its message names the file" contains "$(qd msgbox)" 'missing.cfg'
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 wait "$runner"
 check "a missing file: exit 1 once its message is closed" test "$(cat "$E2E_TMP/missing.out")" = "exit 1"
 
@@ -83,32 +83,32 @@ q wait-visible >/dev/null
 check "the dialog asks for a configuration file" contains "$(check_in_window)" 'caption "检查配置差异"'
 qdr wait-visible >/dev/null
 check "the window shows the difference" \
-    contains "$(qdr text --id 401)" ' · 关闭大写键：文件中为 Caps Lock，本机为 Shift'
-check "and offers to apply it" contains "$(qdr control --id 402)" 'enabled=1'
+    contains "$(qdr text --id $kDriftText)" ' · 关闭大写键：文件中为 Caps Lock，本机为 Shift'
+check "and offers to apply it" contains "$(qdr control --id $kDriftApply)" 'enabled=1'
 screenshot drift-window
-qdr click --id 402 >/dev/null
+qdr click --id $kDriftApply >/dev/null
 box="$(qd msgbox)"
 check "applying is asked first" contains "$box" 'caption "确认"'
-qd msgbox-press --id 6 >/dev/null
+qd msgbox-press --id $IDYES >/dev/null
 check "the window ready again" contains "$(q status --wait-for 就绪)" '就绪'
 check "the Caps Lock key back from the window" \
     key_lacks "$LAYOUT" attributes-window '"Attributes"=dword:00010000'
 check_in_window >/dev/null
-check "then the machine holds the file" contains "$(qdr text --id 401)" '与配置文件一致。'
-check "with nothing to apply" contains "$(qdr control --id 402)" 'enabled=0'
+check "then the machine holds the file" contains "$(qdr text --id $kDriftText)" '与配置文件一致。'
+check "with nothing to apply" contains "$(qdr control --id $kDriftApply)" 'enabled=0'
 # Without the mouse: the focus starts on 关闭; Shift+Tab reaches the text past the disabled
 # button, Tab leaves the text again, and Escape closes the window from the text.
-check "the focus starts on the close button" qdr focus --wait-id 403
+check "the focus starts on the close button" qdr focus --wait-id $kDriftClose
 # The window takes the X input focus as a window manager would give it.
 xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^配置差异' | head -n1)"
 xdotool key --delay 60 shift+Tab
-check "Shift+Tab reaches the text" qdr focus --wait-id 401
+check "Shift+Tab reaches the text" qdr focus --wait-id $kDriftText
 xdotool key --delay 60 Tab
-check "Tab leaves the text" qdr focus --wait-id 403
+check "Tab leaves the text" qdr focus --wait-id $kDriftClose
 xdotool key --delay 60 shift+Tab Escape
 drift_hidden() { contains "$(qdr window)" 'visible=0'; }
 check "Escape closes the window" eventually drift_hidden
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "the window closes with exit status 0" test "$(app_exit_code)" = 0
 
 # --- a machine whose default is the second row: its own file changes nothing ---------------

@@ -50,14 +50,14 @@ check "list dialog title" contains "$dialog" 'caption "导出输入法列表"'
 q status >/dev/null # the handler has finished
 check "extension appended" test -f "$OUT/enabled.txt"
 check "enabled names in GBK, CR LF, no mark" \
-    cmp <(names 101 | sed 's/$/\r/' | iconv -f UTF-8 -t GBK) "$OUT/enabled.txt"
+    cmp <(names $kListView1 | sed 's/$/\r/' | iconv -f UTF-8 -t GBK) "$OUT/enabled.txt"
 
-q context-menu --id 111 --then menu-pick --text 导出输入法列表 >/dev/null
+q context-menu --id $kListView2 --then menu-pick --text 导出输入法列表 >/dev/null
 dialog="$(q file-dialog --path 'C:\exports\disabled.txt')"
 check "the last name offered" contains "$dialog" 'name "enabled.txt"'
 q status >/dev/null
 check "disabled names, ? for what GBK lacks" \
-    cmp <(names 111 | sed 's/ก/?/; s/$/\r/' | iconv -f UTF-8 -t GBK) "$OUT/disabled.txt"
+    cmp <(names $kListView2 | sed 's/ก/?/; s/$/\r/' | iconv -f UTF-8 -t GBK) "$OUT/disabled.txt"
 check "the name with ? is there" grep -qF "$(printf '示例?全拼\r' | iconv -f UTF-8 -t GBK)" \
     "$OUT/disabled.txt"
 
@@ -110,7 +110,7 @@ DefaultIME=0
 
 EOF
 )
-check "the window ends on the last language, as after an import" contains "$(q combo --id 151)" "selected 1"
+check "the window ends on the last language, as after an import" contains "$(q combo --id $kComboBoxLang)" "selected 1"
 
 # The same name again: asked first; No leaves the file as it was.
 menu 导出配置
@@ -119,7 +119,7 @@ check "the saved name offered" contains "$dialog" 'name "setup.cfg"'
 box="$(qd msgbox)"
 check "overwrite question" contains "$box" 'text "C:\\exports\\setup.cfg\r文件已存在，是否覆盖？"'
 check "question caption" contains "$box" 'caption "确认"'
-qd msgbox-press --id 7 >/dev/null
+qd msgbox-press --id $IDNO >/dev/null
 q wait-no-dialog >/dev/null
 check "file unchanged after No" cmp "$OUT/setup.cfg" "$E2E_ARTEFACTS/setup.cfg"
 
@@ -152,7 +152,7 @@ direct="$(export_key "$DIRECT" direct-after-load)"
 check "pinyin hotkey modifiers" contains -f "$direct" '"Modifiers"="0000C006"'
 check "pinyin hotkey key" contains -f "$direct" '"virtualkey"="00000033"'
 check "layout switching off" key_holds "$TOGGLE" toggle-after-load '"Layout Hotkey"="3"'
-check "the last language shown" contains "$(q combo --id 151)" "selected 1"
+check "the last language shown" contains "$(q combo --id $kComboBoxLang)" "selected 1"
 
 # A broken file: one message, nothing applied.
 as_cfg >"$OUT/broken.cfg" <<EOF
@@ -168,7 +168,7 @@ q file-dialog --path 'C:\exports\broken.cfg' >/dev/null
 box="$(qd msgbox)"
 check "broken file refused, naming file, line, section and key" contains "$box" \
     'text "配置文件“C:\\exports\\broken.cfg”有错误，没有导入任何设置。\r第 4 行，节“0804_list”，键“1”：'
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 q wait-no-dialog >/dev/null
 check "profile unchanged" diff "$before_profile" "$(export_key "$PROFILE_KEY" after-broken)"
 check "switching keys unchanged" diff "$before_toggle" \
@@ -188,6 +188,6 @@ cp "$OUT/again.cfg" "$E2E_ARTEFACTS/again.cfg"
 check "saved again: the same setup" cmp "$OUT/again.cfg" "$E2E_ARTEFACTS/setup.cfg"
 screenshot files
 
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 e2e_finish

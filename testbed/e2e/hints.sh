@@ -20,32 +20,32 @@ q wait-visible --then status --wait-for 就绪 >/dev/null
 wait_languages
 tips="$(q tooltips)"
 echo "$tips" >"$E2E_ARTEFACTS/tooltips.txt"
-for pair in "105 $DISABLE_HINT" "112 $ENABLE_HINT"; do
+for pair in "$kButtonDisable $DISABLE_HINT" "$kButtonEnable $ENABLE_HINT"; do
     id="${pair%% *}"
     hint="${pair#* }"
     check "hint on button $id" contains "$tips" "tool control=$id $hint"
     check "hint on the place of button $id" contains "$tips" "tool rect=$(rect_of "$id") $hint"
 done
 check "hint on 热键" contains "$tips" \
-    'tool control=104 "TSF架构的输入法与旧的IMM架构输入法热键可用范围不同。\r\n快捷键：在启用的输入法列表中按 Enter。"'
-check "the shortcut in the hint of 刷新" contains "$tips" 'tool control=153 "快捷键：F5。"'
-check "the shortcut in the hint of the help button" contains "$tips" 'tool control=114 "帮助。快捷键：F1。"'
-check "hint on the toggles" contains "$tips" "tool control=128 $SWITCH"
+    "tool control=$kButtonHotkey \"TSF架构的输入法与旧的IMM架构输入法热键可用范围不同。\r\n快捷键：在启用的输入法列表中按 Enter。\""
+check "the shortcut in the hint of 刷新" contains "$tips" "tool control=$kButtonRefresh \"快捷键：F5。\""
+check "the shortcut in the hint of the help button" contains "$tips" "tool control=$kSpeedButton1 \"帮助。快捷键：F1。\""
+check "hint on the toggles" contains "$tips" "tool control=$kButtonSW1 $SWITCH"
 check "hint with three lines" contains "$tips" \
-    'tool control=101 "粗体表示已设置为默认输入法，可从右键菜单里设置。\r\n蓝色表示美式键盘布局。\r\n双击可打开选中输入法的热键设置。"'
+    "tool control=$kListView1 \"粗体表示已设置为默认输入法，可从右键菜单里设置。\r\n蓝色表示美式键盘布局。\r\n双击可打开选中输入法的热键设置。\""
 
 # US English has one input method: 禁用 is disabled, and resting the mouse on it still shows
 # its hint.
-q combo-select --id 151 --text '英语(美国)' >/dev/null
-check "禁用 disabled" contains "$(q control --id 105)" "enabled=0"
+q combo-select --id $kComboBoxLang --text '英语(美国)' >/dev/null
+check "禁用 disabled" contains "$(q control --id $kButtonDisable)" "enabled=0"
 read -r ox oy < <(q window | sed -n 's/.* origin=\([0-9-]*\),\([0-9-]*\) .*/\1 \2/p')
-IFS=',x' read -r bx by bw bh <<<"$(rect_of 105)"
+IFS=',x' read -r bx by bw bh <<<"$(rect_of $kButtonDisable)"
 xdotool mousemove $((ox + bx + bw / 2)) $((oy + by + bh / 2))
 shown_note() { contains "$(q tooltips)" "shown $DISABLE_HINT"; }
 check "hint of the disabled 禁用 shown" eventually shown_note
 import -window root "$E2E_ARTEFACTS/disabled-hint.png"
 xdotool mousemove 0 0
 
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 e2e_finish

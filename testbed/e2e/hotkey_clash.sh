@@ -18,24 +18,24 @@ check "the other program holds Ctrl+Shift+Q" eventually held
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
 TSF=示例拼音输入法
-q lv-select --id 101 --row 0 --then click --id 104 >/dev/null
-dlg $TSF click --id 207 --then combo-select --id 213 --text Q --then click --id 1 >/dev/null
+q lv-select --id $kListView1 --row 0 --then click --id $kButtonHotkey >/dev/null
+dlg $TSF click --id $(dialog_radio_item 6) --then combo-select --id $kDialogKeys --text Q --then click --id $kDialogOk >/dev/null
 box="$(qd msgbox)"
 check "the clash is asked about" contains "$box" "$CLASH"
 screenshot clash
-qd msgbox-press --id 7 >/dev/null
+qd msgbox-press --id $IDNO >/dev/null
 check "No returns to the dialog" contains "$(dlg $TSF window)" "visible=1"
-dlg $TSF click --id 1 >/dev/null
+dlg $TSF click --id $kDialogOk >/dev/null
 check "asked again" contains "$(qd msgbox)" "$CLASH"
-qd msgbox-press --id 6 >/dev/null
+qd msgbox-press --id $IDYES >/dev/null
 dlg $TSF wait-gone
 direct="$(export_key "$DIRECT" direct)"
 check "Yes stores it" contains -f "$direct" '"Modifiers"="0000C006"'
 check "its key" contains -f "$direct" '"virtualkey"="00000051"'
 
 # A free combination asks nothing.
-q lv-select --id 101 --row 0 --then click --id 104 >/dev/null
-dlg $TSF click --id 207 --then combo-select --id 213 --text W --then click --id 1 >/dev/null
+q lv-select --id $kListView1 --row 0 --then click --id $kButtonHotkey >/dev/null
+dlg $TSF click --id $(dialog_radio_item 6) --then combo-select --id $kDialogKeys --text W --then click --id $kDialogOk >/dev/null
 dlg $TSF wait-gone
 check "a free hotkey stored without a question" contains -f "$(export_key "$DIRECT" direct-free)" \
     '"virtualkey"="00000057"'
@@ -48,6 +48,6 @@ touch "$STOP"
 free="$(WINEPREFIX="$E2E_PREFIX" $WINE "$HOLDKEY" 6 57 "$(WINEPREFIX="$E2E_PREFIX" winepath -w "$STOP")" 2>/dev/null | tr -d '\r' || true)"
 check "Ctrl+Shift+W free after the probe" contains "$free" "held"
 wait "$holder"
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
 e2e_finish

@@ -64,8 +64,8 @@ wait_languages
 xdotool windowfocus --sync "$(xdotool search --onlyvisible --name '^Quillon' | head -n1)"
 
 # --- the start and the tab order -------------------------------------------------------------
-check "starts on the enabled list" focus_on 101
-check "its selected row has the focus rectangle" contains "$(q listview --id 101)" $'selected 0\nfocused 0'
+check "starts on the enabled list" focus_on $kListView1
+check "its selected row has the focus rectangle" contains "$(q listview --id $kListView1)" $'selected 0\nfocused 0'
 order=""
 for i in $(seq 1 20); do
     press Tab
@@ -75,11 +75,13 @@ done
 echo "$order" >"$E2E_ARTEFACTS/tab-order.txt"
 # 上移 is disabled on the first row; the toggles follow their combo boxes row by row.
 check "tab order in reading order, the help button included" test "$order" = \
-    " 103 104 105 111 112 113 114 122 128 124 130 126 132 141 142 143 151 152 153 101"
+    " $kButtonDown $kButtonHotkey $kButtonDisable $kListView2 $kButtonEnable $kButtonDel\
+ $kSpeedButton1 $kComboBox1 $kButtonSW1 $kComboBox2 $kButtonSW2 $kComboBox3 $kButtonSW3\
+ $kCheckBox1 $kCheckBox2 $kCheckBox3 $kComboBoxLang $kButtonOther $kButtonRefresh $kListView1"
 press shift+Tab
-check "Shift+Tab goes back round" focus_on 153
+check "Shift+Tab goes back round" focus_on $kButtonRefresh
 press Tab
-focus_on 101
+focus_on $kListView1
 screenshot focus-start
 
 # --- F5 and the moves ------------------------------------------------------------------------
@@ -87,16 +89,16 @@ enumerations="$(grep -c 'EnumProfiles(0804)' "$MSCTF")"
 press F5
 refreshed() { [ "$(grep -c 'EnumProfiles(0804)' "$MSCTF")" -gt "$enumerations" ]; }
 check "F5 refreshes" eventually refreshed
-first="$(q listview --id 101 | sed -n 's/^row 0 "\([^"]*\)".*/\1/p')"
+first="$(q listview --id $kListView1 | sed -n 's/^row 0 "\([^"]*\)".*/\1/p')"
 press alt+Down
-moved_down() { [ "$(row_of 101 "$first")" = 1 ]; }
+moved_down() { [ "$(row_of $kListView1 "$first")" = 1 ]; }
 check "Alt+Down moves the row down" eventually moved_down
-check "the selection follows the row" contains "$(q listview --id 101)" $'selected 1\nfocused 1'
-check "the list keeps the focus" focus_on 101
+check "the selection follows the row" contains "$(q listview --id $kListView1)" $'selected 1\nfocused 1'
+check "the list keeps the focus" focus_on $kListView1
 press alt+Up
-moved_up() { [ "$(row_of 101 "$first")" = 0 ]; }
+moved_up() { [ "$(row_of $kListView1 "$first")" = 0 ]; }
 check "Alt+Up moves it back" eventually moved_up
-check "Alt released: no system menu" focus_on 101
+check "Alt released: no system menu" focus_on $kListView1
 
 # --- Enter on a row of the enabled list: the hotkey dialog, the focus back after it ------------
 press Return
@@ -106,99 +108,99 @@ dialog_gone() { ! dialog_shown; }
 check "Enter opens the hotkey dialog" eventually dialog_shown
 press Escape
 check "Escape closes it" eventually dialog_gone
-check "the focus is back on the list" focus_on 101
-tab_to 104
+check "the focus is back on the list" focus_on $kListView1
+tab_to $kButtonHotkey
 press space
 eventually dialog_shown
 press Escape
 eventually dialog_gone
-check "the focus is back on 热键 after its dialog" focus_on 104
+check "the focus is back on 热键 after its dialog" focus_on $kButtonHotkey
 
 # --- the 其它功能 menu --------------------------------------------------------------------------
-tab_to 152
+tab_to $kButtonOther
 for key in space Return alt+Down F4; do
     press "$key"
     check "$key opens the 其它功能 menu" contains "$(qs menu)" '"导出配置"'
     q menu-close >/dev/null
-    check "the focus is back on 其它功能 after $key" focus_on 152
+    check "the focus is back on 其它功能 after $key" focus_on $kButtonOther
 done
 
 # --- F1 and the help window's keys ---------------------------------------------------------
 press F1
 qh wait-visible >/dev/null
-check "F1 opens the help on 关闭" contains "$(qs focus)" "id=301"
+check "F1 opens the help on 关闭" contains "$(qs focus)" "id=$kHelpClose"
 press Tab
-check "Tab to the link" contains "$(qs focus)" "id=302"
+check "Tab to the link" contains "$(qs focus)" "id=$kHelpLink"
 press Tab
-check "Tab to the text" contains "$(qs focus)" "id=303"
-before="$(qh text --id 303)"
+check "Tab to the text" contains "$(qs focus)" "id=$kHelpText"
+before="$(qh text --id $kHelpText)"
 press a b c BackSpace
-check "the text takes no typing" test "$(qh text --id 303)" = "$before"
+check "the text takes no typing" test "$(qh text --id $kHelpText)" = "$before"
 qh wait-visible >/dev/null
 press Tab
-check "Tab leaves the text" contains "$(qs focus)" "id=301"
+check "Tab leaves the text" contains "$(qs focus)" "id=$kHelpClose"
 press shift+Tab
-check "Shift+Tab back into the text" contains "$(qs focus)" "id=303"
+check "Shift+Tab back into the text" contains "$(qs focus)" "id=$kHelpText"
 press shift+Tab
-check "Shift+Tab leaves the text" contains "$(qs focus)" "id=302"
+check "Shift+Tab leaves the text" contains "$(qs focus)" "id=$kHelpLink"
 press Escape
 help_hidden() { contains "$(qh window)" "visible=0"; }
 check "Escape closes the help" eventually help_hidden
-check "the focus is back on the control that opened it" focus_on 152
+check "the focus is back on the control that opened it" focus_on $kButtonOther
 
 # --- a switching key: written once the choice is confirmed, not on each arrow press ----------
-tab_to 122
+tab_to $kComboBox1
 layout_before="$(grep '"Layout Hotkey"' "$(export_key "$TOGGLE" toggle-before)")"
 press Down Down
-check "the arrows show the choice" contains "$(q combo --id 122)" "selected 3"
+check "the arrows show the choice" contains "$(q combo --id $kComboBox1)" "selected 3"
 check "nothing written while choosing" test \
     "$(grep '"Layout Hotkey"' "$(export_key "$TOGGLE" toggle-choosing)")" = "$layout_before"
 press Tab
 written() { key_holds "$TOGGLE" toggle-after '"Layout Hotkey"="4"'; }
 check "written when the focus leaves" eventually written
-check "the focus went on" focus_on 128
+check "the focus went on" focus_on $kButtonSW1
 
 # Escape on the open list drops what the arrows chose there.
-tab_to 124
+tab_to $kComboBox2
 language_before="$(grep '"Language Hotkey"' "$(export_key "$TOGGLE" language-before)")"
 press alt+Down
 sleep 0.5
 press Down Escape
 sleep 0.5
 press Tab
-focus_on 130
+focus_on $kButtonSW2
 check "Escape on the open list writes nothing" test \
     "$(grep '"Language Hotkey"' "$(export_key "$TOGGLE" language-after)")" = "$language_before"
-check "the box shows the key in effect" contains "$(q combo --id 124)" "selected 0"
+check "the box shows the key in effect" contains "$(q combo --id $kComboBox2)" "selected 0"
 
 # --- the disabled list: Delete asks, Enter enables ------------------------------------------
-tab_to 111
+tab_to $kListView2
 press Delete
-check "Delete asks before deleting" contains "$(qd msgbox)" "button id=7"
-qd msgbox-press --id 7 >/dev/null
-check "the focus is back on the disabled list after the question" focus_on 111
-count1="$(rows 101)"
+check "Delete asks before deleting" contains "$(qd msgbox)" "button id=$IDNO"
+qd msgbox-press --id $IDNO >/dev/null
+check "the focus is back on the disabled list after the question" focus_on $kListView2
+count1="$(rows $kListView1)"
 press Return
-check "Enter enables the row" wait_rows 101 $((count1 + 1))
-check "the disabled list keeps the focus" focus_on 111
+check "Enter enables the row" wait_rows $kListView1 $((count1 + 1))
+check "the disabled list keeps the focus" focus_on $kListView2
 
 # --- Delete on the enabled list, and 禁用 disabling itself ------------------------------------
-tab_to 101
+tab_to $kListView1
 press Delete
-check "Delete disables the row" wait_rows 101 "$count1"
-check "the enabled list keeps the focus" focus_on 101
-while [ "$(rows 101)" -gt 2 ]; do
-    count="$(rows 101)"
+check "Delete disables the row" wait_rows $kListView1 "$count1"
+check "the enabled list keeps the focus" focus_on $kListView1
+while [ "$(rows $kListView1)" -gt 2 ]; do
+    count="$(rows $kListView1)"
     press Delete
-    wait_rows 101 $((count - 1))
+    wait_rows $kListView1 $((count - 1))
 done
-tab_to 105
+tab_to $kButtonDisable
 press space
-check "禁用 on the last-but-one row" wait_rows 101 1
-check "禁用 is disabled" contains "$(q control --id 105)" "enabled=0"
-check "its focus went to the enabled list" focus_on 101
+check "禁用 on the last-but-one row" wait_rows $kListView1 1
+check "禁用 is disabled" contains "$(q control --id $kButtonDisable)" "enabled=0"
+check "its focus went to the enabled list" focus_on $kListView1
 screenshot focus-after-disable
 
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 e2e_finish

@@ -7,6 +7,8 @@ set -euo pipefail
 E2E_DIR="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$E2E_DIR/../wine-prefix.sh"
 source "$E2E_DIR/../standins.sh"
+source "$E2E_DIR/control_ids.sh"
+load_control_ids
 
 BUILD_DIR="${BUILD_DIR:?BUILD_DIR must name the windows build folder}"
 QUILLON="$BUILD_DIR/src/views/app/win32/quillon.exe"
@@ -187,7 +189,7 @@ eventually() {
 # The window shows before PowerShell has named the languages; the language combo is enabled
 # once it holds their names.
 languages_named() {
-    q control --id 151 | grep -q "enabled=1"
+    q control --id $kComboBoxLang | grep -q "enabled=1"
 }
 wait_languages() {
     eventually languages_named || {

@@ -16,34 +16,34 @@ q wait-visible --then status --wait-for 就绪 >/dev/null
 wait_languages
 check "no message at start-up" q wait-no-dialog
 screenshot opened
-enabled="$(q listview --id 101)"
+enabled="$(q listview --id $kListView1)"
 echo "$enabled" >"$E2E_ARTEFACTS/listview1.txt"
 check "pinyin enabled" contains "$enabled" 'row 0 "微软拼音"'
 check "US keyboard named by its layout text" contains "$enabled" 'row 1 "US"'
-disabled="$(q listview --id 111)"
+disabled="$(q listview --id $kListView2)"
 echo "$disabled" >"$E2E_ARTEFACTS/listview2.txt"
 check "wubi disabled" contains "$disabled" '"微软五笔"'
-languages="$(q combo --id 151)"
+languages="$(q combo --id $kComboBoxLang)"
 echo "$languages" >"$E2E_ARTEFACTS/languages.txt"
 check "every language listed" contains "$languages" "日语"
 
 # Every language's lists, with no message on the way.
-q combo-select --id 151 --item 1 --then status --wait-for 就绪 >/dev/null
+q combo-select --id $kComboBoxLang --item 1 --then status --wait-for 就绪 >/dev/null
 check "english: no message" q wait-no-dialog
-check "english: US keyboard named by its layout text" contains "$(q listview --id 101)" 'row 0 "US"'
-q combo-select --id 151 --item 2 --then status --wait-for 就绪 >/dev/null
+check "english: US keyboard named by its layout text" contains "$(q listview --id $kListView1)" 'row 0 "US"'
+q combo-select --id $kComboBoxLang --item 2 --then status --wait-for 就绪 >/dev/null
 check "japanese: no message" q wait-no-dialog
-check "japanese: its text service enabled" contains "$(q listview --id 101)" 'row 0 "Microsoft IME"'
-q combo-select --id 151 --item 0 --then status --wait-for 就绪 >/dev/null
-check "chinese again" contains "$(q listview --id 101)" 'row 0 "微软拼音"'
+check "japanese: its text service enabled" contains "$(q listview --id $kListView1)" 'row 0 "Microsoft IME"'
+q combo-select --id $kComboBoxLang --item 0 --then status --wait-for 就绪 >/dev/null
+check "chinese again" contains "$(q listview --id $kListView1)" 'row 0 "微软拼音"'
 
 # A commit: pinyin moves below the US keyboard.
-q lv-select --id 101 --row 0 --then click --id 103 >/dev/null
+q lv-select --id $kListView1 --row 0 --then click --id $kButtonDown >/dev/null
 q wait-no-dialog --then status --wait-for 就绪 >/dev/null
 reg="$(export_key "$PROFILE_KEY" after-move)"
 check "pinyin committed second" contains -f "$reg" "\"0804:$PINYIN\"=dword:00000002"
 check "US keyboard committed first" contains -f "$reg" '"0804:00000409"=dword:00000001'
 
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
 e2e_finish

@@ -10,39 +10,39 @@ PS="$E2E_LOGS/powershell.log"
 
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
-check "per-window box unchecked (0x12)" contains "$(q control --id 141)" "check=0"
-check "language bar box unchecked (0x00)" contains "$(q control --id 142)" "check=0"
-check "emoji box checked without its key" contains "$(q control --id 143)" "check=1"
+check "per-window box unchecked (0x12)" contains "$(q control --id $kCheckBox1)" "check=0"
+check "language bar box unchecked (0x00)" contains "$(q control --id $kCheckBox2)" "check=0"
+check "emoji box checked without its key" contains "$(q control --id $kCheckBox3)" "check=1"
 check "a refresh wrote nothing" lacks -f "$PS" "Set-WinLanguageBarOption"
 
-q click --id 141 >/dev/null
+q click --id $kCheckBox1 >/dev/null
 check "mask byte 4 is 0x92, the rest as read" eventually key_holds "$DESKTOP" mask-on \
     '"UserPreferencesMask"=hex:9e,1e,07,80,92,00,00,00'
 check "legacy switch mode" eventually contains -f "$PS" \
     '-command "& {Set-WinLanguageBarOption -UseLegacySwitchMode}"'
-q click --id 142 >/dev/null
+q click --id $kCheckBox2 >/dev/null
 check "both options" eventually contains -f "$PS" \
     '-command "& {Set-WinLanguageBarOption -UseLegacySwitchMode -UseLegacyLanguageBar}"'
-q click --id 141 >/dev/null
+q click --id $kCheckBox1 >/dev/null
 check "mask byte 4 back to 0x12" eventually key_holds "$DESKTOP" mask-off \
     '"UserPreferencesMask"=hex:9e,1e,07,80,12,00,00,00'
 check "language bar only" eventually contains -f "$PS" \
     '-command "& {Set-WinLanguageBarOption -UseLegacyLanguageBar}"'
 
-q click --id 143 >/dev/null
+q click --id $kCheckBox3 >/dev/null
 check "emoji key created with 0" eventually key_holds "$INPUT" emoji-off \
     '"EnableExpressiveInputEmojiMultipleSelection"=dword:00000000'
-q click --id 143 >/dev/null
+q click --id $kCheckBox3 >/dev/null
 check "emoji 1" eventually key_holds "$INPUT" emoji-on \
     '"EnableExpressiveInputEmojiMultipleSelection"=dword:00000001'
 
-q combo-select --id 126 --item 1 >/dev/null
+q combo-select --id $kComboBox3 --item 1 >/dev/null
 check "Shift releases Caps Lock" key_holds "$LAYOUT" attributes-shift '"Attributes"=dword:00010000'
-q combo-select --id 126 --item 0 >/dev/null
+q combo-select --id $kComboBox3 --item 0 >/dev/null
 check "Caps Lock releases Caps Lock" key_lacks "$LAYOUT" attributes-caps '"Attributes"'
-check "combo shows Caps Lock" contains "$(q combo --id 126)" "selected 0"
+check "combo shows Caps Lock" contains "$(q combo --id $kComboBox3)" "selected 0"
 screenshot settings
 
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 e2e_finish

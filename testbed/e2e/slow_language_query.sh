@@ -13,26 +13,26 @@ start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
 # The stand-in logs its command line once it has waited: no line yet, no answer yet.
 answered_before="$(grep -cF -- "$QUERY" "$E2E_LOGS/powershell.log" 2>/dev/null || true)"
-combo="$(q combo --id 151)"
-enabled="$(q listview --id 101)"
-disabled="$(q listview --id 111)"
+combo="$(q combo --id $kComboBoxLang)"
+enabled="$(q listview --id $kListView1)"
+disabled="$(q listview --id $kListView2)"
 screenshot before-answer
 check "window shown before the answer" test "${answered_before:-0}" = 0
 check "enabled list filled" contains "$enabled" 'row 0 "示例拼音输入法"'
 check "disabled list filled" contains "$disabled" 'row 0 "示例五笔输入法"'
 check "combo says the names are being read" contains "$combo" 'item 0 "正在读取语言列表…"'
 check "combo has only the notice" lacks "$combo" 'item 1 '
-check "combo disabled meanwhile" contains "$(q control --id 151)" "enabled=0"
+check "combo disabled meanwhile" contains "$(q control --id $kComboBoxLang)" "enabled=0"
 
 wait_languages
-combo="$(q combo --id 151)"
+combo="$(q combo --id $kComboBoxLang)"
 check "answer names the languages" contains "$combo" 'item 0 "中文(中华人民共和国)"'
 check "answer names english" contains "$combo" 'item 1 "英语(美国)"'
 check "shown language selected" contains "$combo" "selected 0"
-check "lists unchanged by the answer" test "$(q listview --id 101)" = "$enabled"
+check "lists unchanged by the answer" test "$(q listview --id $kListView1)" = "$enabled"
 check "one language query" test "$(grep -cF -- "$QUERY" "$E2E_LOGS/powershell.log")" = 1
 check "status ready" contains "$(q status)" 'status "就绪"'
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
 
 # A command line needs no names: no query of its own, and every language saved.

@@ -54,9 +54,9 @@ backups() {
 user_hive before >"$E2E_TMP/before.txt"
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
-q lv-select --id 101 --row 0 --then click --id 103 >/dev/null
+q lv-select --id $kListView1 --row 0 --then click --id $kButtonDown >/dev/null
 q wait-no-dialog --then status --wait-for 就绪 >/dev/null
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "the window ends" test "$(app_exit_code)" = 0
 user_hive moved >"$E2E_TMP/moved.txt"
 check "the move changed the registry" differs "$E2E_TMP/before.txt" "$E2E_TMP/moved.txt"
@@ -84,14 +84,14 @@ run_line nothing '/undo' >"$E2E_TMP/nothing.out" &
 runner=$!
 box="$(qd msgbox)"
 check "nothing to undo, in the standard error box" contains "$box" 'text "没有可撤销的更改。"'
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 wait "$runner"
 check "exit status 1" test "$(cat "$E2E_TMP/nothing.out")" = "exit 1"
 
 # --- the window ------------------------------------------------------------------------------
 start_app
 q wait-visible --then status --wait-for 就绪 >/dev/null
-q lv-select --id 101 --row 0 --then click --id 103 >/dev/null
+q lv-select --id $kListView1 --row 0 --then click --id $kButtonDown >/dev/null
 q wait-no-dialog --then status --wait-for 就绪 >/dev/null
 user_hive moved-again >"$E2E_TMP/moved-again.txt"
 check "the move changed the registry again" differs "$E2E_TMP/before.txt" "$E2E_TMP/moved-again.txt"
@@ -99,13 +99,13 @@ q dropdown --caption 其它功能 --then menu-pick --text 撤销上次更改 >/d
 box="$(qd msgbox)"
 check "undo asks first" contains "$box" '之前的设置（下移“'
 screenshot question
-qd msgbox-press --id 6 >/dev/null
+qd msgbox-press --id $IDYES >/dev/null
 restored() { contains "$(q status)" '已恢复到' >/dev/null; }
 check "status says what was restored" eventually restored
 user_hive window-undone >"$E2E_TMP/window-undone.txt"
 check "the window's undo restores the registry" diff "$E2E_TMP/before.txt" "$E2E_TMP/window-undone.txt"
 screenshot undone
-q syscommand --id 0xF060 >/dev/null
+q syscommand --id $SC_CLOSE >/dev/null
 check "closing ends the program" test "$(app_exit_code)" = 0
 
 # --- the last resort: Registry Editor imports a backup --------------------------------------

@@ -8,7 +8,7 @@ start_app
 box="$(qd msgbox)"
 check "version message" contains "$box" 'text "只支持 Windows10、Windows Server 2019 及更高版本操作系统。"'
 check "version caption" contains "$box" 'caption "Quillon 输入法设置工具"'
-qd msgbox-press --id 1 >/dev/null
+qd msgbox-press --id $IDOK >/dev/null
 check "exit code 0" test "$(app_exit_code)" = 0
 check "no language query ran" test ! -s "$E2E_LOGS/powershell.log"
 e2e_finish

@@ -37,7 +37,7 @@ TEST_F(FormTest, EveryUnlabelledControlHasAName) {
 }
 
 TEST_F(FormTest, RowsAreDescribedInWordsAndTheDefaultMarkedInHighContrast) {
-    const ustring tip = u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}";
+    const ustring tip = guidToText(kPinyinClsid);
     form.ListView1.rows = {row(u"微软拼音", tip, u"00000000"),
                            row(u"美式键盘", nullGuidText(), u"04090804"),
                            row(u"全拼", nullGuidText(), u"E0200804")};

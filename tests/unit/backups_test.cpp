@@ -20,33 +20,28 @@ namespace {
 
 using platform::Hive;
 
-const ustring kLocal = u"C:\\Users\\user\\AppData\\Local";
-const ustring kFolder = kLocal + u"\\Quillon\\backups";
-const ustring kProgram = u"\"C:\\Program Files\\Quillon\\quillon.exe\" ";
-
 class BackupsTest : public FormTest {
 protected:
-    BackupsTest() {
-        windows.loadReg("Windows Registry Editor Version 5.00\n\n"
-                        "[HKEY_CURRENT_USER\\Keyboard Layout\\Toggle]\n"
-                        "\"Hotkey\"=\"1\"\n\n"
-                        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Input\\Settings]\n"
-                        "\"EnableExpressiveInputEmojiMultipleSelection\"=dword:00000000\n");
-        windows.system.localAppData = kLocal;
-        windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
-        windows.files.directories.push_back(kLocal);
+    BackupsTest()
+        : FormTest(SampleSetup::base()
+                       .reg("Windows Registry Editor Version 5.00\n\n"
+                            "[HKEY_CURRENT_USER\\Keyboard Layout\\Toggle]\n"
+                            "\"Hotkey\"=\"1\"\n\n"
+                            "[HKEY_CURRENT_USER\\Software\\Microsoft\\Input\\Settings]\n"
+                            "\"EnableExpressiveInputEmojiMultipleSelection\"=dword:00000000\n")
+                       .backupFolder()) {
         start();
     }
 
     // Newest first.
     StringList backups() {
         StringList names;
-        for (const auto& file : backups::backupFiles(windows.files, kFolder)) {
+        for (const auto& file : backups::backupFiles(windows.files, kBackupFolder)) {
             names.push_back(file.name);
         }
         return names;
     }
-    std::string newest() { return windows.files.files[kFolder + u"\\" + backups().front()]; }
+    std::string newest() { return windows.files.files[kBackupFolder + u"\\" + backups().front()]; }
     std::string userHive() { return windows.registry.dump(Hive::CurrentUser); }
 
     void commandLine(const ustring& arguments) {
@@ -92,13 +87,13 @@ TEST_F(BackupsTest, OneBackupPerUserActionHoldingWhatItMayChange) {
     const backups::RegFileRead read = backups::readRegFile(bytes);
     ASSERT_TRUE(read.file) << toUtf8(read.problem);
     EXPECT_EQ(read.file->note, u"命令行 /shift /emoji:1 /layout:0");
-    const auto has = [&](const char16_t* path, bool deleted) {
+    const auto has = [&](const ustring& path, bool deleted) {
         return std::any_of(read.file->blocks.begin(), read.file->blocks.end(),
                            [&](const auto& b) { return b.path == path && b.deleted == deleted; });
     };
-    EXPECT_TRUE(has(u"Keyboard Layout\\Toggle", false));
+    EXPECT_TRUE(has(kToggleKey, false));
     // What was not there is kept as not there.
-    EXPECT_TRUE(has(u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys", true));
+    EXPECT_TRUE(has(kDirectSwitch, true));
     EXPECT_NE(userHive(), before);
 
     // A load is one action however many languages and settings it writes.
@@ -127,26 +122,27 @@ TEST_F(BackupsTest, OneBackupPerUserActionHoldingWhatItMayChange) {
 // The order is the numbers': a clock set back an hour or a day, fifty backups with later times,
 // and files of the earlier form change nothing of it.
 TEST_F(BackupsTest, TheClockGoingBackLosesNoChange) {
-    windows.files.directories.push_back(kLocal + u"\\Quillon");
-    windows.files.directories.push_back(kFolder);
+    windows.files.directories.push_back(kLocalAppData + u"\\Quillon");
+    windows.files.directories.push_back(kBackupFolder);
     for (int i = 1; i <= 50; ++i) {
-        windows.files.files[kFolder + u"\\" + backups::backupName(i, {2027, 1, 1, 8, 0, 0, 0})] =
+        windows.files
+            .files[kBackupFolder + u"\\" + backups::backupName(i, {2027, 1, 1, 8, 0, 0, 0})] =
             "old";
     }
-    windows.files.files[kFolder + u"\\20261201-080000-100.cfg"] = "an earlier form's";
-    windows.files.files[kFolder + u"\\说明.txt"] = "a user's own file";
+    windows.files.files[kBackupFolder + u"\\20261201-080000-100.cfg"] = "an earlier form's";
+    windows.files.files[kBackupFolder + u"\\说明.txt"] = "a user's own file";
     emojiPanelStaysOpen(true);
     StringList kept = backups();
     ASSERT_EQ(kept.size(), 51u);
     EXPECT_EQ(kept.front(), u"000051-20261210-213015.reg");
     EXPECT_EQ(kept[49], u"000002-20270101-080000.reg");
     EXPECT_EQ(kept.back(), u"20261201-080000-100.cfg");
-    EXPECT_EQ(windows.files.files.count(kFolder + u"\\说明.txt"), 1u);
+    EXPECT_EQ(windows.files.files.count(kBackupFolder + u"\\说明.txt"), 1u);
     for (int i = 1; i <= 50; ++i) {
-        windows.files.files.erase(kFolder + u"\\" +
+        windows.files.files.erase(kBackupFolder + u"\\" +
                                   backups::backupName(i, {2027, 1, 1, 8, 0, 0, 0}));
     }
-    windows.files.files.erase(kFolder + u"\\20261201-080000-100.cfg");
+    windows.files.files.erase(kBackupFolder + u"\\20261201-080000-100.cfg");
 
     // Back an hour, then a day: each undo takes back exactly one change.
     const std::string first = userHive();
@@ -177,10 +173,12 @@ TEST_F(BackupsTest, ABackupThatCannotBeMadeIsToldAndLetsTheChangeGoOn) {
          u"未能备份更改前的设置（找不到用户的本地应用数据文件夹（LOCALAPPDATA）），此次更改无法撤销"
          u"。"},
         {"folder cannot be made",
-         [](platform::Substitute& w) { w.files.uncreatable.push_back(kLocal + u"\\Quillon"); },
-         u"未能备份更改前的设置（无法创建文件夹“" + kFolder + u"”），此次更改无法撤销。"},
+         [](platform::Substitute& w) {
+             w.files.uncreatable.push_back(kLocalAppData + u"\\Quillon");
+         },
+         u"未能备份更改前的设置（无法创建文件夹“" + kBackupFolder + u"”），此次更改无法撤销。"},
         {"the lock is held by another", [](platform::Substitute& w) { w.files.failLock = true; },
-         u"未能备份更改前的设置（无法锁定文件“" + kFolder +
+         u"未能备份更改前的设置（无法锁定文件“" + kBackupFolder +
              u"\\backups.lock”：另一个程序正在使用此文件，进程无法访问。），此次更改无法撤销。"},
         {"write fails", [](platform::Substitute& w) { w.files.failWriteAfter = 10; },
          u"未能备份更改前的设置（磁盘空间不足。），此次更改无法撤销。"},
@@ -190,13 +188,13 @@ TEST_F(BackupsTest, ABackupThatCannotBeMadeIsToldAndLetsTheChangeGoOn) {
         c.fault(windows);
         const bool shift = form.ComboBox3.itemIndex != 1;
         shiftReleasesCapsLock(shift);
-        EXPECT_EQ(windows.registry.queryValue(Hive::CurrentUser, u"Keyboard Layout", u"Attributes")
+        EXPECT_EQ(windows.registry.queryValue(Hive::CurrentUser, kKeyboardLayout, u"Attributes")
                       .has_value(),
                   shift);
         EXPECT_EQ(form.StatusBar1, c.status);
         EXPECT_TRUE(backups().empty());
         windows.files.uncreatable.clear();
-        windows.system.localAppData = kLocal;
+        windows.system.localAppData = kLocalAppData;
     }
 
     // The command line goes on silently.
@@ -220,7 +218,7 @@ TEST_F(BackupsTest, TheBackupLeavesTheChangeItsState) {
     ASSERT_EQ(backups().size(), 1u);
     ASSERT_FALSE(windows.calls.empty());
     EXPECT_EQ(windows.calls.front().find("TF_CreateInputProcessorProfiles"), std::string::npos);
-    EXPECT_EQ(windows.calls.front(), "CreateDirectory(" + toUtf8(kLocal) + "\\Quillon)");
+    EXPECT_EQ(windows.calls.front(), "CreateDirectory(" + toUtf8(kLocalAppData) + "\\Quillon)");
     EXPECT_NE(std::find(windows.calls.begin(), windows.calls.end(),
                         "ActivateProfile(1, 0804, {81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}, "
                         "{82590C13-F4DD-44F4-BA1D-8667246FDF8E}, 0x0, 0x1)"),
@@ -304,14 +302,14 @@ TEST_F(BackupsTest, TheWindowAsksBeforeUndoing) {
 // A newest backup that cannot be read is named, left in place, and the next one is applied;
 // a backup of the earlier form comes after every new one and is loaded as before.
 TEST_F(BackupsTest, UndoPassesOverWhatItCannotReadAndUndoesTheEarlierForm) {
-    windows.files.directories.push_back(kLocal + u"\\Quillon");
-    windows.files.directories.push_back(kFolder);
-    const ustring oldForm = kFolder + u"\\20261201-080000-100.cfg";
+    windows.files.directories.push_back(kLocalAppData + u"\\Quillon");
+    windows.files.directories.push_back(kBackupFolder);
+    const ustring oldForm = kBackupFolder + u"\\20261201-080000-100.cfg";
     windows.files.files[oldForm] = "; 导入配置“C:\\x.cfg”\r\n[0804_other]\r\nInputEmoji=1\r\n";
     const std::string original = userHive();
     shiftReleasesCapsLock(true);
     emojiPanelStaysOpen(true);
-    const ustring unreadable = kFolder + u"\\" + backups().front();
+    const ustring unreadable = kBackupFolder + u"\\" + backups().front();
     windows.files.unreadable.push_back(unreadable);
 
     windows.dialogs.answers.push_back(platform::kIdYes);
@@ -382,7 +380,7 @@ TEST_F(BackupsTest, AnUndoThatFailsPartWayUndoesNothing) {
         for (const bool fromThenOn : {false, true}) {
             SCOPED_TRACE(std::to_string(n) + (fromThenOn ? " on" : " once"));
             // Back to the changed state, with its backup.
-            windows.files.files[kFolder + u"\\000001-20261210-213015.reg"] = backup;
+            windows.files.files[kBackupFolder + u"\\000001-20261210-213015.reg"] = backup;
             // Replay the change without a backup of its own.
             windows.system.localAppData.clear();
             {
@@ -391,7 +389,7 @@ TEST_F(BackupsTest, AnUndoThatFailsPartWayUndoesNothing) {
                 form.ListView1.selected = 0;
                 form.Button_DownClick();
             }
-            windows.system.localAppData = kLocal;
+            windows.system.localAppData = kLocalAppData;
             ASSERT_EQ(userHive(), changed);
             undoWith([&](int seen) { return fromThenOn ? seen >= n : seen == n; });
             EXPECT_EQ(form.ExitCode, 1);
@@ -419,7 +417,7 @@ TEST_F(BackupsTest, AnUndoThatFailsPartWayUndoesNothing) {
 TEST(BackupStore, TwoProcessesKeepTwoBackups) {
     platform::Substitute windows;
     windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
-    windows.files.directories.push_back(kLocal);
+    windows.files.directories.push_back(kLocalAppData);
     windows.files.lockWaitMs = 10000;
     std::atomic<bool> secondWaits{false};
     std::atomic<bool> secondStarted{false};
@@ -431,7 +429,7 @@ TEST(BackupStore, TwoProcessesKeepTwoBackups) {
         if (inFirst && std::string(call) == "FileNames" && !secondStarted.exchange(true)) {
             // The first holds the lock and has listed the folder: the second starts now.
             second = std::thread([&] {
-                secondWritten = backups::writeBackup(windows.files, kFolder, "second",
+                secondWritten = backups::writeBackup(windows.files, kBackupFolder, "second",
                                                      {2026, 12, 10, 21, 30, 15, 0});
             });
             for (int i = 0; i < 10000 && !secondWaits; ++i) {
@@ -443,7 +441,7 @@ TEST(BackupStore, TwoProcessesKeepTwoBackups) {
         }
     };
     const auto written =
-        backups::writeBackup(windows.files, kFolder, "first", {2026, 12, 10, 21, 30, 15, 0});
+        backups::writeBackup(windows.files, kBackupFolder, "first", {2026, 12, 10, 21, 30, 15, 0});
     second.join();
     EXPECT_TRUE(secondWaits);
     EXPECT_TRUE(secondWritten.ok) << toUtf8(secondWritten.reason);
@@ -451,8 +449,8 @@ TEST(BackupStore, TwoProcessesKeepTwoBackups) {
     EXPECT_TRUE(written.ok);
     EXPECT_EQ(written.name, u"000001-20261210-213015.reg");
     windows.files.onCall = nullptr;
-    EXPECT_EQ(windows.files.files[kFolder + u"\\000001-20261210-213015.reg"], "first");
-    EXPECT_EQ(windows.files.files[kFolder + u"\\000002-20261210-213015.reg"], "second");
+    EXPECT_EQ(windows.files.files[kBackupFolder + u"\\000001-20261210-213015.reg"], "first");
+    EXPECT_EQ(windows.files.files[kBackupFolder + u"\\000002-20261210-213015.reg"], "second");
 }
 
 TEST(BackupStore, NamesByNumber) {
@@ -513,9 +511,9 @@ TEST(BackupFile, ReadsBackWhatItWrote) {
     // Registry Editor reads it to the same keys.
     platform::MemoryRegistry imported;
     platform::loadRegText(imported, bytes);
-    EXPECT_EQ(imported.dump(Hive::CurrentUser, u"Keyboard Layout"),
-              registry.dump(Hive::CurrentUser, u"Keyboard Layout"));
-    EXPECT_FALSE(imported.queryValue(Hive::CurrentUser, u"Control Panel\\Desktop", u"Wallpaper"));
+    EXPECT_EQ(imported.dump(Hive::CurrentUser, kKeyboardLayout),
+              registry.dump(Hive::CurrentUser, kKeyboardLayout));
+    EXPECT_FALSE(imported.queryValue(Hive::CurrentUser, kDesktop, u"Wallpaper"));
 
     // Broken files are refused with the line.
     for (const char* broken : {"", "\xFF\xFEW", "plain"}) {

@@ -3,13 +3,14 @@
 // TSF answering with errors and odd flags. A refresh never writes and never lets anything but
 // its own error out: it shows what it could (the documented default) or says which value it
 // could not read; a commit after it refuses or writes back what the window showed.
+#include "app/tform1.h"
 #include "core/error.h"
 #include "files/config_file.h"
-#include "fixture_files.h"
-#include "form_fixture.h"
 #include "platform/registry_errors.h"
+#include "sample_setup.h"
 
 #include <functional>
+#include <gtest/gtest.h>
 #include <sstream>
 
 namespace quillon::testing {
@@ -89,30 +90,19 @@ const char* const kSampleAdditions = R"(Windows Registry Editor Version 5.00
 "EnableExpressiveInputEmojiMultipleSelection"=dword:00000000
 )";
 
-const char* const kSampleQuery = "\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : "
-                                 "中文(中华人民共和国)\r\n\r\nLanguageTag   : en-US\r\n"
-                                 "LocalizedName : 英语(美国)\r\n\r\n\r\n";
-
 // The sample setup of the Wine tests, the IMM input method enabled too, started as a user
 // starts the program.
 struct Bed {
     // Without `immEnabled`, the sample setup exactly as the Wine tests import it.
     explicit Bed(bool immEnabled = true) {
-        windows.loadReg(readFixture("sample.reg"));
+        SampleSetup setup = SampleSetup::testBed();
         if (immEnabled) {
-            windows.loadReg(readFixture("imm-enabled.reg"));
-            windows.loadReg(kSampleAdditions);
+            setup.immEnabled().reg(kSampleAdditions);
         }
-        windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
-        addSampleTextServices(windows);
-        windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
-        windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
-        if (immEnabled) {
-            windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 2), std::nullopt});
-        }
+        setup.build(windows);
     }
 
-    void start(std::string query = kSampleQuery) {
+    void start(std::string query = kSampleLanguageQueryOutput) {
         windows.processes.runs.push_back({std::move(query), true, 500});
         form.FormCreate();
     }
@@ -341,7 +331,7 @@ TEST(BadValues, EveryValueReadInEveryWrongForm) {
 // The captured language query in shapes PowerShell may leave: the refresh still lists every
 // language, by its name where the output gave one and by its tag otherwise.
 TEST(BadValues, LanguageQueryOutput) {
-    const std::string sample = kSampleQuery;
+    const std::string sample = kSampleLanguageQueryOutput;
     // "国" is three bytes in the substitute's code page: cut after its first.
     const std::string cutInCharacter = sample.substr(0, sample.find("国)\r\n\r\n\r\n") + 1);
     std::string manyLines = "LanguageTag   : zh-Hans-CN\r\nLocalizedName : 中文\r\n";
@@ -458,7 +448,7 @@ TEST(BadValues, TsfErrorsAndOddFlags) {
         Bed bed;
         c.arrange(bed);
         const std::string before = bed.registry();
-        bed.windows.processes.runs.push_back({kSampleQuery, true, 500});
+        bed.windows.processes.runs.push_back({kSampleLanguageQueryOutput, true, 500});
         const auto message = bed.run([&] { bed.form.FormCreate(); });
         EXPECT_EQ(message.has_value(), c.message);
         EXPECT_EQ(bed.registry(), before);
@@ -480,7 +470,7 @@ TEST(BadValues, TheWineFixture) {
     const std::string before = bed.registry();
     const ustring unreadable =
         u"注册表值“EnableExpressiveInputEmojiMultipleSelection”的数据类型不正确。";
-    bed.windows.processes.runs.push_back({kSampleQuery, true, 500});
+    bed.windows.processes.runs.push_back({kSampleLanguageQueryOutput, true, 500});
     EXPECT_EQ(bed.run([&] { bed.form.FormCreate(); }), unreadable);
     const std::string shown =
         "示例拼音输入法|{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}|0804|{34745C63-B2F0-4784-8B67-"
@@ -535,9 +525,9 @@ TEST(BadValues, FailingProfileCalls) {
 TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
     Bed bed;
     const RegValue f13{platform::kRegBinary, {0x7C, 0, 0, 0}};
-    const ustring toggle = u"Control Panel\\Input Method\\Hot Keys\\00000010";
-    const ustring imm = u"Control Panel\\Input Method\\Hot Keys\\00000100";
-    const ustring textService = u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000";
+    const ustring toggle = kImmHotKeys + u"\\00000010";
+    const ustring imm = kImmHotKeys + u"\\00000100";
+    const ustring textService = kDirectSwitch + u"\\00001000";
     bed.windows.registry.put(Hive::CurrentUser, toggle, u"Virtual Key", f13);
     bed.windows.registry.put(Hive::CurrentUser, imm, u"Virtual Key", f13);
     const RegValue f13Text{platform::kRegSz,
@@ -565,12 +555,11 @@ TEST(BadValues, AKeyTheTableCannotNameSavesAndLoadsBack) {
     platform::TRegistry reg(bed.windows.registry);
     bool found = false;
     StringList names;
-    ASSERT_TRUE(reg.OpenKey(u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys", false));
+    ASSERT_TRUE(reg.OpenKey(kDirectSwitch, false));
     reg.GetKeyNames(names);
     for (const ustring& name : names) {
         const auto value = bed.windows.registry.queryValue(
-            Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\" + name,
-            u"VirtualKey");
+            Hive::CurrentUser, kDirectSwitch + u"\\" + name, u"VirtualKey");
         found = found || (value && *value == f13Text);
     }
     EXPECT_TRUE(found);

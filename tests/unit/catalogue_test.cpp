@@ -143,8 +143,7 @@ TEST_F(FormTest, GetdefimeForms) {
         reg.WriteString(u"InputMethodOverride", value);
         EXPECT_EQ(form.getdefime(), expected) << toUtf8(value);
     }
-    windows.registry.removeValue(Hive::CurrentUser, u"Control Panel\\International\\User Profile",
-                                 u"InputMethodOverride");
+    windows.registry.removeValue(Hive::CurrentUser, kUserProfile, u"InputMethodOverride");
     EXPECT_EQ(form.getdefime(), -1);
 }
 
@@ -255,8 +254,7 @@ TEST_F(FormTest, RefreshDuringTheLanguageQueryListsEachLanguageOnce) {
 // access: the text services are still listed and the US keyboard offered, but no IMM input
 // method; deleting one goes on without a message, and the refresh shows it again.
 TEST_F(FormTest, StandardUserWithoutFullAccessToTheMachine) {
-    windows.registry.denyFullAccess(Hive::LocalMachine,
-                                    u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts");
+    windows.registry.denyFullAccess(Hive::LocalMachine, kKeyboardLayouts);
     start();
     EXPECT_EQ(names(form.ListView1), (std::vector<std::string>{"微软拼音"}));
     ASSERT_EQ(form.ListView2.count(), 2);
@@ -271,8 +269,7 @@ TEST_F(FormTest, StandardUserWithoutFullAccessToTheMachine) {
     windows.calls.clear();
     form.Button_DELClick();
     EXPECT_EQ(windows.dialogs.boxes.size(), 1u); // the question only
-    EXPECT_TRUE(windows.registry.keyExists(
-        Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
+    EXPECT_TRUE(windows.registry.keyExists(Hive::LocalMachine, kKeyboardLayouts + u"\\E0200804"));
     EXPECT_EQ(std::count(windows.calls.begin(), windows.calls.end(),
                          "UnloadKeyboardLayout(0xFFFFFFFFE0200804)"),
               1);
@@ -291,8 +288,7 @@ TEST_F(FormTest, AnUnloadableDisplayNameFallsBackToTheLayoutText) {
     EXPECT_FALSE(form.listsIncomplete);
     EXPECT_TRUE(windows.dialogs.boxes.empty());
 
-    windows.registry.removeValue(Hive::LocalMachine,
-                                 u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409",
+    windows.registry.removeValue(Hive::LocalMachine, kKeyboardLayouts + u"\\00000409",
                                  u"Layout Text");
     form.Button_RefreshClick();
     EXPECT_EQ(names(form.ListView2),
@@ -321,8 +317,7 @@ TEST_F(FormTest, LanguageIdFromValueNamesAndMissingLanguages) {
     EXPECT_EQ(form.ComboBox_Lang.items, (StringList{u"日本語", u"x"}));
     EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
 
-    windows.registry.removeValue(Hive::CurrentUser, u"Control Panel\\International\\User Profile",
-                                 u"Languages");
+    windows.registry.removeValue(Hive::CurrentUser, kUserProfile, u"Languages");
     form.Button_RefreshClick();
     EXPECT_TRUE(form.lang.code.empty());
     EXPECT_TRUE(form.ComboBox_Lang.items.empty());

@@ -201,12 +201,10 @@ TEST(CommandLine, DigitTable) {
     }
 }
 
-const char16_t* const kProgram = u"\"C:\\Program Files\\Quillon\\quillon.exe\" ";
-
 InputMethodEntry imm(const char* name, const char16_t* hkl) {
-    return InputMethodEntry{fromUtf8(name),
-                            {nullGuidText(), u"0804", u"{34745C63-B2F0-4784-8B67-5E12C8701A31}",
-                             nullGuidText(), hkl, u""}};
+    return InputMethodEntry{
+        fromUtf8(name),
+        {nullGuidText(), u"0804", guidToText(kKeyboardCat), nullGuidText(), hkl, u""}};
 }
 
 class CommandLineTest : public FormTest {

@@ -1,13 +1,13 @@
 #include "config_laws.h"
 
 #include "app/tform1.h"
-#include "base_setup.h"
 #include "core/error.h"
 #include "drift/config_drift.h"
 #include "drift/drift_commands.h"
 #include "files/config_file.h"
 #include "files/ini_document.h"
 #include "platform/registry.h"
+#include "sample_setup.h"
 
 #include <algorithm>
 #include <functional>
@@ -21,10 +21,8 @@ namespace {
 using platform::Hive;
 using platform::Substitute;
 
-const ustring kUserProfile = u"Control Panel\\International\\User Profile";
 const ustring kFile = u"C:\\Users\\user\\setup.cfg";
 const ustring kReport = u"C:\\Users\\user\\report.txt";
-const Guid kShuangpinProfile = *parseGuid(u"{1B3C5E7A-0D2F-4A6B-8C9E-0A1B2C3D4E5F}");
 const Guid kOtherClsid = *parseGuid(u"{2C4D6E8F-1A3B-4C5D-9E0F-1A2B3C4D5E6F}");
 const Guid kOtherProfile = *parseGuid(u"{2C4D6E8F-1A3B-4C5D-9E0F-1A2B3C4D5E70}");
 
@@ -274,8 +272,6 @@ std::string fileOf(const Case& c) {
 
 void buildMachine(Substitute& windows, std::uint32_t seed) {
     std::mt19937 rng(seed);
-    windows.loadReg(kBaseRegistry);
-    windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
     // The language's input methods, some enabled, in any order; the US layout of English.
     std::vector<platform::ScriptedProfile> chinese = {
         {textService(0x0804, kPinyinClsid, kPinyinProfile, 0), u"微软拼音"},
@@ -296,15 +292,14 @@ void buildMachine(Substitute& windows, std::uint32_t seed) {
         chinese.front().profile.flags = 2;
     }
     // Layouts not enabled are listed from the machine's layouts, not from TSF.
-    windows.tsf.profiles.clear();
+    std::vector<platform::ScriptedProfile> listed;
     for (const platform::ScriptedProfile& p : chinese) {
         if (p.profile.flags != 0 ||
             p.profile.profileType == platform::kTfProfileTypeInputProcessor) {
-            windows.addProfile(p);
+            listed.push_back(p);
         }
     }
-    windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
-    windows.addProfile({layout(0x0409, 0x04090409, 2), std::nullopt});
+    SampleSetup::base().inputMethods(listed).build(windows);
     writeSortOrder(windows);
 
     std::ostringstream reg;
@@ -409,13 +404,12 @@ void settle(Substitute& windows) {
             windows.registry.deleteValue(Hive::CurrentUser, kUserProfile, u"InputMethodOverride");
         } else if (call.find("Set-WinLanguageBarOption") != std::string::npos) {
             // The desktop language bar's byte of the preferences mask.
-            const ustring desktop = u"Control Panel\\Desktop";
             auto mask =
-                windows.registry.queryValue(Hive::CurrentUser, desktop, u"UserPreferencesMask");
+                windows.registry.queryValue(Hive::CurrentUser, kDesktop, u"UserPreferencesMask");
             if (mask && mask->data.size() > 5) {
                 mask->data[5] =
                     call.find("-UseLegacyLanguageBar") != std::string::npos ? 0x01 : 0x00;
-                windows.registry.put(Hive::CurrentUser, desktop, u"UserPreferencesMask", *mask);
+                windows.registry.put(Hive::CurrentUser, kDesktop, u"UserPreferencesMask", *mask);
             }
         }
     }

@@ -36,18 +36,12 @@ protected:
 
     // A machine with these profiles (in TSF's order) and this registry on top of the base.
     void machine(const std::vector<platform::ScriptedProfile>& profiles, const std::string& reg) {
-        windows.loadReg(kBaseRegistry);
         // Where backups go, so that one made would show.
-        windows.system.localAppData = u"C:\\Users\\user\\AppData\\Local";
-        windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
-        windows.files.directories.push_back(u"C:\\Users\\user\\AppData\\Local");
-        windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
-        for (const auto& p : profiles) {
-            windows.addProfile(p);
-        }
-        windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
-        windows.addProfile({layout(0x0409, 0x04090409, 2), std::nullopt});
-        windows.loadReg("Windows Registry Editor Version 5.00\n\n" + reg);
+        SampleSetup::base()
+            .inputMethods(profiles)
+            .reg("Windows Registry Editor Version 5.00\n\n" + reg)
+            .backupFolder()
+            .build(windows);
         laws::writeSortOrder(windows);
         laws::settle(windows);
     }
@@ -112,8 +106,6 @@ protected:
     int writes = 0;
     int starts = 0;
 };
-
-const Guid kShuangpin = *parseGuid(u"{1B3C5E7A-0D2F-4A6B-8C9E-0A1B2C3D4E5F}");
 
 // The default is the second row: a load keeps the order and the default.
 TEST_F(ConfigLawsTest, ADefaultThatIsNotTheFirstRow) {
@@ -192,14 +184,12 @@ TEST_F(ConfigLawsTest, EqualValuesAreNotRewritten) {
             "[HKEY_CURRENT_USER\\Software\\Microsoft\\Input\\Settings]\n"
             "\"EnableExpressiveInputEmojiMultipleSelection\"=dword:00000002\n");
     ownSaveChangesNothing();
-    EXPECT_EQ(value(u"Keyboard Layout\\Toggle", u"Hotkey"), "51,0,0,0"); // "3"
+    EXPECT_EQ(value(kToggleKey, u"Hotkey"), "51,0,0,0"); // "3"
     // Without the emoji value (Windows: stays open) the save says 1 and the load writes none.
-    windows.registry.deleteValue(Hive::CurrentUser, u"Software\\Microsoft\\Input\\Settings",
+    windows.registry.deleteValue(Hive::CurrentUser, kInputSettings,
                                  u"EnableExpressiveInputEmojiMultipleSelection");
     ownSaveChangesNothing();
-    EXPECT_EQ(value(u"Software\\Microsoft\\Input\\Settings",
-                    u"EnableExpressiveInputEmojiMultipleSelection"),
-              "<none>");
+    EXPECT_EQ(value(kInputSettings, u"EnableExpressiveInputEmojiMultipleSelection"), "<none>");
 }
 
 // A hotkey entry whose GUIDs are in lower case is the input method's own: shown, saved, kept.
@@ -211,8 +201,7 @@ TEST_F(ConfigLawsTest, AHotkeyEntryInLowerCaseIsSeen) {
             "\"Modifiers\"=\"0000C002\"\n\"VirtualKey\"=\"00000035\"\n");
     ownSaveChangesNothing();
     EXPECT_EQ(entry(u"0804_list", u"1").substr(entry(u"0804_list", u"1").rfind(u'|')), u"|Ctrl+5");
-    EXPECT_TRUE(windows.registry.keyExists(
-        Hive::CurrentUser, u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000"));
+    EXPECT_TRUE(windows.registry.keyExists(Hive::CurrentUser, kDirectSwitch + u"\\00001000"));
 }
 
 // "none" is no hotkey: loaded as the window's "无" writes it, three zero values, never Space.
@@ -231,7 +220,7 @@ TEST_F(ConfigLawsTest, NoneIsNoHotkey) {
     const ustring imm = entry(u"0804_list", u"2");
     edit(u"0804_list", u"2", imm.substr(0, imm.rfind(u'|') + 1) + u"NONE");
     load();
-    const ustring hotKeys = u"Control Panel\\Input Method\\Hot Keys\\";
+    const ustring hotKeys = kImmHotKeys + u"\\";
     EXPECT_EQ(value(hotKeys + u"00000011", u"Key Modifiers"), "0,0,0,0");
     EXPECT_EQ(value(hotKeys + u"00000011", u"Virtual Key"), "0,0,0,0");
     EXPECT_EQ(value(hotKeys + u"00000011", u"Target IME"), "0,0,0,0");

@@ -34,8 +34,6 @@ const char* const kHotkeys = R"(Windows Registry Editor Version 5.00
 "VirtualKey"="00000035"
 )";
 
-const Guid kShuangpinProfile = *parseGuid(u"{1B3C5E7A-0D2F-4A6B-8C9E-0A1B2C3D4E5F}");
-
 const ustring kFile = u"C:\\Users\\user\\setup.cfg";
 const ustring kReport = u"C:\\Users\\user\\report.txt";
 const std::string kBom = "\xEF\xBB\xBF";

@@ -1,13 +1,14 @@
 // Every operation that writes, with a fault at every write (see fault_sweep.h): the table
 // names what each may touch and the partial states its steps outside the registry's rollback
 // may leave, with what the message says of them.
+#include "app/tform1.h"
 #include "backups/backups.h"
 #include "drift/drift_commands.h"
 #include "fault_sweep.h"
-#include "fixture_files.h"
-#include "form_fixture.h"
+#include "sample_setup.h"
 
 #include <cctype>
+#include <gtest/gtest.h>
 
 namespace quillon::testing {
 namespace {
@@ -19,9 +20,6 @@ const char* const kExtras = R"(Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Keyboard Layout\Substitutes]
 "00000804"="00000804"
-
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Keyboard Layouts\00000411]
-"Layout Text"="Japanese"
 
 [HKEY_CURRENT_USER\Software\Unrelated]
 "Kept"="as it was"
@@ -35,13 +33,9 @@ const ustring kListPath = u"C:\\Users\\user\\list.txt";
 // keyboard enabled, an IMM input method and the Japanese keyboard disabled; US English with
 // the US keyboard), started as a user starts it, with old files beside it.
 void sampleWindow(SweepWorld& w) {
-    w.windows.loadReg(readFixture("sample.reg"));
-    w.windows.loadReg(kExtras);
-    addSampleTextServices(w.windows);
-    w.windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
-    w.windows.addProfile({layout(0x0804, 0x04110804, 0), std::nullopt});
-    w.windows.addProfile({layout(0x0409, 0x04090409, 2), std::nullopt});
-    w.windows.processes.runs.push_back({kLanguageQueryOutput, true, 300});
+    const SampleSetup setup = SampleSetup::testBed().reg(kExtras).japaneseKeyboard();
+    setup.build(w.windows);
+    setup.answerLanguageQuery(w.windows);
     w.windows.files.files[kCfgPath] = "[0804_list]\r\n1=old\r\n\r\n[kept]\r\nx=1\r\n";
     w.windows.files.files[kListPath] = "old list\r\n";
     w.form.FormCreate();
@@ -264,7 +258,7 @@ std::vector<SweptOperation> operations() {
          {}},
         {"Caps Lock released by Shift",
          [](W& w) {
-             w.windows.registry.removeValue(platform::Hive::CurrentUser, u"Keyboard Layout",
+             w.windows.registry.removeValue(platform::Hive::CurrentUser, kKeyboardLayout,
                                             u"Attributes");
              w.form.ComboBox3.itemIndex = 1;
          },

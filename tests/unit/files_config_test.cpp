@@ -25,8 +25,8 @@ const std::string kSetPinyinDefault =
     "-command \"& {Set-WinDefaultInputMethodOverride '0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
     "{FA550B04-5AD7-411F-A5AC-CA038EC515D7}'}, 0)";
 const ustring kPath = u"C:\\Users\\me\\输入法.cfg";
-const ustring kZhProfile = u"Control Panel\\International\\User Profile\\zh-Hans-CN";
-const ustring kEnProfile = u"Control Panel\\International\\User Profile\\en-US";
+const ustring kZhProfile = kUserProfile + u"\\zh-Hans-CN";
+const ustring kEnProfile = kUserProfile + u"\\en-US";
 
 // The settings shown beside the lists, as Windows keeps them: layout switching off, Shift
 // releases Caps Lock, Ctrl+SPACE toggles the IME, a separate input method per window, the
@@ -96,13 +96,8 @@ std::string cfg(std::string_view text) {
 
 class ConfigTest : public FormTest {
 protected:
-    ConfigTest() {
-        windows.loadReg(kSettings);
-        // A user with a profile: each load backs up what it changes.
-        windows.system.localAppData = u"C:\\Users\\user\\AppData\\Local";
-        windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
-        windows.files.directories.push_back(windows.system.localAppData);
-    }
+    // A user with a profile: each load backs up what it changes.
+    ConfigTest() : FormTest(SampleSetup::base().reg(kSettings).backupFolder()) {}
 
     std::string file(const ustring& path) {
         const auto it = windows.files.files.find(path);
@@ -466,34 +461,31 @@ InputEmoji=0
     EXPECT_EQ(value(kZhProfile, u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
                                 u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}"),
               "03,00,00,00");
-    const ustring hotKeys = u"Control Panel\\Input Method\\Hot Keys\\";
+    const ustring hotKeys = kImmHotKeys + u"\\";
     EXPECT_EQ(value(hotKeys + u"00000100", u"Target IME"), "04,08,20,e0");
     EXPECT_EQ(value(hotKeys + u"00000100", u"Key Modifiers"), "06,c0,00,00");
     EXPECT_EQ(value(hotKeys + u"00000100", u"Virtual Key"), "71,00,00,00");
     EXPECT_FALSE(windows.registry.keyExists(Hive::CurrentUser, hotKeys + u"00000101"));
-    const ustring ts = u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys\\00001000";
+    const ustring ts = kDirectSwitch + u"\\00001000";
     EXPECT_EQ(text(ts, u"Modifiers"), "0000C002");
     EXPECT_EQ(text(ts, u"virtualkey"), "00000035");
     // Switching keys, Caps Lock, toggles ("none" is stored as no key).
-    const ustring toggle = u"Keyboard Layout\\Toggle";
-    EXPECT_EQ(text(toggle, u"Layout Hotkey"), "3");
-    EXPECT_EQ(text(toggle, u"Language Hotkey"), "1");
-    EXPECT_EQ(text(toggle, u"Hotkey"), "1");
-    EXPECT_EQ(value(u"Keyboard Layout", u"Attributes"), "<none>");
+    EXPECT_EQ(text(kToggleKey, u"Layout Hotkey"), "3");
+    EXPECT_EQ(text(kToggleKey, u"Language Hotkey"), "1");
+    EXPECT_EQ(text(kToggleKey, u"Hotkey"), "1");
+    EXPECT_EQ(value(kKeyboardLayout, u"Attributes"), "<none>");
     EXPECT_EQ(value(hotKeys + u"00000010", u"Key Modifiers"), "02,c0,00,00");
     // "none" is no hotkey, written as the window's "无" writes it: never the key Space.
     EXPECT_EQ(value(hotKeys + u"00000011", u"Key Modifiers"), "00,00,00,00");
     EXPECT_EQ(value(hotKeys + u"00000011", u"Virtual Key"), "00,00,00,00");
     EXPECT_EQ(value(hotKeys + u"00000012", u"Key Modifiers"), "04,c0,00,00");
     // Other settings.
-    EXPECT_EQ(value(u"Control Panel\\Desktop", u"UserPreferencesMask"),
+    EXPECT_EQ(value(kDesktop, u"UserPreferencesMask"),
               "9e,1e,07,80,92,00,07,80"); // the language bar only through PowerShell
     EXPECT_EQ(count(kPowerShell + "-command \"& {Set-WinLanguageBarOption -UseLegacySwitchMode "
                                   "-UseLegacyLanguageBar}\", 0)"),
               1);
-    EXPECT_EQ(value(u"Software\\Microsoft\\Input\\Settings",
-                    u"EnableExpressiveInputEmojiMultipleSelection"),
-              "00,00,00,00");
+    EXPECT_EQ(value(kInputSettings, u"EnableExpressiveInputEmojiMultipleSelection"), "00,00,00,00");
     EXPECT_EQ(count("MsgWait(4000, 0x4FF)"), 1); // one language changed: one wait
     EXPECT_EQ(count(kReapply), 1);
     EXPECT_EQ(count(kClearDefault), 0); // no DefaultIME: the default is left alone
@@ -527,10 +519,9 @@ TEST_F(ConfigTest, LoadSwitchingKeyValues) {
     for (const Case& c : cases) {
         windows.loadReg(kSettings);
         load(std::string("[0804_switchkey]\n") + c.text + "\n");
-        const ustring toggle = u"Keyboard Layout\\Toggle";
-        EXPECT_EQ(text(toggle, u"Layout Hotkey"), c.layout) << c.text;
-        EXPECT_EQ(text(toggle, u"Language Hotkey"), c.language) << c.text;
-        EXPECT_EQ(value(u"Keyboard Layout", u"Attributes"), c.attributes) << c.text;
+        EXPECT_EQ(text(kToggleKey, u"Layout Hotkey"), c.layout) << c.text;
+        EXPECT_EQ(text(kToggleKey, u"Language Hotkey"), c.language) << c.text;
+        EXPECT_EQ(value(kKeyboardLayout, u"Attributes"), c.attributes) << c.text;
         EXPECT_EQ(called("SystemParametersInfo("), c.written) << c.text;
     }
 }

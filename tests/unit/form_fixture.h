@@ -1,9 +1,9 @@
-// A TForm1 on the substitute, with a small Simplified-Chinese + US-English setup.
+// A TForm1 on the substitute, on the base setup unless a fixture names another.
 #pragma once
 
 #include "app/tform1.h"
-#include "base_setup.h"
 #include "platform/substitute/substitute.h"
+#include "sample_setup.h"
 
 #include <gtest/gtest.h>
 
@@ -11,18 +11,13 @@ namespace quillon::testing {
 
 class FormTest : public ::testing::Test {
 protected:
-    FormTest() {
-        windows.loadReg(kBaseRegistry);
-        windows.system.indirectStrings[u"@%SystemRoot%\\system32\\input.dll,-5000"] = u"美式键盘";
-        windows.addProfile({textService(0x0804, kPinyinClsid, kPinyinProfile, 2), u"微软拼音"});
-        windows.addProfile({textService(0x0804, kPinyinClsid, kWubiProfile, 0), u"微软五笔"});
-        windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
-        windows.addProfile({layout(0x0409, 0x04090409, 2), std::nullopt});
+    explicit FormTest(SampleSetup machine = SampleSetup::base()) : setup(std::move(machine)) {
+        setup.build(windows);
     }
 
     // FormCreate as an interactive start, with the language query answered.
     void start() {
-        windows.processes.runs.push_back({kLanguageQueryOutput, true, 800});
+        setup.answerLanguageQuery(windows);
         form.FormCreate();
     }
 
@@ -34,6 +29,7 @@ protected:
         return out;
     }
 
+    SampleSetup setup;
     platform::Substitute windows;
     TForm1 form{windows.platform()};
 };

@@ -346,7 +346,7 @@ TEST_F(FormTest, RowDrawing) {
         e.fields[kFieldHkl] = hkl;
         return e;
     };
-    const ustring tip = u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}";
+    const ustring tip = guidToText(kPinyinClsid);
     form.ListView1.rows = {row(tip, u"00000000"), row(nullGuidText(), u"04090804"),
                            row(nullGuidText(), u"E0200804")};
     form.ListView2.rows = form.ListView1.rows;

@@ -1,13 +1,14 @@
 // The hotkey dialog and its openers, driven through the substitute's modal interaction: each
 // script step acts on the dialog as clicks on its controls would, then presses a button.
+#include "app/tform1.h"
 #include "cli/command_line.h"
 #include "core/error.h"
-#include "fixture_files.h"
-#include "form_fixture.h"
 #include "hotkeys/hotkey_dialog.h"
 #include "hotkeys/hotkey_registry.h"
+#include "sample_setup.h"
 
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <utility>
 
 namespace quillon::testing {
@@ -21,9 +22,6 @@ using Step = platform::SubstituteDialogs::ModalStep;
 constexpr int kPinyinRow = 0; // text service, Ctrl+1
 constexpr int kUsRow = 1;     // keyboard layout
 constexpr int kImmRow = 2;    // IMM input method, Ctrl+2
-
-const ustring kDirectSwitch = u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys";
-const ustring kImmHotKeys = u"Control Panel\\Input Method\\Hot Keys";
 
 // What a user does in the open dialog. Only what can be clicked is clicked: a disabled radio
 // item, a hidden side box or a disabled key list fails the test.
@@ -133,17 +131,9 @@ const std::vector<bool> kNoAlt = {true, false, true, false, true, false, true, f
 class HotkeyDialogTest : public ::testing::Test {
 protected:
     HotkeyDialogTest() {
-        windows.loadReg(readFixture("sample.reg"));
-        windows.loadReg(readFixture("imm-enabled.reg"));
-        windows.addProfile(
-            {textService(0x0804, *parseGuid(u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"),
-                         *parseGuid(u"{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}"), 2),
-             u"示例拼音输入法"});
-        windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
-        windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 2), std::nullopt});
-        windows.processes.runs.push_back({"\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : "
-                                          "中文(中华人民共和国)\r\n\r\n\r\n",
-                                          true, 500});
+        const SampleSetup setup = SampleSetup::testBed().immEnabled();
+        setup.build(windows);
+        setup.answerLanguageQuery(windows);
         form.FormCreate();
         form.Form2 = &dialog;
         windows.calls.clear();

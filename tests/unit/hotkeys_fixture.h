@@ -5,6 +5,7 @@
 #include "app/tform1.h"
 #include "platform/substitute/reg_text.h"
 #include "platform/substitute/substitute.h"
+#include "sample_ids.h"
 
 #include <gtest/gtest.h>
 
@@ -12,14 +13,12 @@
 
 namespace quillon::testing {
 
-inline const ustring kTipA = u"{6A5B2C10-3E4F-4A7B-9C1D-2E3F4A5B6C7D}";
-inline const ustring kTipAProfile = u"{6A5B2C11-3E4F-4A7B-9C1D-2E3F4A5B6C7D}";
-inline const ustring kTipB = u"{7B6C3D20-4F5A-4B8C-8D2E-3F4A5B6C7D8E}";
-inline const ustring kTipBProfile = u"{7B6C3D21-4F5A-4B8C-8D2E-3F4A5B6C7D8E}";
-inline const ustring kCategory = u"{34745C63-B2F0-4784-8B67-5E12C8701A31}";
-
-inline const ustring kDirectSwitch = u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys";
-inline const ustring kImmHotKeys = u"Control Panel\\Input Method\\Hot Keys";
+// The test bed's two text services, in their text form.
+inline const ustring kTipA = guidToText(kSamplePinyinClsid);
+inline const ustring kTipAProfile = guidToText(kSamplePinyinProfile);
+inline const ustring kTipB = guidToText(kSampleWubiClsid);
+inline const ustring kTipBProfile = guidToText(kSampleWubiProfile);
+inline const ustring kCategory = guidToText(kKeyboardCat);
 
 class HotkeyTest : public ::testing::Test {
 protected:

@@ -9,7 +9,6 @@ namespace {
 
 using platform::Hive;
 
-const ustring kToggleKey = u"Keyboard Layout\\Toggle";
 const char* const kLangToggle = "SystemParametersInfo(0x5B, 0, 0x2)";
 
 class SwitchKeysTest : public HotkeyTest {
@@ -81,7 +80,7 @@ TEST_F(SwitchKeysTest, CapsLockReleaseFromAttributes) {
         {"\"Attributes\"=dword:00000001\n", 1},
     };
     for (const auto& [body, item] : cases) {
-        windows.registry.removeKey(Hive::CurrentUser, u"Keyboard Layout");
+        windows.registry.removeKey(Hive::CurrentUser, kKeyboardLayout);
         reg(std::string("[HKEY_CURRENT_USER\\Keyboard Layout]\n") + body);
         form.ComboBox3.itemIndex = -1;
         form.getswitchkey();

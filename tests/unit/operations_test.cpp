@@ -18,19 +18,18 @@ const char* const kReapply =
 const char* const kClearDefault =
     "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, "
     "-command \"& {Set-WinDefaultInputMethodOverride}\", 0)";
-const ustring kProfileKey = u"Control Panel\\International\\User Profile\\zh-Hans-CN";
-const ustring kSortKey = u"Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\"
-                         u"{34745C63-B2F0-4784-8B67-5E12C8701A31}";
+const ustring kProfileKey = kUserProfile + u"\\zh-Hans-CN";
+const ustring kSortKey =
+    u"Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\" + guidToText(kKeyboardCat);
 
 InputMethodEntry row(const char* name, const ustring& clsid, const ustring& profile,
                      const ustring& hkl) {
-    return InputMethodEntry{
-        fromUtf8(name),
-        {clsid, u"0804", u"{34745C63-B2F0-4784-8B67-5E12C8701A31}", profile, hkl, u""}};
+    return InputMethodEntry{fromUtf8(name),
+                            {clsid, u"0804", guidToText(kKeyboardCat), profile, hkl, u""}};
 }
 
-const InputMethodEntry kA = row("A", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                                u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}", u"00000000");
+const InputMethodEntry kA =
+    row("A", guidToText(kPinyinClsid), guidToText(kPinyinProfile), u"00000000");
 const InputMethodEntry kB = row("B", nullGuidText(), nullGuidText(), u"04090804");
 const InputMethodEntry kC = row("C", nullGuidText(), nullGuidText(), u"E0200804");
 
@@ -225,8 +224,7 @@ TEST_F(OperationsTest, CommitFailuresChangeNothing) {
 // A language whose key names no input method stands in with the shown language's id; listed
 // before the shown language, it must not take its key.
 TEST_F(FormTest, CommitWritesIntoTheShownLanguagesOwnKey) {
-    const ustring base = u"Control Panel\\International\\User Profile";
-    const ustring english = base + u"\\en-US";
+    const ustring english = kUserProfile + u"\\en-US";
     windows.registry.removeValue(Hive::CurrentUser, english, u"0409:00000409");
     windows.loadReg("Windows Registry Editor Version 5.00\n"
                     "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
@@ -239,12 +237,12 @@ TEST_F(FormTest, CommitWritesIntoTheShownLanguagesOwnKey) {
     EXPECT_EQ(form.ComboBox_Lang.itemIndex, 1);
 
     const std::string englishBefore = windows.registry.dump(Hive::CurrentUser, english);
-    windows.registry.removeValue(Hive::CurrentUser, base + u"\\zh-Hans-CN",
+    windows.registry.removeValue(Hive::CurrentUser, kUserProfile + u"\\zh-Hans-CN",
                                  u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
                                  u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}");
     form.Button_FixClick();
     EXPECT_EQ(windows.registry.dump(Hive::CurrentUser, english), englishBefore);
-    EXPECT_TRUE(windows.registry.queryValue(Hive::CurrentUser, base + u"\\zh-Hans-CN",
+    EXPECT_TRUE(windows.registry.queryValue(Hive::CurrentUser, kUserProfile + u"\\zh-Hans-CN",
                                             u"0804:{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}"
                                             u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}"));
 
@@ -282,12 +280,10 @@ TEST_F(FormTest, LocaleWithASortIdNamesTheLanguage) {
     form.Button_FixClick();
     EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kSortKey), StringList{u"00000000"});
     EXPECT_EQ(windows.registry
-                  .queryValue(Hive::CurrentUser, u"Control Panel\\Input Method\\Hot Keys\\00000010",
-                              u"Key Modifiers")
+                  .queryValue(Hive::CurrentUser, kImmHotKeys + u"\\00000010", u"Key Modifiers")
                   ->data,
               (std::vector<std::uint8_t>{0x02, 0xC0, 0, 0}));
-    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser,
-                                           u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys"),
+    EXPECT_EQ(windows.registry.subKeyNames(Hive::CurrentUser, kDirectSwitch),
               StringList{u"00001000"});
 }
 
@@ -600,9 +596,8 @@ TEST_F(OperationsTest, EnableTellsWindowsByKind) {
     windows.loadReg("Windows Registry Editor Version 5.00\n"
                     "[HKEY_CURRENT_USER\\Keyboard Layout\\Substitutes]\n");
     form.ListView1.rows = {kA};
-    form.ListView2.rows = {kB, kC,
-                           row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                               u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    form.ListView2.rows = {
+        kB, kC, row("Wubi", guidToText(kPinyinClsid), guidToText(kWubiProfile), u"00000000")};
     struct Case {
         int selected;
         std::string call;
@@ -619,13 +614,12 @@ TEST_F(OperationsTest, EnableTellsWindowsByKind) {
          false},
     };
     for (const Case& c : cases) {
-        windows.registry.removeKey(Hive::CurrentUser, u"Keyboard Layout\\Substitutes");
-        windows.registry.createKey(Hive::CurrentUser, u"Keyboard Layout\\Substitutes");
+        windows.registry.removeKey(Hive::CurrentUser, kKeyboardLayout + u"\\Substitutes");
+        windows.registry.createKey(Hive::CurrentUser, kKeyboardLayout + u"\\Substitutes");
         form.Button_RefreshClick();
         form.ListView1.rows = {kA};
-        form.ListView2.rows = {kB, kC,
-                               row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                                   u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+        form.ListView2.rows = {
+            kB, kC, row("Wubi", guidToText(kPinyinClsid), guidToText(kWubiProfile), u"00000000")};
         form.ListView2.selected = c.selected;
         windows.calls.clear();
         const std::uint32_t start = windows.clockMs;
@@ -640,10 +634,11 @@ TEST_F(OperationsTest, EnableTellsWindowsByKind) {
         const bool called = c.call.empty() || count(c.call) == 1;
         EXPECT_TRUE(called) << c.call;
         EXPECT_EQ(count("LoadKeyboardLayout(E0200804, 0x10)"), c.selected == 1 ? 1 : 0);
-        EXPECT_EQ(windows.registry
-                      .queryValue(Hive::CurrentUser, u"Keyboard Layout\\Substitutes", u"d0010804")
-                      .has_value(),
-                  c.substitutes);
+        EXPECT_EQ(
+            windows.registry
+                .queryValue(Hive::CurrentUser, kKeyboardLayout + u"\\Substitutes", u"d0010804")
+                .has_value(),
+            c.substitutes);
         // Committed with the row at the end, before the refresh.
         EXPECT_EQ(count(kReapply), 1);
     }
@@ -775,7 +770,7 @@ TEST_F(OperationsTest, DefaultIsExchangedWithTheFirstRow) {
 TEST_F(OperationsTest, NonCanonicalRowNeverReachesPowerShell) {
     form.ListView1.rows = {
         kA,
-        row("evil", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
+        row("evil", guidToText(kPinyinClsid),
             u"{FA550B04'}; Remove-Item C:\\ -Recurse; {'-5AD7-411F-A5AC-CA038EC515D7}",
             u"00000000"),
         row("evil2", nullGuidText(), nullGuidText(), u"E020'; x")};
@@ -792,8 +787,8 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
     windows.loadReg("Windows Registry Editor Version 5.00\n"
                     "[HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard "
                     "Layouts\\E0200804\\Sub]\n");
-    form.ListView2.rows = {kC, row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                                   u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    form.ListView2.rows = {
+        kC, row("Wubi", guidToText(kPinyinClsid), guidToText(kWubiProfile), u"00000000")};
     form.ListView2.selected = 0;
     form.Button_DELClick(); // answered No
     ASSERT_EQ(windows.dialogs.boxes.size(), 1u);
@@ -805,12 +800,11 @@ TEST_F(OperationsTest, DeleteAsksFirst) {
     windows.dialogs.answers.push_back(platform::kIdYes);
     form.Button_DELClick();
     EXPECT_EQ(count("UnloadKeyboardLayout(0xFFFFFFFFE0200804)"), 1);
-    EXPECT_FALSE(windows.registry.keyExists(
-        Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
+    EXPECT_FALSE(windows.registry.keyExists(Hive::LocalMachine, kKeyboardLayouts + u"\\E0200804"));
     EXPECT_EQ(count(kReapply), 1);
 
-    form.ListView2.rows = {row("Wubi", u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}",
-                               u"{82590C13-F4DD-44F4-BA1D-8667246FDF8E}", u"00000000")};
+    form.ListView2.rows = {
+        row("Wubi", guidToText(kPinyinClsid), guidToText(kWubiProfile), u"00000000")};
     form.ListView2.selected = 0;
     windows.dialogs.answers.push_back(platform::kIdYes);
     windows.calls.clear();
@@ -877,7 +871,7 @@ TEST_F(OperationsTest, DisableAll) {
     form.ListView2.rows = {kC, kB};
     windows.calls.clear();
     form.disable_all_Click();
-    EXPECT_TRUE(windows.registry.queryValue(Hive::CurrentUser, u"Keyboard Layout\\Substitutes",
+    EXPECT_TRUE(windows.registry.queryValue(Hive::CurrentUser, kKeyboardLayout + u"\\Substitutes",
                                             u"00000804"));
     EXPECT_EQ(count(kReapply), 1);
 

@@ -1,11 +1,15 @@
 #include "core/error.h"
 #include "platform/registry.h"
 #include "platform/substitute/reg_text.h"
+#include "sample_ids.h"
 
 #include <gtest/gtest.h>
 
 namespace quillon::platform {
 namespace {
+
+using quillon::testing::kKeyboardLayouts;
+using quillon::testing::kUserProfile;
 
 const char* const kFixture =
     "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n"
@@ -163,10 +167,8 @@ TEST(RegText, DeletionsAndErrors) {
         "[-HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804]\n"
         "[HKEY_CURRENT_USER\\Control Panel\\International\\User Profile]\n"
         "\"InputMethodOverride\"=-\n");
-    EXPECT_FALSE(backend.keyExists(
-        Hive::LocalMachine, u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\E0200804"));
-    EXPECT_FALSE(backend.queryValue(
-        Hive::CurrentUser, u"Control Panel\\International\\User Profile", u"InputMethodOverride"));
+    EXPECT_FALSE(backend.keyExists(Hive::LocalMachine, kKeyboardLayouts + u"\\E0200804"));
+    EXPECT_FALSE(backend.queryValue(Hive::CurrentUser, kUserProfile, u"InputMethodOverride"));
     for (const char* bad : {"REGEDIT4\n", "Windows Registry Editor Version 5.00\n\"a\"=\"b\"\n",
                             "Windows Registry Editor Version 5.00\n[HKEY_X\\a]\n",
                             "Windows Registry Editor Version 5.00\n[HKCU\\a]\n\"a\"=dword:1\n",

@@ -3,16 +3,18 @@
 #include "operations/registry_snapshot.h"
 #include "platform/registry.h"
 #include "platform/substitute/memory_registry.h"
+#include "sample_ids.h"
 
 #include <gtest/gtest.h>
 
 namespace quillon::platform {
 namespace {
 
+using quillon::testing::kKeyboardLayouts;
+
 TEST(MemoryRegistry, DeniedFullAccessStillReadsAsWindowsDoesWithoutAdminRights) {
     MemoryRegistry backend;
-    backend.put(Hive::LocalMachine,
-                u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\00000409", u"Layout Text",
+    backend.put(Hive::LocalMachine, kKeyboardLayouts + u"\\00000409", u"Layout Text",
                 RegValue{kRegSz, {u'U', 0, u'S', 0, 0, 0}});
     backend.denyFullAccess(Hive::LocalMachine, u"SYSTEM");
     TRegistry reg(backend, Hive::LocalMachine);

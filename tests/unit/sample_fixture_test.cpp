@@ -1,25 +1,20 @@
 // The end-to-end sample setup, loaded from the same file the Wine tests import: what the
 // window shows is decided here from the registry alone, with the profiles the TSF stand-in
 // derives from that registry scripted alongside.
-#include "fixture_files.h"
-#include "form_fixture.h"
-#include "platform/substitute/reg_text.h"
+#include "app/tform1.h"
+#include "sample_setup.h"
+
+#include <gtest/gtest.h>
 
 namespace quillon::testing {
 namespace {
 
 TEST(SampleFixture, ShowsWhatTheWineTestsSee) {
-    const std::string sample = readFixture("sample.reg");
-    ASSERT_FALSE(sample.empty());
+    ASSERT_FALSE(readFixture("sample.reg").empty());
     platform::Substitute windows;
-    windows.loadReg(sample);
-    addSampleTextServices(windows);
-    windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
-    windows.addProfile({layout(0x0804, 0x08040804, 0), std::nullopt});
-    windows.processes.runs.push_back({"\r\n\r\nLanguageTag   : zh-Hans-CN\r\nLocalizedName : "
-                                      "中文(中华人民共和国)\r\n\r\nLanguageTag   : en-US\r\n"
-                                      "LocalizedName : 英语(美国)\r\n\r\n\r\n",
-                                      true, 500});
+    const SampleSetup setup = SampleSetup::testBed();
+    setup.build(windows);
+    setup.answerLanguageQuery(windows);
     TForm1 form(windows.platform());
     form.FormCreate();
 
@@ -38,8 +33,7 @@ TEST(SampleFixture, ShowsWhatTheWineTestsSee) {
     EXPECT_EQ(form.StatusBar1, u"就绪");
 
     // The overlay the hotkey test adds enables the IMM input method, whose hotkey then shows.
-    windows.loadReg(readFixture("imm-enabled.reg"));
-    windows.addProfile({layout(0x0804, 0xFFFFFFFFE0200804ull, 2), std::nullopt});
+    SampleSetup::enableImm(windows);
     form.Button_RefreshClick();
     ASSERT_EQ(form.ListView1.count(), 3);
     EXPECT_EQ(form.ListView1.rows[2].fields[kFieldHotkey], u"Ctrl+2");

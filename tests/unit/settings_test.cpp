@@ -10,11 +10,8 @@ using platform::Hive;
 using platform::RegValue;
 using Bytes = std::vector<std::uint8_t>;
 
-const char16_t* const kDesktop = u"Control Panel\\Desktop";
 const char16_t* const kMask = u"UserPreferencesMask";
-const char16_t* const kInputSettings = u"Software\\Microsoft\\Input\\Settings";
 const char16_t* const kEmoji = u"EnableExpressiveInputEmojiMultipleSelection";
-const char16_t* const kKeyboardLayout = u"Keyboard Layout";
 
 const std::string kPowerShell =
     "ShellExecute(open, C:\\Windows\\system32\\WindowsPowerShell\\v1.0\\powershell.exe, ";
@@ -41,7 +38,7 @@ protected:
     void putMask(const Bytes& bytes, std::uint32_t type = platform::kRegBinary) {
         windows.registry.put(Hive::CurrentUser, kDesktop, kMask, RegValue{type, bytes});
     }
-    std::optional<RegValue> value(const char16_t* key, const char16_t* name) {
+    std::optional<RegValue> value(const ustring& key, const char16_t* name) {
         return windows.registry.queryValue(Hive::CurrentUser, key, name);
     }
     void setBoxes(bool one, bool two) {

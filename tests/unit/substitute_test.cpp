@@ -1,15 +1,16 @@
 // A whole scripted scenario: registry, TSF profiles, PowerShell output and message-box answers
 // in, every platform call out, and no real time spent.
 #include "platform/substitute/substitute.h"
+#include "sample_ids.h"
 
 #include <gtest/gtest.h>
 
 namespace quillon::platform {
 namespace {
 
-const Guid kPinyin = *parseGuid(u"{81D4E9C9-1D3B-41BC-9E6C-4B40BF79E35E}");
-const Guid kPinyinProfile = *parseGuid(u"{FA550B04-5AD7-411F-A5AC-CA038EC515D7}");
-const Guid kKeyboardCat = *parseGuid(u"{34745C63-B2F0-4784-8B67-5E12C8701A31}");
+using quillon::testing::kKeyboardCat;
+using quillon::testing::kPinyinClsid;
+using quillon::testing::kPinyinProfile;
 
 TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
     Substitute windows;
@@ -19,7 +20,7 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
     TfProfile p;
     p.profileType = kTfProfileTypeInputProcessor;
     p.langid = 0x0804;
-    p.clsid = kPinyin;
+    p.clsid = kPinyinClsid;
     p.guidProfile = kPinyinProfile;
     p.catid = kKeyboardCat;
     p.flags = 0;
@@ -34,7 +35,7 @@ TEST(Substitute, ScriptsWindowsAndRecordsEveryCall) {
 
     std::unique_ptr<TfProfiles> profiles;
     ASSERT_EQ(os.tsf.CreateInputProcessorProfiles(profiles), 0);
-    profiles->ActivateProfile(kTfProfileTypeInputProcessor, 0x0804, kPinyin, kPinyinProfile, 0,
+    profiles->ActivateProfile(kTfProfileTypeInputProcessor, 0x0804, kPinyinClsid, kPinyinProfile, 0,
                               kTfIppmfEnableProfile);
     auto e = profiles->EnumProfiles(0x0804);
     TfProfile got;
@@ -90,7 +91,7 @@ TEST(Substitute, TsfFailuresAndUnregister) {
     Substitute windows;
     TfProfile p;
     p.langid = 0x0804;
-    p.clsid = kPinyin;
+    p.clsid = kPinyinClsid;
     windows.addProfile({p, std::nullopt});
     std::unique_ptr<TfProfiles> profiles;
     windows.tsf.createResult = static_cast<std::int32_t>(0x80004005u);
@@ -100,8 +101,8 @@ TEST(Substitute, TsfFailuresAndUnregister) {
     windows.tsf.enumeratorMissing = true;
     ASSERT_EQ(windows.tsf.CreateInputProcessorProfiles(profiles), 0);
     EXPECT_FALSE(profiles->EnumProfiles(0x0804));
-    EXPECT_FALSE(profiles->GetLanguageProfileDescription(kPinyin, 0x0804, Guid{}));
-    profiles->Unregister(kPinyin);
+    EXPECT_FALSE(profiles->GetLanguageProfileDescription(kPinyinClsid, 0x0804, Guid{}));
+    profiles->Unregister(kPinyinClsid);
     EXPECT_TRUE(windows.tsf.profiles.empty());
 }
 

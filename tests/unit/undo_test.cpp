@@ -2,30 +2,29 @@
 // command line, on a setup holding what real profiles hold, then an undo, must leave the whole
 // of HKEY_CURRENT_USER as it was, byte for byte, and TSF's enabled profiles as they were; and
 // nothing any operation writes may lie outside the table of what a backup keeps.
+#include "app/tform1.h"
 #include "backups/backups.h"
 #include "cli/command_line.h"
-#include "fixture_files.h"
-#include "form_fixture.h"
 #include "hotkeys/hotkey_dialog.h"
 #include "operations/written_keys.h"
+#include "sample_setup.h"
 
 #include <algorithm>
 #include <functional>
+#include <gtest/gtest.h>
 
 namespace quillon::testing {
 namespace {
 
 using platform::Hive;
 
-const ustring kLocal = u"C:\\Users\\user\\AppData\\Local";
-const ustring kFolder = kLocal + u"\\Quillon\\backups";
-const ustring kProgram = u"\"C:\\Program Files\\Quillon\\quillon.exe\" ";
 const ustring kConfig = u"C:\\Users\\user\\setup.cfg";
 
 // What real profiles hold beside the sample: hotkeys of input methods that are not enabled
 // (the wubi service, another language's IMM input method), "Substitutes" and "Preload", no
 // "Toggle" (Windows then uses its defaults), one IME toggle missing, a default input method that
-// is not the first row, no emoji-panel key, and a key of another program.
+// is not the first row, no emoji-panel key, and a key of another program; the Japanese keyboard
+// installed.
 const char* const kRealProfile = R"(Windows Registry Editor Version 5.00
 
 [-HKEY_CURRENT_USER\Keyboard Layout\Toggle]
@@ -54,9 +53,6 @@ const char* const kRealProfile = R"(Windows Registry Editor Version 5.00
 [HKEY_CURRENT_USER\Control Panel\International\User Profile]
 "InputMethodOverride"="0804:00000409"
 
-[HKEY_LOCAL_MACHINE\SYSTEM\CurrentControlSet\Control\Keyboard Layouts\00000411]
-"Layout Text"="Japanese"
-
 [HKEY_CURRENT_USER\Software\Unrelated]
 "Kept"="as it was"
 )";
@@ -79,17 +75,11 @@ struct World {
     TForm2 dialog{form};
 
     void start() {
-        windows.loadReg(readFixture("sample.reg"));
-        windows.loadReg(kRealProfile);
-        addSampleTextServices(windows);
-        windows.addProfile({layout(0x0804, 0x04090804, 2), std::nullopt});
-        windows.addProfile({layout(0x0804, 0x04110804, 0), std::nullopt});
-        windows.addProfile({layout(0x0409, 0x04090409, 2), std::nullopt});
-        windows.system.localAppData = kLocal;
-        windows.files.directories.push_back(u"C:\\Users\\user\\AppData");
-        windows.files.directories.push_back(kLocal);
+        const SampleSetup setup =
+            SampleSetup::testBed().reg(kRealProfile).japaneseKeyboard().backupFolder();
+        setup.build(windows);
         windows.files.files[kConfig] = kConfigFile;
-        windows.processes.runs.push_back({kLanguageQueryOutput, true, 300});
+        setup.answerLanguageQuery(windows);
         form.FormCreate();
         form.Form2 = &dialog;
     }
@@ -117,7 +107,7 @@ struct World {
     std::size_t backupCount() {
         std::size_t n = 0;
         for (const auto& [path, bytes] : windows.files.files) {
-            n += path.rfind(kFolder + u"\\", 0) == 0 ? 1 : 0;
+            n += path.rfind(kBackupFolder + u"\\", 0) == 0 ? 1 : 0;
         }
         return n;
     }
@@ -346,8 +336,7 @@ TEST(UndoTable, WindowsTakesUpTheRestoredState) {
          u"/langlist",
          {"Set-WinDefaultInputMethodOverride '0804:00000409'", reapply},
          [](World& w) {
-             w.windows.registry.removeValue(Hive::CurrentUser,
-                                            u"Control Panel\\International\\User Profile",
+             w.windows.registry.removeValue(Hive::CurrentUser, kUserProfile,
                                             u"InputMethodOverride");
          }},
         {"the Caps Lock key", u"/shift", {"ActivateKeyboardLayout(0x0, 0x40000000)"}},
@@ -356,7 +345,7 @@ TEST(UndoTable, WindowsTakesUpTheRestoredState) {
          {"Set-WinLanguageBarOption}"},
          [](World& w) {
              w.windows.registry.put(
-                 Hive::CurrentUser, u"Control Panel\\Desktop", u"UserPreferencesMask",
+                 Hive::CurrentUser, kDesktop, u"UserPreferencesMask",
                  platform::binaryValue({0x9e, 0x1e, 0x07, 0x80, 0x12, 0x01, 0, 0}));
          }},
     };
