@@ -45,14 +45,18 @@ control_id_entries() {
                 }
             }' "$CONTROL_IDS_SRC/$header" || return 1
     done
-    # The About command the program adds to the window's system menu.
-    local about
-    about="$(sed -n 's/^constexpr std::uint32_t kAboutCommandId = \([0-9]*\);$/\1/p' \
+    # The About command the program adds to the window's system menu: its items have the ids
+    # kSystemMenuBase + their position.
+    local base offset about
+    base="$(sed -n 's/^constexpr std::uint32_t kSystemMenuBase = \([0-9]*\);$/\1/p' \
         "$CONTROL_IDS_SRC/model/app/tform1.h")"
-    if [ -z "$about" ]; then
-        echo "model/app/tform1.h: no kAboutCommandId" >&2
+    offset="$(sed -n 's/^constexpr std::uint32_t kAboutCommandId = kSystemMenuBase + \([0-9]*\);$/\1/p' \
+        "$CONTROL_IDS_SRC/model/app/tform1.h")"
+    if [ -z "$base" ] || [ -z "$offset" ]; then
+        echo "model/app/tform1.h: no kSystemMenuBase or kAboutCommandId" >&2
         return 1
     fi
+    about=$((base + offset))
     echo "kAboutCommandId $about"
 }
 

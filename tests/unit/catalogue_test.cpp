@@ -52,17 +52,17 @@ TEST_F(FormTest, ALanguageIsReadWithoutTheWindow) {
         }
         return out;
     };
-    LanguageSetup setup;
-    setup.langid = 0x0804;
-    readLanguageSetup(form.os(), form.scancode, setup);
-    EXPECT_TRUE(setup.enumerated);
-    EXPECT_EQ(rowsOf(setup.enabled), rowsOf(form.ListView1.rows));
-    EXPECT_EQ(rowsOf(setup.disabled), rowsOf(form.ListView2.rows));
-    EXPECT_EQ(setup.catid, form.mycatid);
-    EXPECT_EQ(setup.defaultIndex, form.defime);
-    EXPECT_EQ(setup.switchKeys.layout, form.ComboBox1.itemIndex);
-    EXPECT_EQ(setup.toggles.texts[0], form.Button_SW1.caption);
-    setup = LanguageSetup();
+    LanguageSetup read;
+    read.langid = 0x0804;
+    readLanguageSetup(form.os(), form.scancode, read);
+    EXPECT_TRUE(read.enumerated);
+    EXPECT_EQ(rowsOf(read.enabled), rowsOf(form.ListView1.rows));
+    EXPECT_EQ(rowsOf(read.disabled), rowsOf(form.ListView2.rows));
+    EXPECT_EQ(read.catid, form.mycatid);
+    EXPECT_EQ(read.defaultIndex, form.defime);
+    EXPECT_EQ(read.switchKeys.layout, form.ComboBox1.itemIndex);
+    EXPECT_EQ(read.toggles.texts[0], form.Button_SW1.caption);
+    read = LanguageSetup();
 
     form.ListView2.selected = 1;
     const platform::TfProfiles* shownProfiles = form.profiles.get();

@@ -336,7 +336,7 @@ TEST_F(FormTest, EveryMenuItemHasARuleAndAHandler) {
     // The system menu's separator and ids past its items are no commands of ours.
     EXPECT_FALSE(form.WMSysCommand(kSystemMenuBase));
     EXPECT_FALSE(form.WMSysCommand(kSystemMenuBase + 2));
-    EXPECT_TRUE(windows.ui.boxes.empty());
+    EXPECT_TRUE(windows.dialogs.boxes.empty());
 }
 
 TEST_F(FormTest, RowDrawing) {
