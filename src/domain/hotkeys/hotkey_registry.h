@@ -3,16 +3,16 @@
 #pragma once
 
 #include "platform/registry.h"
+#include "platform/windows_keys.h"
 
 #include <cstdint>
 #include <optional>
 
 namespace quillon::hotkeys {
 
-// Under HKEY_CURRENT_USER.
-inline constexpr const char16_t* kDirectSwitchHotkeys =
-    u"\\Software\\Microsoft\\CTF\\DirectSwitchHotkeys";
-inline constexpr const char16_t* kImmHotKeys = u"\\Control Panel\\Input Method\\Hot Keys";
+// Under HKEY_CURRENT_USER, from its root.
+inline const ustring kDirectSwitchHotkeys = keys::fromRoot(keys::kTextServiceHotkeys);
+inline const ustring kImmHotKeys = keys::fromRoot(keys::kImmHotKeys);
 
 // IMM direct-switch entries are numbered 100 to 1FF.
 constexpr std::uint32_t kFirstImmEntry = 0x100;

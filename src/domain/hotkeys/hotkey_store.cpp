@@ -22,7 +22,7 @@ using hotkeys::binary32;
 using hotkeys::kDirectSwitchHotkeys;
 using hotkeys::kImmHotKeys;
 
-ustring subkeyPath(const char16_t* key, const ustring& name) {
+ustring subkeyPath(const ustring& key, const ustring& name) {
     return key + (u"\\" + name);
 }
 
@@ -399,7 +399,7 @@ void writeImmEntry(platform::KeyReads& reads, const HotkeyPlan::ImmEntry& entry,
 
 std::vector<ustring> HotkeyPlan::keysTouched() const {
     std::vector<ustring> keys;
-    const auto add = [&](const char16_t* key, const ustring& name) {
+    const auto add = [&](const ustring& key, const ustring& name) {
         keys.push_back(platform::normalizeKeyPath(subkeyPath(key, name)));
     };
     for (const ustring& name : immEntriesToRemove) {

@@ -4,13 +4,11 @@
 #include "core/whole_number.h"
 #include "hotkeys/hotkey_registry.h"
 #include "platform/registry_errors.h"
+#include "platform/windows_keys.h"
 
 namespace quillon::hotkeys {
 
 namespace {
-
-const char16_t* const kToggle = u"\\Keyboard Layout\\Toggle";
-const char16_t* const kKeyboardLayout = u"\\Keyboard Layout";
 
 int itemFromDigit(std::int32_t digit) {
     return digit >= 1 && digit <= 4 ? digit - 1 : -1;
@@ -37,7 +35,7 @@ void readSwitchKeys(platform::RegistryBackend& registry, SwitchKeys& shown) {
     platform::TRegistry reg(registry);
     std::int32_t layoutDigit = 2;
     std::int32_t languageDigit = 1;
-    if (reg.OpenKey(kToggle, false)) {
+    if (reg.OpenKey(keys::fromRoot(keys::kToggle), false)) {
         layoutDigit = readDigit(reg, u"Layout Hotkey").value_or(layoutDigit);
         languageDigit = readDigit(reg, u"Language Hotkey").value_or(languageDigit);
     }
@@ -46,7 +44,7 @@ void readSwitchKeys(platform::RegistryBackend& registry, SwitchKeys& shown) {
 
     platform::TRegistry layout(registry);
     std::optional<platform::RegValue> attributes;
-    if (layout.OpenKey(kKeyboardLayout, false)) {
+    if (layout.OpenKey(keys::fromRoot(keys::kKeyboardLayout), false)) {
         attributes = layout.ReadValue(u"Attributes");
     }
     const bool shiftReleases = attributes && platform::integerOf(*attributes, u"Attributes") != 0;

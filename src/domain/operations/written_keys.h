@@ -4,6 +4,8 @@
 // every operation checks each write against this table).
 #pragma once
 
+#include "platform/windows_keys.h"
+
 #include <cstddef>
 
 namespace quillon {
@@ -18,21 +20,21 @@ struct WrittenKey {
 inline constexpr WrittenKey kWrittenKeys[] = {
     // The languages' input methods and their order (the commit), the default input method
     // (Set-WinDefaultInputMethodOverride) and what the re-apply of the language list rewrites.
-    {u"Control Panel\\International\\User Profile", nullptr},
+    {keys::kUserProfile, nullptr},
     // The order of input methods (the commit; the re-apply).
-    {u"Software\\Microsoft\\CTF\\SortOrder", nullptr},
+    {keys::kSortOrder, nullptr},
     // Hotkeys of text services and of IMM input methods, and the IME toggles (the commit).
-    {u"Software\\Microsoft\\CTF\\DirectSwitchHotkeys", nullptr},
-    {u"Control Panel\\Input Method\\Hot Keys", nullptr},
+    {keys::kTextServiceHotkeys, nullptr},
+    {keys::kImmHotKeys, nullptr},
     // The switching keys ("Toggle"), the Caps Lock key ("Attributes"), the US keyboard's
     // "Substitutes" (enabling it) and "Preload" (the re-apply).
-    {u"Keyboard Layout", nullptr},
+    {keys::kKeyboardLayout, nullptr},
     // The separate input method per window, and the language bar (Set-WinLanguageBarOption,
     // which also writes the bar's own key).
-    {u"Control Panel\\Desktop", u"UserPreferencesMask"},
-    {u"Software\\Microsoft\\CTF\\LangBar", nullptr},
+    {keys::kDesktop, u"UserPreferencesMask"},
+    {keys::kLangBar, nullptr},
     // The emoji panel.
-    {u"Software\\Microsoft\\Input\\Settings", u"EnableExpressiveInputEmojiMultipleSelection"},
+    {keys::kInputSettings, u"EnableExpressiveInputEmojiMultipleSelection"},
 };
 
 inline constexpr std::size_t kWrittenKeyCount = sizeof(kWrittenKeys) / sizeof(kWrittenKeys[0]);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "platform/registry.h"
+#include "platform/windows_keys.h"
 
 #include <array>
 #include <cstddef>
@@ -10,9 +11,9 @@
 
 namespace quillon::settings {
 
-inline constexpr const char16_t* kDesktopKey = u"\\Control Panel\\Desktop\\";
+inline const ustring kDesktopKey = keys::fromRoot(keys::kDesktop);
 inline constexpr const char16_t* kPreferencesMask = u"UserPreferencesMask";
-inline constexpr const char16_t* kInputSettingsKey = u"\\Software\\Microsoft\\Input\\Settings\\";
+inline const ustring kInputSettingsKey = keys::fromRoot(keys::kInputSettings);
 inline constexpr const char16_t* kEmojiMultipleSelection =
     u"EnableExpressiveInputEmojiMultipleSelection";
 

@@ -4,16 +4,13 @@
 #include "core/error.h"
 #include "hotkeys/hotkey_store.h"
 #include "platform/registry_errors.h"
+#include "platform/windows_keys.h"
 
 #include <algorithm>
 
 namespace quillon {
 
 namespace {
-
-const char16_t* const kKeyboardLayouts =
-    u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\";
-const char16_t* const kUserProfile = u"\\Control Panel\\International\\User Profile\\";
 
 ustring langText(std::uint16_t langid) {
     return hexText(langid, 4);
@@ -134,7 +131,7 @@ ustring getimename(platform::Platform& os, const ustring& hkl) {
     // One open and one read per value. Opening asks for full access, as the list of layouts
     // does: without it (a user who is no administrator) no name is read.
     platform::TRegistry reg(os.registry, platform::Hive::LocalMachine);
-    if (!reg.OpenKey(kKeyboardLayouts + key, false)) {
+    if (!reg.OpenKey(keys::fromRoot(keys::kKeyboardLayouts, key), false)) {
         return {};
     }
     ustring result;
@@ -186,7 +183,7 @@ void addenglish(platform::Platform& os, LanguageSetup& setup) {
 void addimetolist(platform::Platform& os, LanguageSetup& setup) {
     platform::TRegistry reg(os.registry, platform::Hive::LocalMachine);
     StringList names;
-    if (reg.OpenKey(kKeyboardLayouts, false)) {
+    if (reg.OpenKey(keys::fromRoot(keys::kKeyboardLayouts), false)) {
         reg.GetKeyNames(names);
     }
     const ustring own = langText(setup.langid);
@@ -209,7 +206,7 @@ void addimetolist(platform::Platform& os, LanguageSetup& setup) {
 ustring readcatid(platform::RegistryBackend& registry) {
     platform::TRegistry reg(registry);
     StringList languages;
-    if (reg.OpenKey(u"\\Software\\Microsoft\\CTF\\Assemblies\\", false)) {
+    if (reg.OpenKey(keys::fromRoot(keys::kAssemblies), false)) {
         reg.GetKeyNames(languages);
     }
     if (languages.empty() || !reg.OpenKey(languages.front(), false)) {
@@ -222,7 +219,7 @@ ustring readcatid(platform::RegistryBackend& registry) {
 
 std::int32_t getdefime(platform::RegistryBackend& registry, const EntryList& enabled) {
     platform::TRegistry reg(registry);
-    if (!reg.OpenKey(kUserProfile, false)) {
+    if (!reg.OpenKey(keys::fromRoot(keys::kUserProfile), false)) {
         return -1;
     }
     // A missing value reads as empty text, which names no input method either.

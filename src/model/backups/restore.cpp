@@ -4,6 +4,7 @@
 #include "core/error.h"
 #include "operations/row_values.h"
 #include "platform/registry.h"
+#include "platform/windows_keys.h"
 #include "settings/language_bar.h"
 
 #include <algorithm>
@@ -12,11 +13,11 @@ namespace quillon::backups {
 
 namespace {
 
-const char16_t* const kUserProfile = u"Control Panel\\International\\User Profile";
-const char16_t* const kKeyboardLayout = u"Keyboard Layout";
-const char16_t* const kDesktop = u"Control Panel\\Desktop";
-const char16_t* const kLangBar = u"Software\\Microsoft\\CTF\\LangBar";
-const char16_t* const kEmoji = u"Software\\Microsoft\\Input\\Settings";
+using keys::kDesktop;
+using keys::kKeyboardLayout;
+using keys::kLangBar;
+using keys::kUserProfile;
+const char16_t* const kEmoji = keys::kInputSettings;
 const char16_t* const kReapply =
     u"-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\"";
 

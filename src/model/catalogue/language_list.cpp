@@ -1,5 +1,6 @@
 // The installed languages: localized names from PowerShell, tags and ids from the registry.
 #include "app/tform1.h"
+#include "platform/windows_keys.h"
 
 #include <algorithm>
 #include <vector>
@@ -137,7 +138,7 @@ int Tlang::position(ustring_view langid) const {
 }
 
 void TForm1::buildlanglist() {
-    const ustring base = u"\\Control Panel\\International\\User Profile\\";
+    const ustring base = keys::fromRoot(keys::kUserProfile) + u"\\";
     platform::TRegistry reg(os().registry);
     StringList tags;
     if (reg.OpenKey(base, false)) {

@@ -6,6 +6,7 @@
 #include "hotkeys/switch_key_read.h"
 #include "hotkeys/switch_key_rules.h"
 #include "operations/registry_snapshot.h"
+#include "platform/windows_keys.h"
 
 #include <array>
 #include <optional>
@@ -15,7 +16,7 @@ namespace quillon {
 
 namespace {
 
-const char16_t* const kToggle = u"\\Keyboard Layout\\Toggle";
+const ustring kToggle = keys::fromRoot(keys::kToggle);
 
 ustring digitText(int itemIndex) {
     return fromUtf8(std::to_string(itemIndex + 1));

@@ -8,6 +8,7 @@
 #include "operations/row_values.h"
 #include "platform/key_reads.h"
 #include "platform/registry_errors.h"
+#include "platform/windows_keys.h"
 
 #include <algorithm>
 #include <iterator>
@@ -18,7 +19,6 @@ namespace quillon {
 
 namespace {
 
-const char16_t* const kSortOrder = u"\\Software\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\";
 const char16_t* const kReapply =
     u"-command \"& {get-WinUserLanguageList | Set-WinUserLanguageList -Force}\"";
 
@@ -51,7 +51,8 @@ struct CommitPlan {
 };
 
 ustring sortOrderKey(ustring_view language, const ustring& category) {
-    return platform::normalizeKeyPath(kSortOrder + (u"0x" + ustring(language)) + u"\\" + category);
+    return platform::normalizeKeyPath(
+        keys::fromRoot(keys::kSortOrderItems, u"0x" + ustring(language)) + u"\\" + category);
 }
 
 // The language's input methods and their positions in the user-profile key, through one open
@@ -190,7 +191,7 @@ void TForm1::Button_FixClick() {
     const ustring& tag = lang.name[static_cast<std::size_t>(at)];
 
     CommitPlan plan;
-    plan.profileKey = u"\\Control Panel\\International\\User Profile\\" + tag + u"\\";
+    plan.profileKey = keys::fromRoot(keys::kUserProfile, tag) + u"\\";
     // Without a category the key would be the language's own, with every category below it:
     // that is never what is meant.
     if (!mycatid.empty()) {

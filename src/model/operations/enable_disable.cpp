@@ -5,6 +5,7 @@
 #include "core/error.h"
 #include "operations/registry_snapshot.h"
 #include "operations/row_values.h"
+#include "platform/windows_keys.h"
 
 namespace quillon {
 
@@ -23,7 +24,7 @@ platform::TfProfiles& TForm1::profileManager() {
 
 void TForm1::writeLayoutSubstitutes() {
     platform::TRegistry reg(os().registry);
-    if (!reg.OpenKey(u"\\Keyboard Layout\\Substitutes\\", false)) {
+    if (!reg.OpenKey(keys::fromRoot(keys::kSubstitutes), false)) {
         return;
     }
     // Both substitutes or neither: one alone swaps a layout the user did not ask for.

@@ -2,6 +2,7 @@
 #include "app/tform1.h"
 #include "backups/backups.h"
 #include "operations/row_values.h"
+#include "platform/windows_keys.h"
 
 namespace quillon {
 
@@ -46,8 +47,7 @@ void TForm1::Button_DELClick() {
     } else {
         os().layouts.UnloadKeyboardLayout(layoutHandle(hklValue(row)));
         platform::TRegistry machine(os().registry, platform::Hive::LocalMachine);
-        const ustring key =
-            u"\\SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts\\" + row.fields[kFieldHkl];
+        const ustring key = keys::fromRoot(keys::kKeyboardLayouts, row.fields[kFieldHkl]);
         // Without administrator rights the deletion fails as Unregister does, without a
         // message: the refresh below lists the input method again.
         if (!row.fields[kFieldHkl].empty() && machine.KeyExists(key)) {

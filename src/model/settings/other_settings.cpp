@@ -9,6 +9,7 @@
 #include "backups/backups.h"
 #include "core/error.h"
 #include "operations/registry_snapshot.h"
+#include "platform/windows_keys.h"
 #include "settings/language_bar.h"
 #include "settings/other_settings_read.h"
 
@@ -19,7 +20,7 @@ namespace quillon {
 
 namespace {
 
-const char16_t* const kKeyboardLayoutKey = u"\\Keyboard Layout\\";
+const ustring kKeyboardLayoutKey = keys::fromRoot(keys::kKeyboardLayout);
 const char16_t* const kAttributes = u"Attributes";
 
 constexpr std::int32_t kShiftReleasesCapsLock = 0x10000;
