@@ -267,4 +267,51 @@ ustring rolledBackMessage(const ustring& error, const StringList& notRestored) {
     return message;
 }
 
+void restoreSingleValue(platform::RegistryBackend& backend, const ustring& path,
+                        const std::optional<KeyTree>& kept, const std::optional<KeyTree>& now,
+                        const ustring& firstMissing, RegistrySnapshot::Failures& failed) {
+    using platform::Hive;
+    using platform::RegStatus;
+    const auto* wanted = kept && !kept->values.empty() ? &kept->values.front() : nullptr;
+    const auto* present = now && !now->values.empty() ? &now->values.front() : nullptr;
+    if (present && (!wanted || present->first != wanted->first)) {
+        if (backend.deleteValue(Hive::CurrentUser, path, present->first) != RegStatus::Ok) {
+            failed.emplace_back(path, present->first);
+            return;
+        }
+        present = nullptr;
+    }
+    if (wanted && !(present && present->second == wanted->second)) {
+        if (!now && backend.openKey(Hive::CurrentUser, path, true) != RegStatus::Ok) {
+            failed.emplace_back(path, ustring());
+            return;
+        }
+        if (backend.setValue(Hive::CurrentUser, path, wanted->first, wanted->second) !=
+            RegStatus::Ok) {
+            failed.emplace_back(path, wanted->first);
+        }
+        return;
+    }
+    // A key that was not there goes again, and the parents made with it, unless something
+    // else has come to live in them.
+    if (kept || !now) {
+        return;
+    }
+    for (ustring key = path; !key.empty();) {
+        const auto contents = backend.readKey(Hive::CurrentUser, key);
+        if (!contents || !contents->values.empty() || !contents->subKeys.empty()) {
+            return;
+        }
+        if (backend.deleteKeyTree(Hive::CurrentUser, key) != RegStatus::Ok) {
+            failed.emplace_back(key, ustring());
+            return;
+        }
+        if (equalsNoCase(key, firstMissing)) {
+            return;
+        }
+        const std::size_t slash = key.rfind(u'\\');
+        key = slash == ustring::npos ? ustring() : key.substr(0, slash);
+    }
+}
+
 } // namespace quillon

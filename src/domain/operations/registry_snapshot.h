@@ -93,6 +93,15 @@ private:
     std::map<ustring, std::map<ustring, ustring>> siblings_;
 };
 
+// Puts back one value that a key shares with other programs' settings (`kept`: the key with at
+// most that value, as kept; `now`: the same as it is now), touching no other value: a value that
+// differs is written, one that appeared is deleted, and a key that was not there goes again with
+// the parents made with it (up to `firstMissing`) unless something else has come to live in
+// them. What cannot be put back is added to `failed` (key and value).
+void restoreSingleValue(platform::RegistryBackend& backend, const ustring& path,
+                        const std::optional<KeyTree>& kept, const std::optional<KeyTree>& now,
+                        const ustring& firstMissing, RegistrySnapshot::Failures& failed);
+
 // The message of an error that ended a change which was then put back: says whether the
 // registry is as before, or what still differs.
 ustring rolledBackMessage(const ustring& error, const StringList& notRestored);

@@ -97,54 +97,6 @@ bool isCanonicalTip(ustring_view tip) {
            (rest.size() == 76 && parseGuid(rest.substr(0, 38)) && parseGuid(rest.substr(38)));
 }
 
-void restoreValue(platform::RegistryBackend& backend, const SnapshotArea& area,
-                  const std::optional<KeyTree>& now, RegistrySnapshot::Failures& failed) {
-    using platform::Hive;
-    using platform::RegStatus;
-    const ustring path = area.key->path;
-    const std::optional<KeyTree>& kept = area.tree;
-    const auto* wanted = kept && !kept->values.empty() ? &kept->values.front() : nullptr;
-    const auto* present = now && !now->values.empty() ? &now->values.front() : nullptr;
-    if (present && (!wanted || present->first != wanted->first)) {
-        if (backend.deleteValue(Hive::CurrentUser, path, present->first) != RegStatus::Ok) {
-            failed.emplace_back(path, present->first);
-            return;
-        }
-        present = nullptr;
-    }
-    if (wanted && !(present && present->second == wanted->second)) {
-        if (!now && backend.openKey(Hive::CurrentUser, path, true) != RegStatus::Ok) {
-            failed.emplace_back(path, ustring());
-            return;
-        }
-        if (backend.setValue(Hive::CurrentUser, path, wanted->first, wanted->second) !=
-            RegStatus::Ok) {
-            failed.emplace_back(path, wanted->first);
-        }
-        return;
-    }
-    // A key that was not there goes again, and the parents made with it, unless something
-    // else has come to live in them.
-    if (kept || !now) {
-        return;
-    }
-    for (ustring key = path; !key.empty();) {
-        const auto contents = backend.readKey(Hive::CurrentUser, key);
-        if (!contents || !contents->values.empty() || !contents->subKeys.empty()) {
-            return;
-        }
-        if (backend.deleteKeyTree(Hive::CurrentUser, key) != RegStatus::Ok) {
-            failed.emplace_back(key, ustring());
-            return;
-        }
-        if (equalsNoCase(key, area.firstMissing)) {
-            return;
-        }
-        const std::size_t slash = key.rfind(u'\\');
-        key = slash == ustring::npos ? ustring() : key.substr(0, slash);
-    }
-}
-
 ustring failureText(const RegistrySnapshot::Failures& failed) {
     const auto& [path, name] = failed.front();
     ustring text = u"HKEY_CURRENT_USER\\" + path + (name.empty() ? u"" : u" 的值“" + name + u"”");
@@ -337,7 +289,8 @@ void restoreSnapshot(TForm1& form, const Snapshot& kept) {
             continue;
         }
         if (area.key->value) {
-            restoreValue(backend, area, now.areas[i].tree, failed);
+            restoreSingleValue(backend, area.key->path, area.tree, now.areas[i].tree,
+                               area.firstMissing, failed);
         } else {
             RegistrySnapshot::fromTree(platform::Hive::CurrentUser, area.key->path, area.tree,
                                        area.firstMissing)
