@@ -27,20 +27,6 @@ constexpr std::int32_t kShiftReleasesCapsLock = 0x10000;
 
 } // namespace
 
-const char16_t* languageBarCommand(bool separateIme, bool desktopBar) {
-    if (separateIme && desktopBar) {
-        return u"-command \"& {Set-WinLanguageBarOption -UseLegacySwitchMode "
-               u"-UseLegacyLanguageBar}\"";
-    }
-    if (separateIme) {
-        return u"-command \"& {Set-WinLanguageBarOption -UseLegacySwitchMode}\"";
-    }
-    if (desktopBar) {
-        return u"-command \"& {Set-WinLanguageBarOption -UseLegacyLanguageBar}\"";
-    }
-    return u"-command \"& {Set-WinLanguageBarOption}\"";
-}
-
 void TForm1::readother() {
     settings::OtherSettings shown{CheckBox1.checked, CheckBox2.checked, CheckBox3.checked};
     const auto show = [&] {
