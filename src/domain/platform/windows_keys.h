@@ -32,19 +32,9 @@ inline constexpr const char16_t* kInputSettings = u"Software\\Microsoft\\Input\\
 inline constexpr const char16_t* kKeyboardLayouts =
     u"SYSTEM\\CurrentControlSet\\Control\\Keyboard Layouts";
 
-// The key as a TRegistry path from the hive's root, whatever key the object has open. (Built
-// by appending: GCC 12 warns wrongly about an overlap in `u"\\" + ustring(key)` at -O3.)
-inline ustring fromRoot(const char16_t* key) {
-    ustring path(1, u'\\');
-    path += key;
-    return path;
-}
+// The key as a TRegistry path from the hive's root, whatever key the object has open.
+ustring fromRoot(const char16_t* key);
 // A sub-key of it, from the root.
-inline ustring fromRoot(const char16_t* key, ustring_view subkey) {
-    ustring path = fromRoot(key);
-    path += u'\\';
-    path += subkey;
-    return path;
-}
+ustring fromRoot(const char16_t* key, ustring_view subkey);
 
 } // namespace quillon::keys
