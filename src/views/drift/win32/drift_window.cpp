@@ -10,7 +10,7 @@ namespace quillon::win32view {
 
 namespace {
 
-constexpr ToolWindowSpec kDriftWindow{
+constexpr ToolWindowTraits kDriftWindow{
     L"TFormDrift", IDI_QUILLON, kDriftClientWidth,        kDriftClientHeight,
     kDriftClose,   kDriftText,  u"无法创建配置差异窗口。"};
 

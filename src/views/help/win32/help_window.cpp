@@ -11,9 +11,9 @@ namespace quillon::win32view {
 
 namespace {
 
-constexpr ToolWindowSpec kHelpWindow{L"TFormHelp",         IDI_QUILLON, kHelpClientWidth,
-                                     kHelpClientHeight,    kHelpClose,  kHelpText,
-                                     u"无法创建帮助窗口。"};
+constexpr ToolWindowTraits kHelpWindow{L"TFormHelp",         IDI_QUILLON, kHelpClientWidth,
+                                       kHelpClientHeight,    kHelpClose,  kHelpText,
+                                       u"无法创建帮助窗口。"};
 
 const HelpPlacement& placementOf(HelpControlId id) {
     for (const HelpPlacement& p : kHelpLayout) {

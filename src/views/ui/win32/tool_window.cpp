@@ -68,8 +68,9 @@ void runModal(HWND window, HWND owner, HWND focus, const bool& open,
 
 } // namespace
 
-ToolWindow::ToolWindow(ToolForm& form, const ToolWindowSpec& spec, HINSTANCE instance, HWND owner)
-    : model_(form), spec_(spec), instance_(instance), owner_(owner) {
+ToolWindow::ToolWindow(ToolForm& form, const ToolWindowTraits& traits, HINSTANCE instance,
+                       HWND owner)
+    : model_(form), traits_(traits), instance_(instance), owner_(owner) {
     model_.ShowModalView = [this] { showModal(); };
 }
 
@@ -89,17 +90,18 @@ void ToolWindow::create() {
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = &viewWindowProc<ToolWindow>;
     wc.hInstance = instance_;
-    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(spec_.iconId));
+    wc.hIcon = LoadIconW(instance_, MAKEINTRESOURCEW(traits_.iconId));
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = spec_.className;
+    wc.lpszClassName = traits_.className;
     RegisterClassExW(&wc);
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
     // Sized for the monitor's DPI once its controls are there.
-    if (!CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, spec_.className,
+    if (!CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_CONTROLPARENT, traits_.className,
                          wide(model_.Caption), style, CW_USEDEFAULT, CW_USEDEFAULT,
-                         spec_.clientWidth, spec_.clientHeight, owner_, nullptr, instance_, this)) {
-        throw QuillonError(spec_.failure);
+                         traits_.clientWidth, traits_.clientHeight, owner_, nullptr, instance_,
+                         this)) {
+        throw QuillonError(traits_.failure);
     }
     createControls();
     applyDpi(dpiOf(hwnd_));
@@ -116,7 +118,7 @@ HWND ToolWindow::makeControl(int id, const wchar_t* windowClass, DWORD style, DW
 HWND ToolWindow::makeText() {
     // Lines wrap at the field's width; read, scrolled and copied, never changed.
     const HWND text =
-        makeControl(spec_.textId, WC_EDITW,
+        makeControl(traits_.textId, WC_EDITW,
                     WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY,
                     WS_EX_CLIENTEDGE, {});
     // The texts are longer than an edit control's default limit.
@@ -130,8 +132,8 @@ void ToolWindow::applyDpi(UINT dpi) {
     font_ = makeFont(kDialogFont, dpi_);
     setFontOfChildren(hwnd_, font_.get());
     fontChanged();
-    const SIZE size = windowSizeForClient(hwnd_, scale(spec_.clientWidth, dpi_),
-                                          scale(spec_.clientHeight, dpi_), dpi_);
+    const SIZE size = windowSizeForClient(hwnd_, scale(traits_.clientWidth, dpi_),
+                                          scale(traits_.clientHeight, dpi_), dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     layout();
@@ -147,7 +149,7 @@ void ToolWindow::showModal() {
     }
     beforeShow();
     open_ = true;
-    runModal(hwnd_, owner_, item(spec_.defaultButton), open_,
+    runModal(hwnd_, owner_, item(traits_.defaultButton), open_,
              [this](const MSG& msg) { return translateKey(msg); });
 }
 
@@ -160,7 +162,7 @@ bool ToolWindow::translateKey(const MSG& msg) {
         return false;
     }
     const HWND focus = GetFocus();
-    switch (keyCommand(*stroke, focus == item(spec_.textId))) {
+    switch (keyCommand(*stroke, focus == item(traits_.textId))) {
     case ToolKeyCommand::Close:
         cancel();
         return true;
@@ -188,13 +190,13 @@ LRESULT ToolWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case DM_GETDEFID:
-        return MAKELRESULT(spec_.defaultButton, DC_HASDEFID);
+        return MAKELRESULT(traits_.defaultButton, DC_HASDEFID);
     case WM_NOTIFY:
         onNotify(*reinterpret_cast<const NMHDR*>(lParam));
         return 0;
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
-        if (reinterpret_cast<HWND>(lParam) == item(spec_.textId)) {
+        if (reinterpret_cast<HWND>(lParam) == item(traits_.textId)) {
             // Read-only, the text still reads as a page, in the theme's window colours.
             SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));

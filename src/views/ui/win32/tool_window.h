@@ -12,7 +12,8 @@
 
 namespace quillon::win32view {
 
-struct ToolWindowSpec {
+// What a tool window is made of: its class, icon, size and the ids of its text and default button.
+struct ToolWindowTraits {
     const wchar_t* className; // the test bed finds the window by it
     int iconId;
     int clientWidth, clientHeight; // at 96 dpi
@@ -29,7 +30,7 @@ public:
     HWND hwnd() const { return hwnd_; }
 
 protected:
-    ToolWindow(ToolForm& form, const ToolWindowSpec& spec, HINSTANCE instance, HWND owner);
+    ToolWindow(ToolForm& form, const ToolWindowTraits& traits, HINSTANCE instance, HWND owner);
     virtual ~ToolWindow();
 
     // Makes the child windows, in tab order.
@@ -68,7 +69,7 @@ private:
     bool translateKey(const MSG& msg);
 
     ToolForm& model_;
-    const ToolWindowSpec spec_;
+    const ToolWindowTraits traits_;
     HINSTANCE instance_;
     HWND owner_;
     HWND hwnd_ = nullptr;
